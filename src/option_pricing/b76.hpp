@@ -1,0 +1,25 @@
+// Black-76 value and sensitivities of European options on a forward.
+//
+// Numeric policy: inputs are not validated. T <= 0 or vol <= 0 is the
+// degenerate expiry: the value is the discounted intrinsic value and every
+// sensitivity is +0.0. A NaN T or vol is not degenerate and propagates NaN
+// through the formulas; non-positive or non-finite forwards and strikes flow
+// through the logarithm as IEEE arithmetic. Nothing here fails.
+//
+// The evaluation orders below are part of the results: they are written as
+// the published reference values were computed, so do not regroup them.
+#pragma once
+
+#include "option_pricing/option_type.hpp"
+
+namespace option_pricing::b76 {
+
+double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+double vega(double fwd, double strike, double ttx, double vol, double df);
+double gamma(double fwd, double strike, double ttx, double vol, double df);
+
+// D * phi(d1) / (F * vol * sqrt(T)) signed by the option type: the library's
+// delta, which is not the textbook D * N(d1).
+double delta(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+
+}  // namespace option_pricing::b76

@@ -1,0 +1,26 @@
+// Value and greeks of a binary (cash-or-nothing) option on a forward that
+// pays one unit at expiry.
+//
+// Every greek is the exact derivative of the one value formula D * N(d) with
+// d = ln(F/K) / (vol * sqrt(T)), the point midway between Black-76's d1 and
+// d2. A put's greek is the call's with its sign flipped (zeros included).
+//
+// Numeric policy: as for Black-76. T <= 0 or vol <= 0 is the degenerate
+// expiry: the value is D when the option is in the money at the forward
+// (strictly: at F == K, or with a NaN F or K, it is 0) and every greek is
+// +0.0. Other out-of-domain inputs give IEEE results; nothing fails.
+#pragma once
+
+#include "option_pricing/option_type.hpp"
+
+namespace option_pricing::binary {
+
+double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+double vega(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+double delta(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+double gamma(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+double speed(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+// Minus the derivative with respect to T, per year, D held fixed.
+double theta(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+
+}  // namespace option_pricing::binary
