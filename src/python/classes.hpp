@@ -1,0 +1,13 @@
+// The module's classes, each a getter of its process-wide class object.
+#pragma once
+
+#include "python/python.hpp"
+
+namespace kelvane::py {
+
+using ClassObjectGetter = PyObject* (*)();
+
+// Each getter returns a new reference to its class object, creating it on
+// first use.
+
+}  // namespace kelvane::py

@@ -1,0 +1,16 @@
+"""Prints the requirements that pyproject.toml declares, one a line.
+
+`build` gives the build-system requirements (the Makefile installs them into
+the virtual environment so that pip can build without isolation and reuse the
+CMake build directory); any other argument names an optional extra.
+"""
+import sys
+import tomllib
+from pathlib import Path
+
+project = tomllib.loads((Path(__file__).parent.parent / "pyproject.toml").read_text())
+for group in sys.argv[1:]:
+    if group == "build":
+        print("\n".join(project["build-system"]["requires"]))
+    else:
+        print("\n".join(project["project"]["optional-dependencies"][group]))
