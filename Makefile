@@ -7,7 +7,7 @@ PY      := $(VENV)/bin/python
 PIP     := $(PY) -m pip --disable-pip-version-check -q
 STAMPS  := $(VENV)/.stamps
 CPPDIR  := build/cpp
-SOURCES := $(shell find src tools -type f -not -name '*.pyc') CMakeLists.txt pyproject.toml
+SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyproject.toml README.md
 
 .PHONY: demo test bench cpp-test py-test stubtest examples clean
 

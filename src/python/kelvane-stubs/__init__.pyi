@@ -1,8 +1,18 @@
 """Type stubs for the kelvane extension module."""
 
-from typing import Final
-
-__all__: Final[list[str]]
+__all__ = [
+    "b76_fairvalue",
+    "b76_delta",
+    "b76_vega",
+    "b76_gamma",
+    "binary_fairvalue",
+    "binary_vega",
+    "binary_delta",
+    "binary_gamma",
+    "binary_speed",
+    "binary_theta",
+    "calibrate_black76_iv",
+]
 
 def b76_fairvalue(fwd: float, strike: float, ttx: float, vol: float, call_put: str, df: float = 1.0) -> float: ...
 def b76_delta(fwd: float, strike: float, ttx: float, vol: float, call_put: str, df: float = 1.0) -> float: ...
