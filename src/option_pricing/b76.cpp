@@ -9,27 +9,46 @@ namespace {
 
 bool is_degenerate(double ttx, double vol) { return ttx <= 0.0 || vol <= 0.0; }
 
-double d1_of(double fwd, double strike, double ttx, double vol) {
-    const double s = vol * std::sqrt(ttx);
-    return (std::log(fwd / strike) + ttx * (vol * (vol * 0.5))) / s;
+double d1_from_parts(double log_moneyness, double ttx, double vol, double s) {
+    return (log_moneyness + ttx * (vol * (vol * 0.5))) / s;
 }
 
-}  // namespace
+double d1_of(double fwd, double strike, double ttx, double vol) {
+    return d1_from_parts(std::log(fwd / strike), ttx, vol, vol * std::sqrt(ttx));
+}
 
-double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) {
-        // fmax is IEEE maxNum: a NaN difference gives 0.
-        const double intrinsic = type == OptionType::Call ? fwd - strike : strike - fwd;
-        return df * std::fmax(intrinsic, 0.0);
-    }
-    const double s = vol * std::sqrt(ttx);
-    const double d1 = d1_of(fwd, strike, ttx, vol);
+double intrinsic_value(OptionType type, double fwd, double strike, double df) {
+    // fmax is IEEE maxNum: a NaN difference gives 0.
+    const double intrinsic = type == OptionType::Call ? fwd - strike : strike - fwd;
+    return df * std::fmax(intrinsic, 0.0);
+}
+
+double value_of(OptionType type, double fwd, double strike, double ttx, double vol, double df,
+                double log_moneyness, double sqrt_ttx) {
+    const double s = vol * sqrt_ttx;
+    const double d1 = d1_from_parts(log_moneyness, ttx, vol, s);
     const double d2 = d1 - s;
     if (type == OptionType::Call) {
         return df * (fwd * normal_cdf(d1) - strike * normal_cdf(d2));
     }
     // N(-d) rather than 1 - N(d): no cancellation deep out of the money.
     return df * (strike * normal_cdf(-d2) - fwd * normal_cdf(-d1));
+}
+
+}  // namespace
+
+double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    if (is_degenerate(ttx, vol)) return intrinsic_value(type, fwd, strike, df);
+    return value_of(type, fwd, strike, ttx, vol, df, std::log(fwd / strike), std::sqrt(ttx));
+}
+
+ValueAtVol::ValueAtVol(OptionType type, double fwd, double strike, double ttx, double df)
+    : type_(type), fwd_(fwd), strike_(strike), ttx_(ttx), df_(df),
+      log_moneyness_(std::log(fwd / strike)), sqrt_ttx_(std::sqrt(ttx)) {}
+
+double ValueAtVol::operator()(double vol) const {
+    if (is_degenerate(ttx_, vol)) return intrinsic_value(type_, fwd_, strike_, df_);
+    return value_of(type_, fwd_, strike_, ttx_, vol, df_, log_moneyness_, sqrt_ttx_);
 }
 
 double vega(double fwd, double strike, double ttx, double vol, double df) {

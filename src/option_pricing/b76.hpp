@@ -15,6 +15,20 @@
 namespace option_pricing::b76 {
 
 double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df);
+
+// fairvalue as a function of vol alone, for a solver that values one option
+// at many volatilities: ln(F/K) and sqrt(T) are taken once, and every value
+// is bit for bit the one fairvalue gives.
+class ValueAtVol {
+public:
+    ValueAtVol(OptionType type, double fwd, double strike, double ttx, double df);
+    double operator()(double vol) const;
+
+private:
+    OptionType type_;
+    double fwd_, strike_, ttx_, df_;
+    double log_moneyness_, sqrt_ttx_;
+};
 double vega(double fwd, double strike, double ttx, double vol, double df);
 double gamma(double fwd, double strike, double ttx, double vol, double df);
 

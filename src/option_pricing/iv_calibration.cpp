@@ -11,9 +11,8 @@ namespace option_pricing::iv_calibration {
 double calibrate_black76_iv(OptionType type, double ttx, double fwd, double strike, double price,
                             double df) {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
-    const auto objective = [&](double vol) {
-        return b76::fairvalue(type, fwd, strike, ttx, vol, df) - price;
-    };
+    const b76::ValueAtVol value(type, fwd, strike, ttx, df);
+    const auto objective = [&](double vol) { return value(vol) - price; };
     const Bracket bracket{vol_lower, objective(vol_lower), vol_upper, objective(vol_upper)};
     // Every comparison with NaN is false, so a NaN end passes the sign test
     // and Brent would bisect toward a plausible-looking 0.0101: a NaN price,

@@ -2,6 +2,7 @@
 // checked against finite differences of their value functions.
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -98,6 +99,19 @@ TEST(Black76, VegaAndGammaMatchBumpedValues) {
         // The library's gamma is the textbook gamma divided by F once more.
         const double fd_gamma = (value(in.fwd + hf, in.vol) - 2 * value(in.fwd, in.vol) + value(in.fwd - hf, in.vol)) / (hf * hf);
         expect_rel(fd_gamma / in.fwd, b76::gamma(in.fwd, in.strike, in.ttx, in.vol, in.df), 1e-5, describe(in) + " gamma");
+    }
+}
+
+TEST(Black76, ValueAtVolIsFairvalueBitForBit) {
+    std::mt19937_64 rng(7);
+    std::uniform_real_distribution<double> fwd(1, 200), ttx(-0.1, 5), vol(-0.05, 3), df(0.5, 1);
+    for (int i = 0; i < 20000; ++i) {
+        const double f = fwd(rng), k = fwd(rng), t = ttx(rng), d = df(rng);
+        for (OptionType type : {OptionType::Call, OptionType::Put}) {
+            const b76::ValueAtVol value(type, f, k, t, d);
+            const double v = vol(rng);
+            ASSERT_EQ(value(v), b76::fairvalue(type, f, k, t, v, d)) << describe({f, k, t, v, d});
+        }
     }
 }
 
