@@ -9,7 +9,7 @@ STAMPS  := $(VENV)/.stamps
 CPPDIR  := build/cpp
 SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyproject.toml README.md
 
-.PHONY: demo test bench cpp-test py-test stubtest examples clean
+.PHONY: demo test bench bench-readme cpp-test py-test stubtest examples clean
 
 demo: $(STAMPS)/installed
 	$(PY) examples/quickstart.py
@@ -23,6 +23,9 @@ test: $(STAMPS)/installed $(STAMPS)/extra-test
 
 bench: $(STAMPS)/installed $(STAMPS)/extra-bench
 	$(PY) bench/run.py
+
+bench-readme: $(STAMPS)/installed $(STAMPS)/extra-bench
+	$(PY) bench/run.py --readme
 
 examples: $(STAMPS)/installed $(STAMPS)/extra-examples
 	$(PY) examples/quickstart.py

@@ -1,12 +1,16 @@
 """Runs every benchmark section and prints ns per call with the ratios.
 
     python bench/run.py              # plain table
-    python bench/run.py --markdown   # the table the README shows
+    python bench/run.py --markdown   # the tables the README shows
+    python bench/run.py --readme     # rewrites those tables in README.md
 """
 from __future__ import annotations
 
 import argparse
+import contextlib
 import importlib
+import io
+import re
 import sys
 from pathlib import Path
 
@@ -17,11 +21,22 @@ from harness import machine  # noqa: E402
 SECTIONS = ["pricing"]
 
 
-def main() -> None:
-    parser = argparse.ArgumentParser()
-    parser.add_argument("--markdown", action="store_true")
-    args = parser.parse_args()
+README = Path(__file__).parent.parent / "README.md"
+MARKERS = re.compile(r"(<!-- bench:start -->\n).*?(<!-- bench:end -->)", re.S)
 
+
+def update_readme() -> None:
+    out = io.StringIO()
+    with contextlib.redirect_stdout(out):
+        report(markdown=True)
+    text = README.read_text()
+    if not MARKERS.search(text):
+        sys.exit("README.md has no <!-- bench:start --> ... <!-- bench:end --> section")
+    README.write_text(MARKERS.sub(lambda m: m.group(1) + out.getvalue() + m.group(2), text))
+    print(out.getvalue())
+
+
+def report(markdown: bool) -> None:
     rows, comparisons = [], []
     for name in SECTIONS:
         module = importlib.import_module(name)
@@ -34,7 +49,7 @@ def main() -> None:
             return ""
         return f"{row.ns / by_name[row.floor].ns:.2f}x floor"
 
-    if args.markdown:
+    if markdown:
         print(f"Measured by `make bench` on {machine()}.\n")
         print("| benchmark | ns per call | vs floor | target |")
         print("|---|---:|---:|---|")
@@ -53,10 +68,21 @@ def main() -> None:
             continue
         speedup = by_name[peer].ns / by_name[ours].ns
         goal = f">= {target:g}x" if target else ""
-        if args.markdown:
+        if markdown:
             print(f"| {ours} | {peer} | {speedup:.1f}x | {goal} |")
         else:
             print(f"{ours} vs {peer}: {speedup:.1f}x faster {('(target ' + goal + ')') if goal else ''}")
+
+
+def main() -> None:
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--markdown", action="store_true")
+    parser.add_argument("--readme", action="store_true")
+    args = parser.parse_args()
+    if args.readme:
+        update_readme()
+        return
+    report(markdown=args.markdown)
 
 
 if __name__ == "__main__":
