@@ -15,6 +15,11 @@ files are byte-identical:
     narrowed to the second by bisection;
   - seeded random instants from 1900 to the end of 2099.
 
+Before that, the TZ footer forms that the release does not use (Jn and n
+days, extreme and negative times, daylight saving all year or across the new
+year) are checked on synthetic files: tools/gen_time_zones.py's expansion of
+each against zoneinfo, which fails the build when they disagree.
+
 Output, one case a line:
   release <tzdata version> <IANA release>
   zone <name> <name> ...        names sharing the cases that follow
@@ -25,8 +30,10 @@ Output, one case a line:
 from __future__ import annotations
 
 import argparse
+import bisect
 import datetime
 import importlib.resources
+import io
 import random
 import struct
 import sys
@@ -34,10 +41,16 @@ import zoneinfo
 from pathlib import Path
 
 sys.path.insert(0, str(Path(__file__).resolve().parent))
+import gen_time_zones  # noqa: E402
 from gen_time_zones import DataError, check_installed_tzdata, pinned_tzdata_version  # noqa: E402
 
-START = int(datetime.datetime(1900, 1, 1, tzinfo=datetime.timezone.utc).timestamp())
-END = int(datetime.datetime(2100, 1, 1, tzinfo=datetime.timezone.utc).timestamp())
+
+def _utc(*when: int) -> int:
+    return int(datetime.datetime(*when, tzinfo=datetime.timezone.utc).timestamp())
+
+
+START = _utc(1900, 1, 1)
+END = _utc(2100, 1, 1)
 RANDOM_INSTANTS_PER_ZONE = 120
 SEED = 20260601
 DAY = 86400
@@ -71,6 +84,12 @@ def listed_transition_times(data: bytes) -> list[int]:
 class Offsets:
     def __init__(self, name: str) -> None:
         self.zone = zoneinfo.ZoneInfo(name)
+
+    @classmethod
+    def of_file(cls, data: bytes) -> "Offsets":
+        offsets = cls.__new__(cls)
+        offsets.zone = zoneinfo.ZoneInfo.from_file(io.BytesIO(data))
+        return offsets
 
     def at(self, instant: int) -> int:
         offset = datetime.datetime.fromtimestamp(instant, tz=self.zone).utcoffset()
@@ -122,6 +141,84 @@ def cases_for(names: list[str], data: bytes, rng: random.Random) -> list[str]:
     return lines
 
 
+# Footers that zoneinfo expands as POSIX defines them.
+SYNTHETIC_FOOTERS = [
+    "<+0330>-3:30<+0430>,J79/24,J263/24",  # Jn days, quoted names, 24:00
+    "AAA-10BBB-11,J60,J365",  # J60 is 1 March in leap years as well
+    "<-02>2<-01>,M3.5.0/-1,M10.5.0/0",  # a negative time of day
+    "AAA3BBB,M3.2.0/-167,M11.1.0/167",  # the extreme hours of version 3
+    "EST5EDT,0/0,J365/25",  # daylight saving all year
+    "AAA-13BBB,M12.5.0/23,M1.1.0/1",  # daylight saving across the new year
+    "IST-1GMT0,M10.5.0,M3.5.0/1",  # daylight time behind standard time
+    "AAA3BBB,M4.1.0/0:30:15,M10.5.6/1:02:03",  # the default one-hour saving, seconds
+]
+
+
+# Forms that zoneinfo takes a day late or early, worked out by hand from
+# POSIX instead: the changes of 1903 and of the leap year 1904.
+HAND_CHECKED_FOOTERS = {
+    # J59 is 28 February in every year; zoneinfo moves it to 29 February in
+    # leap years. J300 is 27 October.
+    "AAA-10BBB-11,J59,J300": [
+        (_utc(1903, 2, 27, 16), 39600),
+        (_utc(1903, 10, 26, 15), 36000),
+        (_utc(1904, 2, 27, 16), 39600),
+        (_utc(1904, 10, 26, 15), 36000),
+    ],
+    # The zero-based day 59 is 1 March in 1903 and 29 February in 1904; day
+    # 300 is 28 and 27 October. zoneinfo takes the n form a day early.
+    "XXX3YYY,59/2,300/-1:30": [
+        (_utc(1903, 3, 1, 5), -7200),
+        (_utc(1903, 10, 28, 0, 30), -10800),
+        (_utc(1904, 2, 29, 5), -7200),
+        (_utc(1904, 10, 27, 0, 30), -10800),
+    ],
+}
+
+
+def synthetic_tzif(footer: str) -> bytes:
+    """A version 2 file with no transitions: the footer rules all time."""
+    std_offset = gen_time_zones.parse_tz_rule(footer, footer).std_offset
+    header = struct.pack(">4sc15x6l", b"TZif", b"2", 0, 0, 0, 0, 1, 4)
+    block = struct.pack(">lBB", std_offset, 0, 0) + b"STD\0"
+    return header + block + header + block + b"\n" + footer.encode("ascii") + b"\n"
+
+
+def generated_history(data: bytes, footer: str) -> gen_time_zones.OffsetHistory:
+    return gen_time_zones.offset_history(gen_time_zones.parse_tzif(data, footer), footer)
+
+
+def offset_in_history(history: gen_time_zones.OffsetHistory, instant: int) -> int:
+    passed = bisect.bisect_right([change[0] for change in history.changes], instant)
+    return history.initial_offset if passed == 0 else history.changes[passed - 1][1]
+
+
+def check_footer_forms(rng: random.Random) -> None:
+    # The generator expands rule-only zones from 1900; compare from 1901 on.
+    start = _utc(1901, 1, 1)
+    for footer in SYNTHETIC_FOOTERS:
+        data = synthetic_tzif(footer)
+        history = generated_history(data, footer)
+        expected = Offsets.of_file(data)
+        instants = [t + d for t, _ in history.changes if t > start for d in (-1, 0)]
+        instants += scanned_changes(expected, start, DAY)
+        instants += [rng.randrange(start, END) for _ in range(2000)]
+        for instant in instants:
+            computed = offset_in_history(history, instant)
+            if computed != expected.at(instant):
+                raise DataError(
+                    f"footer {footer!r} at {instant}: zoneinfo gives {expected.at(instant)}, "
+                    f"gen_time_zones.py {computed}"
+                )
+    for footer, expected_changes in HAND_CHECKED_FOOTERS.items():
+        history = generated_history(synthetic_tzif(footer), footer)
+        computed = [
+            change for change in history.changes if _utc(1903, 1, 1) <= change[0] < _utc(1905, 1, 1)
+        ]
+        if computed != expected_changes:
+            raise DataError(f"footer {footer!r}: gen_time_zones.py gives {computed} in 1903-1904")
+
+
 def main() -> int:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--pyproject", type=Path, required=True)
@@ -131,6 +228,7 @@ def main() -> int:
         pin = pinned_tzdata_version(arguments.pyproject)
         iana_release = check_installed_tzdata(pin)
         use_package_data_only()
+        check_footer_forms(random.Random(SEED))
         package = importlib.resources.files("tzdata").joinpath("zoneinfo")
         names_by_file: dict[bytes, list[str]] = {}
         for name in sorted(zoneinfo.available_timezones()):
