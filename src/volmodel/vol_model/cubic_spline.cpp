@@ -1,0 +1,169 @@
+#include "volmodel/vol_model/cubic_spline.hpp"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <utility>
+
+#include "volmodel/vol_model/param_record.hpp"
+
+namespace vol_model {
+namespace {
+
+using Field = detail::NamedField<CubicParams>;
+
+constexpr std::array<Field, 13> cubic_fields{{
+    {"vpr", &CubicParams::vpr},
+    {"ref_spot", &CubicParams::ref_spot},
+    {"ref_vol", &CubicParams::ref_vol},
+    {"p05", &CubicParams::p05},
+    {"p10", &CubicParams::p10},
+    {"p15", &CubicParams::p15},
+    {"p20", &CubicParams::p20},
+    {"p25", &CubicParams::p25},
+    {"c05", &CubicParams::c05},
+    {"c10", &CubicParams::c10},
+    {"c15", &CubicParams::c15},
+    {"c20", &CubicParams::c20},
+    {"c25", &CubicParams::c25},
+}};
+
+constexpr std::size_t node_count = cubic_nodes.size();
+constexpr std::size_t centre = 5;
+using NodeArray = std::array<double, node_count>;
+
+// At-the-money level in vol points. The shift divides by ln(ttx), not by
+// sqrt(ttx). When the spot sits exactly at the anchor there is no move to
+// scale, so the shift is zero outright instead of 0 / ln(1) = NaN at ttx = 1.
+double atm_level(const CubicParams& prm, double ttx, double spot) {
+    const double log_move = std::log(spot / prm.ref_spot);
+    if (log_move == 0.0) return prm.ref_vol;
+    const double skew_factor = (prm.p05 - prm.c05) / 0.1 * 100;
+    return prm.ref_vol + prm.vpr * ((log_move / std::log(ttx) / prm.ref_vol) * skew_factor);
+}
+
+// Variance rates at the nodes; the offsets accumulate from the centre out.
+NodeArray node_variances(const CubicParams& prm, double atm) {
+    const std::array<double, centre> puts{prm.p05, prm.p10, prm.p15, prm.p20, prm.p25};
+    const std::array<double, centre> calls{prm.c05, prm.c10, prm.c15, prm.c20, prm.c25};
+    NodeArray w{};
+    const double v_centre = atm / 100;
+    w[centre] = v_centre * v_centre;
+    double put_offset = 0.0;
+    double call_offset = 0.0;
+    for (std::size_t j = 0; j < centre; ++j) {
+        put_offset = put_offset + puts[j];
+        call_offset = call_offset + calls[j];
+        const double v_put = (atm + put_offset) / 100;
+        const double v_call = (atm + call_offset) / 100;
+        w[centre - 1 - j] = v_put * v_put;
+        w[centre + 1 + j] = v_call * v_call;
+    }
+    return w;
+}
+
+// Fritsch-Butland slopes: the weighted harmonic mean of the neighbouring
+// secants, zero at a local extremum, and the end secants at the ends (not
+// the three-point end formula, so the linear extrapolation continues the
+// curve with the same slope).
+NodeArray node_slopes(const NodeArray& w) {
+    std::array<double, node_count - 1> h{};
+    std::array<double, node_count - 1> d{};
+    for (std::size_t k = 0; k + 1 < node_count; ++k) {
+        h[k] = cubic_nodes[k + 1] - cubic_nodes[k];
+        d[k] = (w[k + 1] - w[k]) / h[k];
+    }
+    NodeArray m{};
+    m[0] = d[0];
+    m[node_count - 1] = d[node_count - 2];
+    for (std::size_t k = 1; k + 1 < node_count; ++k) {
+        if (d[k - 1] * d[k] <= 0) {
+            m[k] = 0;
+        } else {
+            m[k] = 3 * (h[k - 1] + h[k]) /
+                   ((2 * h[k] + h[k - 1]) / d[k - 1] + (h[k] + 2 * h[k - 1]) / d[k]);
+        }
+    }
+    return m;
+}
+
+}  // namespace
+
+double pchip_eval(std::span<const double> xs, std::span<const double> ys,
+                  std::span<const double> ms, double x) {
+    const std::size_t n = xs.size();
+    if (x <= xs[0]) return ys[0] + (x - xs[0]) * (ys[1] - ys[0]) / (xs[1] - xs[0]);
+    if (x >= xs[n - 1]) {
+        return ys[n - 1] + (x - xs[n - 1]) * (ys[n - 1] - ys[n - 2]) / (xs[n - 1] - xs[n - 2]);
+    }
+    // i = (number of nodes with xs[j] <= x) - 1, kept within [0, n - 2]; a
+    // NaN x counts no node and lands in interval 0.
+    const auto first_above =
+        std::partition_point(xs.begin(), xs.end(), [x](double node) { return node <= x; });
+    const std::size_t at_or_below = static_cast<std::size_t>(first_above - xs.begin());
+    const std::size_t i = std::min(at_or_below == 0 ? 0 : at_or_below - 1, n - 2);
+
+    const double h = xs[i + 1] - xs[i];
+    const double t = (x - xs[i]) / h;
+    const double t2 = t * t;
+    const double t3 = t * t2;
+    const double two_t2 = t * (t + t);
+    const double two_t3 = t * two_t2;
+    const double three_t2 = t * (t * 3);
+    return (two_t3 - three_t2 + 1) * ys[i] + h * (t3 - two_t2 + t) * ms[i] +
+           (three_t2 - two_t3) * ys[i + 1] + h * (t3 - t2) * ms[i + 1];
+}
+
+ParamMap CubicParams::to_map() const { return detail::fields_to_map(*this, cubic_fields); }
+
+CubicSpline CubicSpline::with_params(kelvane::UtcInstant expiry, ParamMap params) {
+    return CubicSpline(expiry, detail::record_from_map<CubicParams>(params, cubic_fields));
+}
+
+std::vector<double> CubicSpline::get_vol(double ttx, double spot,
+                                         std::span<const double> strikes) const {
+    const double atm = atm_level(params_, ttx, spot);
+    const NodeArray w = node_variances(params_, atm);
+    const NodeArray m = node_slopes(w);
+    const double r = std::sqrt(ttx);
+
+    std::vector<double> vols(strikes.size());
+    for (std::size_t i = 0; i < strikes.size(); ++i) {
+        const double z = std::log(strikes[i] / spot) / r / atm * 100;
+        vols[i] = std::sqrt(pchip_eval(cubic_nodes, w, m, z));
+    }
+    return vols;
+}
+
+bool CubicSpline::arb_free() const {
+    // Written as positive comparisons so that a NaN fails each of them.
+    return params_.p25 >= 0 && params_.c25 >= 0 && params_.ref_vol > 1.0;
+}
+
+std::optional<double> CubicSpline::get_parameter(const std::string& param) const {
+    return detail::look_up(params_.to_map(), param);
+}
+
+void CubicSpline::set_param(const std::string& param, double value) {
+    detail::assign_field(params_, cubic_fields, param, value);
+}
+
+ParamMap CubicSpline::get_param_dict() const { return params_.to_map(); }
+
+std::vector<std::string> CubicSpline::get_fitting_params() const {
+    return {"ref_vol", "p25", "p20", "p15", "p10", "p05", "c05", "c10", "c15", "c20", "c25"};
+}
+
+std::unique_ptr<VolSlice> CubicSpline::clone_and_bump(const ParamMap& bumps) const {
+    return detail::bump_and_rebuild(*this, bumps);
+}
+
+kelvane::Result<void> CubicSpline::reanchor(double spot, double ttx) {
+    const kelvane::Result<double> ref_vol = reanchored_ref_vol(spot, ttx);
+    if (!ref_vol) return std::unexpected(ref_vol.error());
+    params_.ref_spot = spot;
+    params_.ref_vol = *ref_vol;
+    return {};
+}
+
+}  // namespace vol_model

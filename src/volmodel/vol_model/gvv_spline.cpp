@@ -1,0 +1,101 @@
+#include "volmodel/vol_model/gvv_spline.hpp"
+
+#include <array>
+#include <cmath>
+#include <limits>
+#include <utility>
+
+#include "volmodel/vol_model/param_record.hpp"
+
+namespace vol_model {
+namespace {
+
+using Field = detail::NamedField<GvvParams>;
+
+constexpr std::array<Field, 8> gvv_fields{{
+    {"vpr", &GvvParams::vpr},
+    {"ref_spot", &GvvParams::ref_spot},
+    {"ref_vol", &GvvParams::ref_vol},
+    {"skew", &GvvParams::skew},
+    {"smile", &GvvParams::smile},
+    {"pwing", &GvvParams::pwing},
+    {"cwing", &GvvParams::cwing},
+    {"offset", &GvvParams::offset},
+}};
+
+}  // namespace
+
+ParamMap GvvParams::to_map() const { return detail::fields_to_map(*this, gvv_fields); }
+
+GVVSpline GVVSpline::with_params(kelvane::UtcInstant expiry, ParamMap params) {
+    return GVVSpline(expiry, detail::record_from_map<GvvParams>(params, gvv_fields));
+}
+
+std::vector<double> GVVSpline::get_vol(double ttx, double /*spot*/,
+                                       std::span<const double> strikes) const {
+    const double sigma = params_.ref_vol / 100;
+    const double a = params_.skew / 100;
+    const double g = params_.smile / 100;
+    const double p = params_.pwing / 100;
+    const double q = params_.cwing / 100;
+    const double r = std::sqrt(ttx);
+    const double sigma_sq = sigma * sigma;
+    const double two_a = a + a;
+    const double ref_spot = params_.ref_spot;
+
+    std::vector<double> vols(strikes.size());
+    for (std::size_t i = 0; i < strikes.size(); ++i) {
+        const double z = std::log(strikes[i] / ref_spot) / r;
+        // Damps the moneyness near the anchor (y ~ z/2), leaves the tails.
+        const double y = z * (1 - 0.5 * std::exp(-(z * z)));
+        const double u = sigma_sq + sigma * (two_a * y);
+        // The larger root of v^2 - u v - g y^2 = 0.
+        const double v = 0.5 * (u + std::sqrt((g * y) * y * 4 + u * u));
+        // |tanh| <= 1 bounds |t| by 6, so the wing weight t^4 stays below 1296.
+        const double t = 6 * std::tanh((y / std::sqrt(v)) / 6);
+        const double w = (t * t) * (t * t);
+        double total = v;
+        if (y < 0) {
+            total = v + p * w;
+        } else if (y > 0) {
+            total = v + q * w;
+        }
+        const double vol = std::sqrt(total);
+        vols[i] = std::isfinite(vol) ? vol : std::numeric_limits<double>::quiet_NaN();
+    }
+    return vols;
+}
+
+bool GVVSpline::arb_free() const {
+    // Written as positive comparisons so that a NaN fails each of them.
+    return params_.pwing >= 0 && params_.cwing >= 0 && params_.smile >= 1 &&
+           params_.ref_vol > 10;
+}
+
+std::optional<double> GVVSpline::get_parameter(const std::string& param) const {
+    return detail::look_up(params_.to_map(), param);
+}
+
+void GVVSpline::set_param(const std::string& param, double value) {
+    detail::assign_field(params_, gvv_fields, param, value);
+}
+
+ParamMap GVVSpline::get_param_dict() const { return params_.to_map(); }
+
+std::vector<std::string> GVVSpline::get_fitting_params() const {
+    return {"ref_vol", "skew", "smile"};
+}
+
+std::unique_ptr<VolSlice> GVVSpline::clone_and_bump(const ParamMap& bumps) const {
+    return detail::bump_and_rebuild(*this, bumps);
+}
+
+kelvane::Result<void> GVVSpline::reanchor(double spot, double ttx) {
+    const kelvane::Result<double> ref_vol = reanchored_ref_vol(spot, ttx);
+    if (!ref_vol) return std::unexpected(ref_vol.error());
+    params_.ref_spot = spot;
+    params_.ref_vol = *ref_vol;
+    return {};
+}
+
+}  // namespace vol_model

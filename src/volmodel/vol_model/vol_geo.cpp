@@ -1,0 +1,90 @@
+#include "volmodel/vol_model/vol_geo.hpp"
+
+#include <array>
+#include <cmath>
+#include <utility>
+
+#include "volmodel/vol_model/param_record.hpp"
+
+namespace vol_model {
+namespace {
+
+using Field = detail::NamedField<VolGeoParams>;
+
+constexpr std::array<Field, 6> vol_geo_fields{{
+    {"vpr", &VolGeoParams::vpr},
+    {"ref_spot", &VolGeoParams::ref_spot},
+    {"ref_vol", &VolGeoParams::ref_vol},
+    {"corr", &VolGeoParams::corr},
+    {"vvol", &VolGeoParams::vvol},
+    {"offset", &VolGeoParams::offset},
+}};
+
+}  // namespace
+
+ParamMap VolGeoParams::to_map() const { return detail::fields_to_map(*this, vol_geo_fields); }
+
+VolGeo VolGeo::with_params(kelvane::UtcInstant expiry, ParamMap params) {
+    return VolGeo(expiry, detail::record_from_map<VolGeoParams>(params, vol_geo_fields));
+}
+
+std::vector<double> VolGeo::get_vol(double ttx, double spot,
+                                    std::span<const double> strikes) const {
+    const VolGeoParams& prm = params_;
+    // tanh(corr) by its exponential quotient, not the library tanh: the
+    // results (and the NaN once e^(2 corr) overflows) depend on this form.
+    const double e = std::exp(prm.corr + prm.corr);
+    const double rho = (e - 1) / (e + 1);
+    const double r = std::sqrt(ttx);
+    const double m = std::log(spot / prm.ref_spot) / r;
+    const double atm = prm.ref_vol + prm.vpr * ((m / prm.ref_vol) * (prm.vvol * rho));
+    const double sigma = atm / 100;
+    const double a = (prm.vvol * rho) / 100;
+    // The divisor is rebuilt from sigma, not taken from atm.
+    const double kappa = ((prm.vvol * prm.vvol) * (1 - rho * rho)) / (sigma * 100) / 100;
+    const double sigma_sq = sigma * sigma;
+    const double two_a = a + a;
+
+    std::vector<double> vols(strikes.size());
+    for (std::size_t i = 0; i < strikes.size(); ++i) {
+        const double x = std::log(strikes[i] / spot) / r;
+        const double u = sigma_sq + sigma * (x * two_a);
+        // The larger root of v^2 - u v - kappa x^2 = 0.
+        const double v = 0.5 * (u + std::sqrt((x * (kappa * x)) * 4 + u * u));
+        vols[i] = std::sqrt(v);
+    }
+    return vols;
+}
+
+bool VolGeo::arb_free() const {
+    // Written as positive comparisons so that a NaN fails each of them.
+    return params_.ref_vol > 1 && params_.vvol >= 1;
+}
+
+std::optional<double> VolGeo::get_parameter(const std::string& param) const {
+    return detail::look_up(params_.to_map(), param);
+}
+
+void VolGeo::set_param(const std::string& param, double value) {
+    detail::assign_field(params_, vol_geo_fields, param, value);
+}
+
+ParamMap VolGeo::get_param_dict() const { return params_.to_map(); }
+
+std::vector<std::string> VolGeo::get_fitting_params() const {
+    return {"ref_vol", "corr", "vvol"};
+}
+
+std::unique_ptr<VolSlice> VolGeo::clone_and_bump(const ParamMap& bumps) const {
+    return detail::bump_and_rebuild(*this, bumps);
+}
+
+kelvane::Result<void> VolGeo::reanchor(double spot, double ttx) {
+    const kelvane::Result<double> ref_vol = reanchored_ref_vol(spot, ttx);
+    if (!ref_vol) return std::unexpected(ref_vol.error());
+    params_.ref_spot = spot;
+    params_.ref_vol = *ref_vol;
+    return {};
+}
+
+}  // namespace vol_model
