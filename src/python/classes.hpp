@@ -9,5 +9,8 @@ using ClassObjectGetter = PyObject* (*)();
 
 // Each getter returns a new reference to its class object, creating it on
 // first use.
+PyObject* gvv_spline_class();
+PyObject* vol_geo_class();
+PyObject* cubic_spline_class();
 
 }  // namespace kelvane::py

@@ -1,0 +1,268 @@
+// The smile classes GVVSpline, VolGeo and CubicSpline: one family with the
+// same members, conversions and borrowing, differing only in the model each
+// instance owns. Every member converts its arguments, borrows the model,
+// makes one model call and converts the result back.
+#include "python/classes.hpp"
+
+#include <string>
+
+#include "python/binding.hpp"
+#include "python/native_class.hpp"
+#include "volmodel/vol_model/cubic_spline.hpp"
+#include "volmodel/vol_model/gvv_spline.hpp"
+#include "volmodel/vol_model/vol_geo.hpp"
+
+namespace kelvane::py {
+namespace {
+
+using Kind = Borrow::Kind;
+
+template <class Model>
+struct SmileTraits;
+
+template <>
+struct SmileTraits<vol_model::GVVSpline> {
+    static constexpr char name[] = "GVVSpline";
+    static constexpr const char* qualified_name = "builtins.GVVSpline";
+    static constexpr const char* doc = "GVVSpline(expiry, **params)\n--\n\n";
+};
+template <>
+struct SmileTraits<vol_model::VolGeo> {
+    static constexpr char name[] = "VolGeo";
+    static constexpr const char* qualified_name = "builtins.VolGeo";
+    static constexpr const char* doc = "VolGeo(expiry, **params)\n--\n\n";
+};
+template <>
+struct SmileTraits<vol_model::CubicSpline> {
+    static constexpr char name[] = "CubicSpline";
+    static constexpr const char* qualified_name = "builtins.CubicSpline";
+    static constexpr const char* doc = "CubicSpline(expiry, **params)\n--\n\n";
+};
+
+constexpr const char* expiry_params[] = {"expiry"};
+constexpr const char* with_params_params[] = {"expiry", "params"};
+constexpr const char* vol_params[] = {"ttx", "spot", "strikes"};
+constexpr const char* vol_single_params[] = {"ttx", "spot", "strike"};
+constexpr const char* param_params[] = {"param"};
+constexpr const char* set_params[] = {"param", "value"};
+constexpr const char* reanchor_params[] = {"spot", "ttx"};
+constexpr const char* bump_params[] = {"param", "d_value"};
+constexpr const char* jacobian_params[] = {"ttx", "spot", "strikes", "params"};
+
+template <class Model>
+struct Smile {
+    using Traits = SmileTraits<Model>;
+    static inline PyObject* class_cache = nullptr;
+
+    // A member's signature with its display name ("GVVSpline.get_vol").
+    struct MemberSignature {
+        std::string display;
+        std::span<const char* const> params;
+        std::size_t required;
+        bool collects = false;
+        Signature get() const { return {display.c_str(), params, required, collects}; }
+    };
+    static MemberSignature member(const char* name, std::span<const char* const> params,
+                                  bool collects = false) {
+        const std::size_t required = collects ? 1 : params.size();
+        return {std::string(Traits::name) + "." + name, params, required, collects};
+    }
+
+    static Model& model(PyObject* self) { return instance_of<Model>(self)->value; }
+    static BorrowFlag& flag(PyObject* self) { return instance_of<Model>(self)->borrow; }
+
+    static PyObject* make(PyTypeObject* type, const UtcInstant& expiry, ParamDict params) {
+        return new_instance(type, Model::with_params(expiry, std::move(params)));
+    }
+
+    // Model(expiry, **params): the keywords other than expiry are collected
+    // into the parameter dictionary, converted before the expiry.
+    static PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
+        static const MemberSignature member_sig = member("__new__", expiry_params, true);
+        const Signature sig = member_sig.get();
+        BoundArgs<1> bound;
+        if (!bind(sig, args, kwargs, bound)) return nullptr;
+        ParamDict params;
+        if (bound.extra_keywords && !convert(bound.extra_keywords.get(), params)) {
+            prefix_argument_error("params");
+            return nullptr;
+        }
+        UtcInstant expiry;
+        if (!convert(bound.slots[0], expiry)) return nullptr;
+        return make(type, expiry, std::move(params));
+    }
+
+    static PyObject* with_params(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static const MemberSignature member_sig = member("with_params", with_params_params);
+        const Signature sig = member_sig.get();
+        BoundArgs<2> bound;
+        ParamDict params;
+        UtcInstant expiry;
+        if (!bind(sig, args, nargs, kwnames, bound) || !convert_arg(sig, bound.slots[1], 1, params) ||
+            !convert_arg(sig, bound.slots[0], 0, expiry)) {
+            return nullptr;
+        }
+        PyRef cls = PyRef::steal(class_object());
+        if (!cls) return nullptr;
+        return make(reinterpret_cast<PyTypeObject*>(cls.get()), expiry, std::move(params));
+    }
+
+    static PyObject* expiry(PyObject* self, void*) {
+        const Borrow borrow(flag(self), Kind::shared);
+        if (!borrow) return nullptr;
+        return to_python(model(self).expiry());
+    }
+
+    static PyObject* get_vol(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static const MemberSignature member_sig = member("get_vol", vol_params);
+        const Signature sig = member_sig.get();
+        BoundArgs<3> bound;
+        if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
+        const Borrow borrow(flag(self), Kind::shared);
+        double ttx, spot;
+        StrikeList strikes;
+        if (!borrow || !convert_args(sig, bound, ttx, spot, strikes)) return nullptr;
+        return to_python(model(self).get_vol(ttx, spot, strikes.values()));
+    }
+
+    static PyObject* get_vol_single(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static const MemberSignature member_sig = member("get_vol_single", vol_single_params);
+        const Signature sig = member_sig.get();
+        BoundArgs<3> bound;
+        if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
+        const Borrow borrow(flag(self), Kind::shared);
+        double ttx, spot, strike;
+        if (!borrow || !convert_args(sig, bound, ttx, spot, strike)) return nullptr;
+        return to_python(model(self).get_vol_single(ttx, spot, strike));
+    }
+
+    // The members without arguments: arb_free, get_param_dict, get_fitting_params.
+    template <auto Read>
+    static PyObject* reader(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
+                            const char* member) {
+        static const MemberSignature member_sig = Smile::member(member, {});
+        const Signature sig = member_sig.get();
+        BoundArgs<0> bound;
+        if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
+        const Borrow borrow(flag(self), Kind::shared);
+        if (!borrow) return nullptr;
+        return to_python((model(self).*Read)());
+    }
+
+    static PyObject* arb_free(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        return reader<&Model::arb_free>(self, args, nargs, kwnames, "arb_free");
+    }
+    static PyObject* get_param_dict(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        return reader<&Model::get_param_dict>(self, args, nargs, kwnames, "get_param_dict");
+    }
+    static PyObject* get_fitting_params(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        return reader<&Model::get_fitting_params>(self, args, nargs, kwnames, "get_fitting_params");
+    }
+
+    static PyObject* get_parameter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static const MemberSignature member_sig = member("get_parameter", param_params);
+        const Signature sig = member_sig.get();
+        BoundArgs<1> bound;
+        if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
+        const Borrow borrow(flag(self), Kind::shared);
+        std::string param;
+        if (!borrow || !convert_args(sig, bound, param)) return nullptr;
+        return to_python(model(self).get_parameter(param));
+    }
+
+    static PyObject* set_param(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static const MemberSignature member_sig = member("set_param", set_params);
+        const Signature sig = member_sig.get();
+        BoundArgs<2> bound;
+        if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
+        const Borrow borrow(flag(self), Kind::exclusive);
+        std::string param;
+        double value;
+        if (!borrow || !convert_args(sig, bound, param, value)) return nullptr;
+        model(self).set_param(param, value);
+        return none();
+    }
+
+    static PyObject* reanchor(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static const MemberSignature member_sig = member("reanchor", reanchor_params);
+        const Signature sig = member_sig.get();
+        BoundArgs<2> bound;
+        if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
+        const Borrow borrow(flag(self), Kind::exclusive);
+        double spot, ttx;
+        if (!borrow || !convert_args(sig, bound, spot, ttx)) return nullptr;
+        const auto done = model(self).reanchor(spot, ttx);
+        if (!done) {
+            raise_error(done.error());
+            return nullptr;
+        }
+        return none();
+    }
+
+    static PyObject* bump_param(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static const MemberSignature member_sig = member("bump_param", bump_params);
+        const Signature sig = member_sig.get();
+        BoundArgs<2> bound;
+        if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
+        const Borrow borrow(flag(self), Kind::exclusive);
+        std::string param;
+        double d_value;
+        if (!borrow || !convert_args(sig, bound, param, d_value)) return nullptr;
+        model(self).bump_param(param, d_value);
+        return none();
+    }
+
+    static PyObject* get_jacobian(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
+        static const MemberSignature member_sig = member("get_jacobian", jacobian_params);
+        const Signature sig = member_sig.get();
+        BoundArgs<4> bound;
+        if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
+        const Borrow borrow(flag(self), Kind::shared);
+        double ttx, spot;
+        StrikeList strikes;
+        NameList params;
+        if (!borrow || !convert_args(sig, bound, ttx, spot, strikes, params)) return nullptr;
+        return to_python(model(self).get_jacobian(ttx, spot, strikes.values(), params));
+    }
+
+    static constexpr int method = METH_FASTCALL | METH_KEYWORDS;
+
+    template <PyCFunctionFastWithKeywords F>
+    static PyMethodDef def(const char* name, const char* doc, int extra_flags = 0) {
+        return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)), method | extra_flags, doc};
+    }
+
+    static inline PyMethodDef methods[] = {
+        def<with_params>("with_params", "with_params(expiry, params)\n--\n\n", METH_STATIC),
+        def<get_vol>("get_vol", "get_vol($self, ttx, spot, strikes)\n--\n\n"),
+        def<get_vol_single>("get_vol_single", "get_vol_single($self, ttx, spot, strike)\n--\n\n"),
+        def<arb_free>("arb_free", "arb_free($self)\n--\n\n"),
+        def<get_parameter>("get_parameter", "get_parameter($self, param)\n--\n\n"),
+        def<set_param>("set_param", "set_param($self, param, value)\n--\n\n"),
+        def<get_param_dict>("get_param_dict", "get_param_dict($self)\n--\n\n"),
+        def<get_fitting_params>("get_fitting_params", "get_fitting_params($self)\n--\n\n"),
+        def<reanchor>("reanchor", "reanchor($self, spot, ttx)\n--\n\n"),
+        def<bump_param>("bump_param", "bump_param($self, param, d_value)\n--\n\n"),
+        def<get_jacobian>("get_jacobian", "get_jacobian($self, ttx, spot, strikes, params)\n--\n\n"),
+        {nullptr, nullptr, 0, nullptr},
+    };
+
+    static inline PyGetSetDef properties[] = {
+        {"expiry", expiry, nullptr, "", nullptr},
+        {nullptr, nullptr, nullptr, nullptr, nullptr},
+    };
+
+    static PyObject* class_object() {
+        static const ClassDef def{Traits::qualified_name, Traits::doc, construct, dealloc_instance<Model>,
+                                  methods, properties, instance_size<Model>()};
+        return py::class_object(def, class_cache);
+    }
+};
+
+}  // namespace
+
+PyObject* gvv_spline_class() { return Smile<vol_model::GVVSpline>::class_object(); }
+PyObject* vol_geo_class() { return Smile<vol_model::VolGeo>::class_object(); }
+PyObject* cubic_spline_class() { return Smile<vol_model::CubicSpline>::class_object(); }
+
+}  // namespace kelvane::py

@@ -1,0 +1,367 @@
+"""The smile classes GVVSpline, VolGeo and CubicSpline from Python."""
+import datetime
+import inspect
+import math
+import random
+import weakref
+
+import numpy as np
+import pytest
+
+import kelvane
+
+EXPIRY = datetime.datetime(2025, 3, 28, 8, 0, tzinfo=datetime.timezone.utc)
+CLASSES = [kelvane.GVVSpline, kelvane.VolGeo, kelvane.CubicSpline]
+DEFAULTS = {
+    kelvane.GVVSpline: {"vpr": 1.0, "ref_spot": 100.0, "ref_vol": 50.0, "skew": 0.0, "smile": 5.0,
+                        "pwing": 0.0, "cwing": 0.0, "offset": 0.0},
+    kelvane.VolGeo: {"vpr": 1.0, "ref_spot": 100.0, "ref_vol": 50.0, "corr": 0.0, "vvol": 20.0, "offset": 0.0},
+    kelvane.CubicSpline: {"vpr": 1.0, "ref_spot": 100.0, "ref_vol": 50.0,
+                          **{f"{side}{node}": 0.0 for side in "pc" for node in ("05", "10", "15", "20", "25")}},
+}
+FITTING = {
+    kelvane.GVVSpline: ["ref_vol", "skew", "smile"],
+    kelvane.VolGeo: ["ref_vol", "corr", "vvol"],
+    kelvane.CubicSpline: ["ref_vol", "p25", "p20", "p15", "p10", "p05", "c05", "c10", "c15", "c20", "c25"],
+}
+# Shapes that keep every model arbitrage-free and its vols finite.
+SHAPES = {
+    kelvane.GVVSpline: lambda r: {"ref_vol": r.uniform(20, 90), "skew": r.uniform(-10, 10),
+                                  "smile": r.uniform(1, 20), "pwing": r.uniform(0, 5), "cwing": r.uniform(0, 5),
+                                  "ref_spot": r.uniform(80, 120)},
+    kelvane.VolGeo: lambda r: {"ref_vol": r.uniform(20, 90), "corr": r.uniform(-1, 1),
+                               "vvol": r.uniform(1, 60), "ref_spot": r.uniform(80, 120)},
+    kelvane.CubicSpline: lambda r: {"ref_vol": r.uniform(30, 90), "ref_spot": r.uniform(80, 120),
+                                    **{f"{side}{node}": r.uniform(0, 3) for side in "pc"
+                                       for node in ("05", "10", "15", "20", "25")}},
+}
+METHODS = ["with_params", "get_vol", "get_vol_single", "arb_free", "get_parameter", "set_param",
+           "get_param_dict", "get_fitting_params", "reanchor", "bump_param", "get_jacobian"]
+TEXT_SIGNATURES = {
+    "with_params": "(expiry, params)", "get_vol": "($self, ttx, spot, strikes)",
+    "get_vol_single": "($self, ttx, spot, strike)", "arb_free": "($self)", "get_parameter": "($self, param)",
+    "set_param": "($self, param, value)", "get_param_dict": "($self)", "get_fitting_params": "($self)",
+    "reanchor": "($self, spot, ttx)", "bump_param": "($self, param, d_value)",
+    "get_jacobian": "($self, ttx, spot, strikes, params)",
+}
+
+parametrize_classes = pytest.mark.parametrize("cls", CLASSES, ids=lambda c: c.__name__)
+
+
+def seeded_models(cls, count=25, seed=11):
+    r = random.Random(seed)
+    return [cls.with_params(EXPIRY, SHAPES[cls](r)) for _ in range(count)]
+
+
+STRIKES = [50.0, 70.0, 85.0, 95.0, 100.0, 105.0, 120.0, 150.0, 200.0]
+
+
+@parametrize_classes
+def test_class_properties(cls):
+    assert cls.__module__ == "builtins"
+    assert repr(cls) == f"<class 'builtins.{cls.__name__}'>"
+    assert cls.__doc__ == "" and cls.__text_signature__ == "(expiry, **params)"
+    assert str(inspect.signature(cls)) == "(expiry, **params)"
+    with pytest.raises(TypeError):
+        type("Derived", (cls,), {})
+    smile = cls(EXPIRY)
+    with pytest.raises(AttributeError):
+        smile.anything = 1
+    with pytest.raises(TypeError):
+        weakref.ref(smile)
+    for name in METHODS:
+        assert getattr(cls, name).__text_signature__ == TEXT_SIGNATURES[name]
+    assert smile == smile and smile != cls(EXPIRY)  # identity equality
+
+
+@parametrize_classes
+def test_defaults_and_fitting_params(cls):
+    smile = cls(EXPIRY)
+    assert smile.get_param_dict() == DEFAULTS[cls]
+    assert smile.get_param_dict() is not smile.get_param_dict()
+    assert smile.get_fitting_params() == FITTING[cls]
+    assert smile.get_fitting_params() is not smile.get_fitting_params()
+    assert smile.arb_free()
+    assert cls.with_params(EXPIRY, {}).get_param_dict() == DEFAULTS[cls]
+
+
+@parametrize_classes
+def test_keywords_and_dictionary_build_the_same_model(cls):
+    by_keywords = cls(EXPIRY, ref_vol=60.0, vpr=0.5, not_a_name=3.0)
+    by_dict = cls.with_params(EXPIRY, {"ref_vol": 60.0, "vpr": 0.5})
+    assert by_keywords.get_param_dict() == by_dict.get_param_dict()
+    assert by_keywords.get_vol(0.25, 100.0, STRIKES) == by_dict.get_vol(0.25, 100.0, STRIKES)
+    assert type(by_dict) is cls
+    by_keyword_expiry = cls(expiry=EXPIRY, ref_vol=60.0)
+    assert by_keyword_expiry.expiry == EXPIRY and by_keyword_expiry.get_parameter("ref_vol") == 60.0
+
+
+def test_names_of_other_models_are_ignored():
+    geo = kelvane.VolGeo(EXPIRY, vvol=30.0, skew=1.0)
+    assert geo.get_parameter("skew") is None and "skew" not in geo.get_param_dict()
+    cubic = kelvane.CubicSpline(EXPIRY, offset=1.0)
+    assert cubic.get_parameter("offset") is None
+    geo.set_param("smile", 1.0)
+    assert geo.get_param_dict() == {**DEFAULTS[kelvane.VolGeo], "vvol": 30.0}
+
+
+def test_values_are_stored_unvalidated():
+    smile = kelvane.GVVSpline(EXPIRY, ref_vol=-3.0, smile=math.inf, skew=math.nan)
+    d = smile.get_param_dict()
+    assert d["ref_vol"] == -3.0 and d["smile"] == math.inf and math.isnan(d["skew"])
+
+
+def test_construction_errors():
+    with pytest.raises(TypeError) as err:
+        kelvane.GVVSpline(EXPIRY, vpr="x")
+    assert str(err.value).startswith("argument 'params': ")
+    # The parameters are converted before the expiry is looked at.
+    with pytest.raises(TypeError, match="^argument 'params': "):
+        kelvane.GVVSpline(None, vpr="x")
+    with pytest.raises(TypeError, match="^argument 'params': 'list' object is not an instance of 'dict'$"):
+        kelvane.VolGeo.with_params(None, [])
+    with pytest.raises(TypeError, match="^argument 'params': 'int' object is not an instance of 'str'$"):
+        kelvane.VolGeo.with_params(EXPIRY, {1: 2.0})
+    with pytest.raises(TypeError, match=r"^GVVSpline.__new__\(\) missing 1 required positional argument: 'expiry'$"):
+        kelvane.GVVSpline(ref_vol=3.0)
+    with pytest.raises(TypeError, match=r"^CubicSpline.__new__\(\) takes 1 positional arguments but 2 were given$"):
+        kelvane.CubicSpline(EXPIRY, 3)
+    with pytest.raises(AttributeError):
+        kelvane.GVVSpline(datetime.date(2025, 1, 1))
+
+
+@parametrize_classes
+def test_expiry_is_read_only_and_in_utc(cls):
+    smile = cls(datetime.datetime(2025, 3, 28, 9, 0, tzinfo=datetime.timezone(datetime.timedelta(hours=1))))
+    assert smile.expiry == EXPIRY and smile.expiry.tzinfo is datetime.timezone.utc
+    with pytest.raises(AttributeError):
+        smile.expiry = EXPIRY
+
+
+@parametrize_classes
+def test_argument_conversion_errors_name_the_argument(cls):
+    smile = cls(EXPIRY)
+    with pytest.raises(TypeError, match="^argument 'strikes': Can't extract `str` to `Vec`$"):
+        smile.get_vol(0.25, 100.0, "100")
+    with pytest.raises(TypeError, match="^argument 'strikes': 'set' object is not an instance of 'Sequence'$"):
+        smile.get_vol(0.25, 100.0, {100.0})
+    with pytest.raises(TypeError, match="^argument 'strikes': "):
+        smile.get_vol(0.25, 100.0, [100.0, "x"])
+    with pytest.raises(TypeError, match="^argument 'params': Can't extract `str` to `Vec`$"):
+        smile.get_jacobian(0.25, 100.0, [100.0], "ref_vol")
+    with pytest.raises(TypeError, match="^argument 'params': 'int' object is not an instance of 'str'$"):
+        smile.get_jacobian(0.25, 100.0, [100.0], [1])
+    with pytest.raises(TypeError, match="^argument 'param': 'None' is not an instance of 'str'$"):
+        smile.set_param(None, 1.0)
+    with pytest.raises(TypeError, match=rf"^{cls.__name__}.get_vol\(\) missing 1 required positional argument: 'strikes'$"):
+        smile.get_vol(0.25, 100.0)
+    with pytest.raises(TypeError, match=rf"^{cls.__name__}.arb_free\(\) takes 0 positional arguments but 1 was given$"):
+        smile.arb_free(1)
+
+
+@parametrize_classes
+def test_empty_strikes(cls):
+    smile = cls(EXPIRY)
+    assert smile.get_vol(0.25, 100.0, []) == []
+    assert smile.get_jacobian(0.25, 100.0, [], ["ref_vol", "vpr"]) == {"ref_vol": [], "vpr": []}
+    assert smile.get_jacobian(0.25, 100.0, STRIKES, []) == {}
+
+
+@parametrize_classes
+def test_sequence_kinds_give_identical_results(cls):
+    for smile in seeded_models(cls, 5):
+        expected = smile.get_vol(0.3, 101.0, STRIKES)
+        array = np.array(STRIKES)
+        assert smile.get_vol(0.3, 101.0, tuple(STRIKES)) == expected
+        assert smile.get_vol(0.3, 101.0, array) == expected
+        assert smile.get_vol(0.3, 101.0, np.array([[k, 0.0] for k in STRIKES])[:, 0]) == expected  # strided
+        assert smile.get_vol(0.3, 101.0, array.astype(np.float32).astype(np.float64)) == expected
+        assert smile.get_vol(0.3, 101.0, [int(k) for k in STRIKES]) == expected
+        assert smile.get_jacobian(0.3, 101.0, array, FITTING[cls]) == smile.get_jacobian(0.3, 101.0, STRIKES, FITTING[cls])
+    smile = cls(EXPIRY)
+    assert smile.get_vol(0.25, 100.0, range(90, 95)) == smile.get_vol(0.25, 100.0, [90.0, 91.0, 92.0, 93.0, 94.0])
+    with pytest.raises(TypeError, match="^argument 'strikes': "):
+        smile.get_vol(0.25, 100.0, np.ones((2, 2)))
+
+
+@parametrize_classes
+def test_get_vol_single_is_get_vol_element_by_element(cls):
+    for smile in seeded_models(cls):
+        vols = smile.get_vol(0.4, 97.0, STRIKES)
+        singles = [smile.get_vol_single(0.4, 97.0, k) for k in STRIKES]
+        assert [v.hex() for v in singles] == [v.hex() for v in vols]
+
+
+@parametrize_classes
+def test_jacobian_columns_are_forward_differences(cls):
+    for smile in seeded_models(cls, 10):
+        base = smile.get_vol(0.4, 103.0, STRIKES)
+        jacobian = smile.get_jacobian(0.4, 103.0, STRIKES, FITTING[cls] + ["vpr", "not_a_name"])
+        for name, column in jacobian.items():
+            params = smile.get_param_dict()
+            if name in params:
+                params[name] = 0.01 + params[name]
+            bumped = cls.with_params(EXPIRY, params).get_vol(0.4, 103.0, STRIKES)
+            assert column == [(b - v) / 0.01 for b, v in zip(bumped, base)], name
+        assert jacobian["not_a_name"] == [0.0] * len(STRIKES)
+
+
+@parametrize_classes
+def test_bump_and_opposite_bump_restore_the_parameter(cls):
+    r = random.Random(5)
+    for smile in seeded_models(cls, 10):
+        for name in FITTING[cls]:
+            before = smile.get_parameter(name)
+            d = r.uniform(0.01, 0.5)
+            smile.bump_param(name, d)
+            if smile.get_parameter(name) == before:
+                continue  # refused: the bumped model would not be arbitrage-free
+            assert smile.get_parameter(name) == d + before
+            smile.bump_param(name, -d)
+            assert smile.get_parameter(name) == pytest.approx(before, abs=1e-12)
+
+
+@pytest.mark.parametrize("cls, name, d_value", [
+    (kelvane.GVVSpline, "ref_vol", -45.0), (kelvane.GVVSpline, "smile", -4.5), (kelvane.GVVSpline, "pwing", -0.01),
+    (kelvane.VolGeo, "vvol", -19.5), (kelvane.VolGeo, "ref_vol", -49.0), (kelvane.CubicSpline, "c25", -1.0),
+    (kelvane.CubicSpline, "ref_vol", -49.0), (kelvane.GVVSpline, "Smile", 1.0),
+])
+def test_refused_bumps_change_nothing(cls, name, d_value):
+    smile = cls(EXPIRY)
+    assert smile.bump_param(name, d_value) is None
+    assert smile.get_param_dict() == DEFAULTS[cls]
+
+
+@pytest.mark.parametrize("cls, name, d_value", [
+    (kelvane.GVVSpline, "ref_vol", 1.0), (kelvane.VolGeo, "corr", 0.1), (kelvane.CubicSpline, "p25", 1.0),
+])
+def test_accepted_bumps_add_the_amount(cls, name, d_value):
+    smile = cls(EXPIRY)
+    smile.bump_param(name, d_value)
+    assert smile.get_parameter(name) == DEFAULTS[cls][name] + d_value
+
+
+@parametrize_classes
+def test_reanchor_preserves_the_quoted_volatility(cls):
+    r = random.Random(3)
+    for smile in seeded_models(cls):
+        spot, ttx = r.uniform(85, 115), r.uniform(0.05, 0.9)
+        quoted = smile.get_vol_single(ttx, spot, spot)
+        shape = {k: v for k, v in smile.get_param_dict().items() if k not in ("ref_vol", "ref_spot")}
+        assert smile.reanchor(spot, ttx) is None
+        assert smile.get_parameter("ref_spot") == spot
+        assert smile.get_parameter("ref_vol") == quoted * 100
+        assert smile.get_vol_single(ttx, spot, spot) == pytest.approx(quoted, rel=4e-16, abs=0)
+        assert {k: v for k, v in smile.get_param_dict().items() if k not in ("ref_vol", "ref_spot")} == shape
+
+
+@pytest.mark.parametrize("cls, spot, ttx, shown", [
+    (kelvane.GVVSpline, 110.0, 0.0, "spot 110 and ttx 0"), (kelvane.GVVSpline, 110.0, -1.0, "spot 110 and ttx -1"),
+    (kelvane.GVVSpline, -5.0, 0.25, "spot -5 and ttx 0.25"), (kelvane.VolGeo, 110.0, 0.0, "spot 110 and ttx 0"),
+    (kelvane.VolGeo, math.nan, 0.25, "spot nan and ttx 0.25"), (kelvane.VolGeo, 0.0, 0.25, "spot 0 and ttx 0.25"),
+    (kelvane.CubicSpline, 110.0, 1.0, "spot 110 and ttx 1"), (kelvane.CubicSpline, 110.5, -0.5, "spot 110.5 and ttx -0.5"),
+    (kelvane.CubicSpline, 100.0, math.nan, "spot 100 and ttx nan"),
+])
+def test_reanchor_where_the_volatility_is_not_finite_is_refused(cls, spot, ttx, shown):
+    smile = cls(EXPIRY, p05=2.0, c05=1.0, corr=0.3)
+    before = smile.get_param_dict()
+    with pytest.raises(ValueError) as err:
+        smile.reanchor(spot, ttx)
+    assert str(err.value) == f"Cannot reanchor at {shown}: the volatility there is not finite"
+    assert smile.get_param_dict() == before
+
+
+def test_cubic_spline_at_its_reference_spot_is_flat_at_ref_vol_for_every_ttx():
+    smile = kelvane.CubicSpline(EXPIRY, ref_vol=40.0, p05=2.0, c05=1.0)
+    for ttx in (0.25, 1.0, 2.0):
+        assert smile.get_vol_single(ttx, 100.0, 100.0) == 0.4
+    smile.reanchor(100.0, 1.0)
+    assert smile.get_parameter("ref_vol") == 40.0
+
+
+def test_cubic_spline_jacobian_keys():
+    smile = kelvane.CubicSpline(EXPIRY)
+    jacobian = smile.get_jacobian(0.25, 100.0, [90.0, 100.0], ["ref_vol", "ref_vol", "skew"])
+    assert set(jacobian) == {"ref_vol", "skew"} and jacobian["skew"] == [0.0, 0.0]
+
+
+def test_default_smiles_are_flat():
+    assert kelvane.CubicSpline(EXPIRY).get_vol(0.25, 100.0, [1.0, 50.0, 100.0, 400.0]) == [0.5] * 4
+    assert kelvane.GVVSpline(EXPIRY, smile=0.0).get_vol(0.25, 100.0, [50.0, 100.0, 200.0]) == [0.5] * 3
+    geo = kelvane.VolGeo(EXPIRY, vvol=0.0)
+    assert geo.get_vol(0.25, 120.0, [50.0, 120.0, 200.0]) == [0.5] * 3
+
+
+def test_degenerate_inputs_give_nan_not_exceptions():
+    gvv = kelvane.GVVSpline(EXPIRY)
+    assert all(math.isnan(v) for v in gvv.get_vol(0.0, 100.0, [90.0, 100.0]))
+    assert math.isnan(gvv.get_vol_single(0.25, 100.0, -1.0))
+    assert all(math.isnan(v) for v in kelvane.VolGeo(EXPIRY, corr=400.0).get_vol(0.25, 100.0, [90.0, 110.0]))
+
+
+class TestBorrowRule:
+    def test_readers_refuse_while_a_mutation_converts_its_arguments(self):
+        smile = kelvane.GVVSpline(EXPIRY)
+        errors = []
+
+        class Reentrant:
+            def __float__(self):
+                try:
+                    smile.get_vol(0.25, 100.0, [100.0])
+                except RuntimeError as err:
+                    errors.append(str(err))
+                return 1.0
+
+        smile.set_param("skew", Reentrant())
+        assert errors == ["Already mutably borrowed"]
+        assert smile.get_parameter("skew") == 1.0
+
+    def test_mutations_refuse_while_a_reader_converts_its_arguments(self):
+        smile = kelvane.VolGeo(EXPIRY)
+        errors = []
+
+        class Reentrant:
+            def __float__(self):
+                for mutate in (lambda: smile.set_param("corr", 1.0), lambda: smile.bump_param("corr", 1.0),
+                               lambda: smile.reanchor(100.0, 0.25)):
+                    try:
+                        mutate()
+                    except RuntimeError as err:
+                        errors.append(str(err))
+                return 100.0
+
+        smile.get_vol(0.25, Reentrant(), [100.0])
+        assert errors == ["Already borrowed"] * 3
+        assert smile.get_param_dict() == DEFAULTS[kelvane.VolGeo]
+
+    def test_readers_share(self):
+        smile = kelvane.CubicSpline(EXPIRY)
+        seen = []
+
+        class Reentrant:
+            def __float__(self):
+                seen.append(smile.get_param_dict()["ref_vol"])
+                return 100.0
+
+        smile.get_vol(0.25, Reentrant(), [Reentrant()])
+        assert seen == [50.0, 50.0]
+
+    def test_borrow_is_released_after_a_failure(self):
+        smile = kelvane.GVVSpline(EXPIRY)
+        with pytest.raises(TypeError):
+            smile.set_param("skew", "x")
+        with pytest.raises(ValueError):
+            smile.reanchor(100.0, 0.0)
+        smile.set_param("skew", 2.0)
+        assert smile.get_parameter("skew") == 2.0
+
+    def test_binding_errors_come_before_the_borrow(self):
+        smile = kelvane.GVVSpline(EXPIRY)
+
+        class Reentrant:
+            def __float__(self):
+                with pytest.raises(TypeError, match="missing"):
+                    smile.set_param("skew")
+                return 1.0
+
+        smile.get_vol(Reentrant(), 100.0, [100.0])
