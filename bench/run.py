@@ -18,7 +18,7 @@ sys.path.insert(0, str(Path(__file__).parent))
 
 from harness import machine  # noqa: E402
 
-SECTIONS = ["pricing"]
+SECTIONS = ["pricing", "smiles"]
 
 
 README = Path(__file__).parent.parent / "README.md"

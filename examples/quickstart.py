@@ -1,7 +1,10 @@
-"""A first look at kelvane: price an option chain and recover its volatilities.
+"""A first look at kelvane: price an option chain, recover its volatilities,
+then price a strike strip off a smile, bump it and re-anchor it.
 
 Run with `make demo`.
 """
+import datetime
+
 import kelvane
 
 FORWARD = 65_000.0      # BTCUSDT forward
@@ -26,5 +29,31 @@ def option_chain() -> None:
     print("(the solver recovers each vol to about 1e-4)")
 
 
+def smile_strip() -> None:
+    expiry = datetime.datetime.now(datetime.timezone.utc) + datetime.timedelta(days=30)
+    smile = kelvane.GVVSpline(expiry, ref_spot=FORWARD, ref_vol=55.0, skew=-4.0, smile=6.0, pwing=1.0)
+    print(f"\nGVVSpline smile expiring {smile.expiry:%Y-%m-%d %H:%M} UTC: {smile.get_param_dict()}")
+    vols = smile.get_vol(TTX, FORWARD, STRIKES)
+    print(f"{'strike':>8} {'smile vol':>10} {'call':>10} {'put':>10}")
+    for strike, vol in zip(STRIKES, vols):
+        call = kelvane.b76_fairvalue(FORWARD, strike, TTX, vol, "c", DISCOUNT)
+        put = kelvane.b76_fairvalue(FORWARD, strike, TTX, vol, "p", DISCOUNT)
+        print(f"{strike:>8,.0f} {vol:>10.2%} {call:>10,.2f} {put:>10,.2f}")
+
+    # Bumps are guarded: one that would leave the smile with arbitrage is refused.
+    smile.bump_param("ref_vol", 1.0)
+    smile.bump_param("smile", -5.5)  # the curvature may not fall below 1 vol point
+    print(f"after bumping ref_vol +1 and smile -5.5: ref_vol {smile.get_parameter('ref_vol')},"
+          f" smile {smile.get_parameter('smile')} (refused)")
+
+    # The spot has moved: re-anchor so that the vol quoted at the new spot stays.
+    new_spot = 67_000.0
+    quoted = smile.get_vol_single(TTX, new_spot, new_spot)
+    smile.reanchor(new_spot, TTX)
+    print(f"re-anchored at {new_spot:,.0f}: ref_vol {smile.get_parameter('ref_vol'):.4f}"
+          f" (the old smile quoted {quoted:.4%} there)")
+
+
 if __name__ == "__main__":
     option_chain()
+    smile_strip()

@@ -24,11 +24,13 @@ bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_elem
     if (size < 0) return false;
     out.clear();
     out.reserve(static_cast<std::size_t>(size));
+    const bool is_list = PyList_Check(obj);
+    const bool is_tuple = !is_list && PyTuple_Check(obj);
     for (Py_ssize_t i = 0; i < size; ++i) {
         PyRef item;
-        if (PyList_Check(obj)) {
+        if (is_list) {
             item = PyRef::borrow(PyList_GetItem(obj, i));
-        } else if (PyTuple_Check(obj)) {
+        } else if (is_tuple) {
             item = PyRef::borrow(PyTuple_GetItem(obj, i));
         } else {
             item = PyRef::steal(PySequence_GetItem(obj, i));
