@@ -83,4 +83,12 @@ bool convert_args(const Signature& sig, const BoundArgs<N>& bound, T&... outs) {
     return detail::convert_each(sig, bound, std::index_sequence_for<T...>{}, outs...);
 }
 
+// A method table entry for a METH_FASTCALL | METH_KEYWORDS function; the
+// docstring is its text signature.
+template <PyCFunctionFastWithKeywords F>
+PyMethodDef fastcall_def(const char* name, const char* doc, int extra_flags = 0) {
+    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)),
+            METH_FASTCALL | METH_KEYWORDS | extra_flags, doc};
+}
+
 }  // namespace kelvane::py

@@ -80,11 +80,10 @@ constexpr char binary_gamma_name[] = "binary_gamma";
 constexpr char binary_speed_name[] = "binary_speed";
 constexpr char binary_theta_name[] = "binary_theta";
 
-constexpr int flags = METH_FASTCALL | METH_KEYWORDS | METH_STATIC;
-
+// Module functions are static: they receive no self, and __self__ is None.
 template <PyCFunctionFastWithKeywords F>
 PyMethodDef def(const char* name, const char* doc) {
-    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)), flags, doc};
+    return fastcall_def<F>(name, doc, METH_STATIC);
 }
 
 // Registry order.

@@ -225,25 +225,18 @@ struct Smile {
         return to_python(model(self).get_jacobian(ttx, spot, strikes.values(), params));
     }
 
-    static constexpr int method = METH_FASTCALL | METH_KEYWORDS;
-
-    template <PyCFunctionFastWithKeywords F>
-    static PyMethodDef def(const char* name, const char* doc, int extra_flags = 0) {
-        return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)), method | extra_flags, doc};
-    }
-
     static inline PyMethodDef methods[] = {
-        def<with_params>("with_params", "with_params(expiry, params)\n--\n\n", METH_STATIC),
-        def<get_vol>("get_vol", "get_vol($self, ttx, spot, strikes)\n--\n\n"),
-        def<get_vol_single>("get_vol_single", "get_vol_single($self, ttx, spot, strike)\n--\n\n"),
-        def<arb_free>("arb_free", "arb_free($self)\n--\n\n"),
-        def<get_parameter>("get_parameter", "get_parameter($self, param)\n--\n\n"),
-        def<set_param>("set_param", "set_param($self, param, value)\n--\n\n"),
-        def<get_param_dict>("get_param_dict", "get_param_dict($self)\n--\n\n"),
-        def<get_fitting_params>("get_fitting_params", "get_fitting_params($self)\n--\n\n"),
-        def<reanchor>("reanchor", "reanchor($self, spot, ttx)\n--\n\n"),
-        def<bump_param>("bump_param", "bump_param($self, param, d_value)\n--\n\n"),
-        def<get_jacobian>("get_jacobian", "get_jacobian($self, ttx, spot, strikes, params)\n--\n\n"),
+        fastcall_def<with_params>("with_params", "with_params(expiry, params)\n--\n\n", METH_STATIC),
+        fastcall_def<get_vol>("get_vol", "get_vol($self, ttx, spot, strikes)\n--\n\n"),
+        fastcall_def<get_vol_single>("get_vol_single", "get_vol_single($self, ttx, spot, strike)\n--\n\n"),
+        fastcall_def<arb_free>("arb_free", "arb_free($self)\n--\n\n"),
+        fastcall_def<get_parameter>("get_parameter", "get_parameter($self, param)\n--\n\n"),
+        fastcall_def<set_param>("set_param", "set_param($self, param, value)\n--\n\n"),
+        fastcall_def<get_param_dict>("get_param_dict", "get_param_dict($self)\n--\n\n"),
+        fastcall_def<get_fitting_params>("get_fitting_params", "get_fitting_params($self)\n--\n\n"),
+        fastcall_def<reanchor>("reanchor", "reanchor($self, spot, ttx)\n--\n\n"),
+        fastcall_def<bump_param>("bump_param", "bump_param($self, param, d_value)\n--\n\n"),
+        fastcall_def<get_jacobian>("get_jacobian", "get_jacobian($self, ttx, spot, strikes, params)\n--\n\n"),
         {nullptr, nullptr, 0, nullptr},
     };
 
