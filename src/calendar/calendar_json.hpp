@@ -1,0 +1,85 @@
+// The calendar document: the record `CalendarJson` and the reading of its
+// JSON text.
+//
+// Reading rules:
+// - The top-level value is an object (or, equally, an array of exactly three
+//   elements holding the members in declaration order).
+// - Member names match exactly, letter case included; a member of any other
+//   name is skipped together with its value, whatever that value holds.
+// - A member given twice fails with "duplicate field `{}`"; when the object
+//   closes, the first absent member in declaration order fails with
+//   "missing field `{}`".
+// - A weight is any JSON number, read as the nearest double (integers of any
+//   length included). Any other JSON type where a weight, a map or the zone
+//   name belongs fails with "invalid type: {found}, expected {wanted}".
+// - A key repeated within one map keeps the value that comes last.
+// - Only whitespace may follow the top-level value.
+// - Every error message ends with " at line {} column {}": the 1-based line
+//   and column of the byte at which the reader stopped (for a rejected
+//   number, its first byte; for any other rejected token or a closing
+//   bracket, the byte after it; for a syntax error, the offending byte).
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "common/error.hpp"
+
+namespace calendar {
+
+// A string-keyed map held as a vector sorted by key. Documents list their
+// keys in order, so filling one is a run of appends; iteration is in byte
+// order of the keys.
+template <class Value>
+class KeyedMap {
+public:
+    using Entry = std::pair<std::string, Value>;
+
+    // A repeated key replaces the earlier value: the last one is kept.
+    Value& insert_or_assign(std::string_view key, Value value) {
+        if (entries_.empty() || entries_.back().first < key) {
+            return entries_.emplace_back(std::string(key), std::move(value)).second;
+        }
+        const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                         [](const Entry& e, std::string_view k) { return e.first < k; });
+        if (at != entries_.end() && at->first == key) {
+            at->second = std::move(value);
+            return at->second;
+        }
+        return entries_.emplace(at, std::string(key), std::move(value))->second;
+    }
+
+    const Value* find(std::string_view key) const noexcept {
+        const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
+                                         [](const Entry& e, std::string_view k) { return e.first < k; });
+        return at != entries_.end() && at->first == key ? &at->second : nullptr;
+    }
+
+    void reserve(std::size_t n) { entries_.reserve(n); }
+    std::size_t size() const noexcept { return entries_.size(); }
+    bool empty() const noexcept { return entries_.empty(); }
+    auto begin() const noexcept { return entries_.begin(); }
+    auto end() const noexcept { return entries_.end(); }
+
+private:
+    std::vector<Entry> entries_;
+};
+
+// Bucket label ("09:30 - 09:45") -> weight.
+using TimeProfile = KeyedMap<double>;
+
+// Members in declaration order; the order decides which missing member is
+// reported.
+struct CalendarJson {
+    KeyedMap<TimeProfile> TimeWeightings;  // weekday name -> intraday profile
+    KeyedMap<double> DayWeightings;        // weekday name -> weight of the day
+    std::string IanaTimeZone;
+};
+
+kelvane::Result<CalendarJson> read_calendar_json(std::string_view text);
+
+}  // namespace calendar
