@@ -18,7 +18,7 @@ sys.path.insert(0, str(Path(__file__).parent))
 
 from harness import machine  # noqa: E402
 
-SECTIONS = ["pricing", "smiles"]
+SECTIONS = ["pricing", "smiles", "calendar"]
 
 
 README = Path(__file__).parent.parent / "README.md"

@@ -1,5 +1,6 @@
-"""A first look at kelvane: price an option chain, recover its volatilities,
-then price a strike strip off a smile, bump it and re-anchor it.
+"""A first look at kelvane: measure time to expiry in business and calendar
+time, price an option chain and recover its volatilities, then price a strike
+strip off a smile, bump it and re-anchor it.
 
 Run with `make demo`.
 """
@@ -8,14 +9,28 @@ import datetime
 import kelvane
 
 FORWARD = 65_000.0      # BTCUSDT forward
-TTX = 30 / 365          # 30 days to expiry, in years
+NOW = datetime.datetime(2026, 12, 8, 14, 30, tzinfo=datetime.timezone.utc)
+EXPIRIES = [NOW + datetime.timedelta(days=d) for d in (1, 7, 30, 90)]
+CALENDAR = kelvane.Calendar("BTCUSDT")
+EXPIRY = EXPIRIES[2]
+TTX = CALENDAR.get_bus_ttx(NOW, EXPIRY)  # business years to the 30-day expiry
 DISCOUNT = 0.996        # discount factor to expiry
 STRIKES = [55_000.0, 60_000.0, 65_000.0, 70_000.0, 75_000.0]
 VOLS = [0.62, 0.57, 0.55, 0.56, 0.59]  # a small smile, as fractions
 
 
+def times_to_expiry() -> None:
+    print(f"Time to expiry from {NOW:%a %d %b %Y %H:%M} UTC")
+    print(f"{'expiry':>22} {'business':>10} {'calendar':>10}")
+    for expiry in EXPIRIES:
+        business = CALENDAR.get_bus_ttx(NOW, expiry)
+        calendar = kelvane.Calendar.get_cal_ttx(NOW, expiry)
+        print(f"{expiry:%a %d %b %Y %H:%M} {business:>10.6f} {calendar:>10.6f}")
+    print(f"tenors: 1w = {kelvane.Calendar.tenor_to_ttx('1w'):.6f}, 3m = {kelvane.Calendar.tenor_to_ttx('3m'):.6f}\n")
+
+
 def option_chain() -> None:
-    print(f"Option chain: forward {FORWARD:,.0f}, {TTX * 365:.0f} days, discount factor {DISCOUNT}")
+    print(f"Option chain: forward {FORWARD:,.0f}, {TTX:.6f} business years, discount factor {DISCOUNT}")
     header = f"{'strike':>8} {'type':>4} {'vol':>6} {'Black-76':>10} {'vega':>9} {'binary':>7} {'implied vol':>12}"
     print(header)
     print("-" * len(header))
@@ -30,8 +45,7 @@ def option_chain() -> None:
 
 
 def smile_strip() -> None:
-    expiry = datetime.datetime.now(datetime.timezone.utc) + datetime.timedelta(days=30)
-    smile = kelvane.GVVSpline(expiry, ref_spot=FORWARD, ref_vol=55.0, skew=-4.0, smile=6.0, pwing=1.0)
+    smile = kelvane.GVVSpline(EXPIRY, ref_spot=FORWARD, ref_vol=55.0, skew=-4.0, smile=6.0, pwing=1.0)
     print(f"\nGVVSpline smile expiring {smile.expiry:%Y-%m-%d %H:%M} UTC: {smile.get_param_dict()}")
     vols = smile.get_vol(TTX, FORWARD, STRIKES)
     print(f"{'strike':>8} {'smile vol':>10} {'call':>10} {'put':>10}")
@@ -55,5 +69,6 @@ def smile_strip() -> None:
 
 
 if __name__ == "__main__":
+    times_to_expiry()
     option_chain()
     smile_strip()

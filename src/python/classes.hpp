@@ -9,6 +9,7 @@ using ClassObjectGetter = PyObject* (*)();
 
 // Each getter returns a new reference to its class object, creating it on
 // first use.
+PyObject* calendar_class();
 PyObject* gvv_spline_class();
 PyObject* vol_geo_class();
 PyObject* cubic_spline_class();

@@ -15,7 +15,7 @@ namespace {
 
 // Registry order: the classes first, then the functions (pricing_functions()
 // lists them in their order).
-constexpr std::array registered_classes{gvv_spline_class, vol_geo_class, cubic_spline_class};
+constexpr std::array registered_classes{calendar_class, gvv_spline_class, vol_geo_class, cubic_spline_class};
 
 // The module's __all__ list, created empty when the module has none yet.
 PyRef all_list(PyObject* module) {

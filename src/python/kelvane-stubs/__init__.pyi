@@ -5,6 +5,7 @@ from collections.abc import Buffer, Sequence
 from typing import Protocol, SupportsFloat, SupportsIndex, final
 
 __all__ = [
+    "Calendar",
     "GVVSpline",
     "VolGeo",
     "CubicSpline",
@@ -29,6 +30,17 @@ class _Timestamp(Protocol):
 _Float = SupportsFloat | SupportsIndex
 # A sequence of numbers, or a one-dimensional float64 buffer (a numpy array).
 _Strikes = Sequence[_Float] | Buffer
+
+@final
+class Calendar:
+    def __new__(cls, underlying: str) -> Calendar: ...
+    # The first parameter is named `from` at run time: a reserved word, so it
+    # is passed by position (or through **{"from": ...}).
+    def get_bus_ttx(self, from_: _Timestamp, to: _Timestamp, /) -> float: ...
+    @staticmethod
+    def get_cal_ttx(from_: _Timestamp, to: _Timestamp, /) -> float: ...
+    @staticmethod
+    def tenor_to_ttx(tenor: str) -> float: ...
 
 @final
 class GVVSpline:
