@@ -36,10 +36,10 @@ back to the same double in any correctly rounding reader.
 from __future__ import annotations
 
 import argparse
+import datetime
 import json
 import math
 import random
-import re
 import sys
 from pathlib import Path
 
@@ -157,7 +157,6 @@ class Simulation:
         return weight
 
     def coordinate(self, year: int, month: int, day: int, second_of_day: int) -> float:
-        import datetime
         jan1 = datetime.date(year, 1, 1)
         date = datetime.date(year, month, day)
         first_weekday = jan1.weekday()

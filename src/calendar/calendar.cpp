@@ -26,9 +26,14 @@ constexpr std::int64_t floor_div(std::int64_t a, std::int64_t b) noexcept {
     return (a % b != 0 && ((a < 0) != (b < 0))) ? q - 1 : q;
 }
 
+constexpr std::int64_t floor_mod(std::int64_t a, std::int64_t b) noexcept {
+    const std::int64_t r = a % b;
+    return r != 0 && ((r < 0) != (b < 0)) ? r + b : r;
+}
+
 // 1970-01-01 was a Thursday.
 constexpr int weekday_of(std::int64_t days_since_epoch) noexcept {
-    return static_cast<int>(days_since_epoch - 7 * floor_div(days_since_epoch + 3, 7) + 3);
+    return static_cast<int>(floor_mod(days_since_epoch + 3, 7));
 }
 
 constexpr bool is_leap_year(std::int64_t year) noexcept {
@@ -248,7 +253,7 @@ Result<double> Calendar::bus_ttx_point(const UtcInstant& instant) {
     // instant, however far out, overflows.
     const std::int64_t utc_day = floor_div(instant.seconds, kelvane::seconds_per_day);
     const std::int64_t local_second =
-        instant.seconds - utc_day * kelvane::seconds_per_day + tz_.utc_offset_at(instant.seconds);
+        floor_mod(instant.seconds, kelvane::seconds_per_day) + tz_.utc_offset_at(instant.seconds);
     const std::int64_t day_shift = floor_div(local_second, kelvane::seconds_per_day);
     const std::int64_t local_day = utc_day + day_shift;
     const auto second_of_day = static_cast<int>(local_second - day_shift * kelvane::seconds_per_day);

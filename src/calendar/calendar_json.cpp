@@ -80,6 +80,7 @@ public:
     // Every number arrives as its text (parse_flags).
     bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
         if (skip_depth_ > 0) return true;
+        if (want_ != Want::day_weight && want_ != Want::bucket_weight) return scalar("number");
         const std::string_view literal(text, length);
         const std::optional<double> value = double_from_decimal(literal);
         if (!value || std::isinf(*value)) return stop(out_of_range_message);
@@ -181,12 +182,10 @@ private:
     bool unreachable_number() { return stop("number not delivered as text"); }
 
     bool number(double value) {
-        if (skip_depth_ > 0) return true;
-        switch (want_) {
-            case Want::day_weight: record_.DayWeightings.insert_or_assign(key_, value); break;
-            case Want::bucket_weight: profile_->insert_or_assign(key_, value); break;
-            case Want::anything: value_done(); return true;
-            default: return type_error("number");
+        if (want_ == Want::day_weight) {
+            record_.DayWeightings.insert_or_assign(key_, value);
+        } else {
+            profile_->insert_or_assign(key_, value);
         }
         want_ = Want::nothing;
         return true;
@@ -305,8 +304,13 @@ std::string at_position(std::string_view text, std::size_t offset) {
 kelvane::Result<CalendarJson> read_calendar_json(std::string_view text) {
     // The in-situ stream reads a NUL-terminated copy; a NUL byte within the
     // text ends its reading there, which the check after parsing turns into
-    // trailing characters.
-    std::string buffer(text);
+    // trailing characters. The whitespace skipper loads aligned 16-byte
+    // blocks, up to 15 bytes past the terminating NUL: the padding keeps
+    // those loads inside the buffer.
+    constexpr std::size_t padding = 16;
+    std::string buffer;
+    buffer.reserve(text.size() + padding);
+    buffer.append(text).append(padding, '\0');
     rapidjson::InsituStringStream stream(buffer.data());
     rapidjson::Reader reader;
     Handler handler;

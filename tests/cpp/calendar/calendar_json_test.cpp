@@ -1,6 +1,9 @@
 // Reading calendar documents: the record, the reading rules, the messages
 // and their positions, number conversion, and the embedded document.
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <random>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -85,6 +88,10 @@ const ErrorCase error_cases[] = {
      "number out of the range of a double at line 1 column 30"},
     {"number just beyond the largest double", R"({"DayWeightings": {"monday": 1.8e308}})",
      "number out of the range of a double at line 1 column 30"},
+    {"a skipped number far beyond the doubles", "{" + minimal_members + R"(, "Comment": 1e400})",
+     "number out of the range of a double at line 1 column 79"},
+    {"a number for the zone", R"({"IanaTimeZone": 1.8e308})",
+     "invalid type: number, expected a string at line 1 column 18"},
     {"fraction without digits", R"({"DayWeightings": {"monday": 1.}})",
      "expected digits after the decimal point at line 1 column 32"},
     {"excess nesting in a skipped member", "{\"Comment\": " + std::string(200, '['),
@@ -103,7 +110,7 @@ TEST(CalendarJsonRead, MembersInAnyOrderWithUnknownOnesSkipped) {
         "IanaTimeZone": "UTC",
         "Nested": {"a": [1, {"b": null, "TimeWeightings": 3}], "c": true, "d": -2.5e3},
         "DayWeightings": {"monday": 1, "friday": 0.9},
-        "List": [[], {}, "x", false],
+        "List": [[], {}, "x", false, 1.8e308],
         "TimeWeightings": {"monday": {"00:00 - 00:15": 2}}
     })";
     const auto read = read_calendar_json(text);
@@ -223,6 +230,42 @@ TEST(EmbeddedDocument, ReadsIntoSevenDaysOfNinetySixBuckets) {
         double total = 0.0;
         for (const auto& [label, value] : *profile) total += value;
         EXPECT_EQ(total, weights[d] * 33600 / 19) << days[d];
+    }
+}
+
+// Damaged copies of the embedded document (bytes changed, inserted,
+// removed, the text cut short): the reader either succeeds or fails with a
+// message that ends with a position inside the text (or just past it).
+TEST(CalendarJsonRead, DamagedDocumentsFailWithAPosition) {
+    const std::string original(calendar::btcusdt_document());
+    const std::string alphabet = "{}[]:,\"\\ \n0123456789.eE+-tfnuxa\x00\xff";
+    std::mt19937_64 random(33024);
+    for (int i = 0; i < 400; ++i) {
+        std::string text = original;
+        const int edits = 1 + static_cast<int>(random() % 4);
+        for (int e = 0; e < edits && !text.empty(); ++e) {
+            const std::size_t at = random() % text.size();
+            const char byte = alphabet[random() % alphabet.size()];
+            switch (random() % 4) {
+                case 0: text[at] = byte; break;
+                case 1: text.insert(at, 1, byte); break;
+                case 2: text.erase(at, 1 + random() % 40); break;
+                default: text.resize(at); break;
+            }
+        }
+        const auto read = read_calendar_json(text);
+        if (read) continue;
+        const std::string& message = read.error().message;
+        unsigned long line = 0, column = 0;
+        char rest = 0;
+        const std::size_t at = message.rfind(" at line ");
+        ASSERT_NE(at, std::string::npos) << message;
+        ASSERT_EQ(std::sscanf(message.c_str() + at, " at line %lu column %lu%c", &line, &column, &rest), 2)
+            << message;
+        const auto lines = 1 + static_cast<unsigned long>(std::count(text.begin(), text.end(), '\n'));
+        EXPECT_GE(line, 1u) << message;
+        EXPECT_LE(line, lines) << message;
+        EXPECT_GE(column, 1u) << message;
     }
 }
 
