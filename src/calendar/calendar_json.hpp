@@ -10,9 +10,13 @@
 //   closes, the first absent member in declaration order fails with
 //   "missing field `{}`".
 // - A weight is any JSON number, read as the nearest double (integers of any
-//   length included). Any other JSON type where a weight, a map or the zone
-//   name belongs fails with "invalid type: {found}, expected {wanted}".
-// - A key repeated within one map keeps the value that comes last.
+//   length included; the integer -0 is 0). A number beyond the largest
+//   double fails with "number out of the range of a double", wherever it
+//   stands. Any other JSON type where a weight, a map or the zone name
+//   belongs fails with "invalid type: {found}, expected {wanted}".
+// - Nesting deeper than 128 levels fails, skipped members included.
+// - A key repeated within one map keeps the value that comes last; maps
+//   iterate in byte order of their keys.
 // - Only whitespace may follow the top-level value.
 // - Every error message ends with " at line {} column {}": the 1-based line
 //   and column of the byte at which the reader stopped (for a rejected
