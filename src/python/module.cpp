@@ -75,6 +75,6 @@ PyModuleDef module_def = {
 }  // namespace
 }  // namespace kelvane::py
 
-extern "C" __attribute__((visibility("default"))) PyObject* PyInit_kelvane() {
+PyMODINIT_FUNC PyInit_kelvane() {
     return PyModuleDef_Init(&kelvane::py::module_def);
 }
