@@ -6,7 +6,10 @@
 namespace kelvane::py {
 namespace {
 
-std::string display(const Signature& sig) { return std::string(sig.display_name) + "()"; }
+std::string display(const Signature& sig) {
+    std::string text = sig.owner == nullptr ? "" : std::string(sig.owner) + ".";
+    return text + sig.name + "()";
+}
 
 void raise_too_many_positional(const Signature& sig, Py_ssize_t given) {
     const std::size_t n = sig.params.size();

@@ -17,11 +17,18 @@
 namespace kelvane::py {
 
 struct Signature {
-    const char* display_name;  // "b76_fairvalue", "GVVSpline.get_vol", "Calendar.__new__"
+    const char* owner;  // the class of a method or constructor, null for a function
+    const char* name;   // shown as "b76_fairvalue()", "GVVSpline.get_vol()", "Calendar.__new__()"
     std::span<const char* const> params;
     std::size_t required;            // the leading parameters without a default
     bool collects_keywords = false;  // keywords other than the parameters go to a dict
 };
+
+// A signature whose parameters are all required.
+constexpr Signature required_params(const char* owner, const char* name,
+                                    std::span<const char* const> params) {
+    return {owner, name, params, params.size()};
+}
 
 // The bound arguments of one call: borrowed references, null for an optional
 // parameter that was not passed.

@@ -11,6 +11,7 @@ namespace {
 
 using calendar::Calendar;
 
+constexpr char class_name[] = "Calendar";
 constexpr const char* underlying_params[] = {"underlying"};
 constexpr const char* interval_params[] = {"from", "to"};
 constexpr const char* tenor_params[] = {"tenor"};
@@ -26,7 +27,7 @@ PyObject* to_python_or_raise(const Result<double>& value) {
 }
 
 PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
-    static constexpr Signature sig{"Calendar.__new__", underlying_params, 1};
+    static constexpr Signature sig = required_params(class_name, "__new__", underlying_params);
     BoundArgs<1> bound;
     Utf8 underlying;
     if (!bind(sig, args, kwargs, bound) || !convert_args(sig, bound, underlying)) return nullptr;
@@ -39,7 +40,7 @@ PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
 }
 
 PyObject* get_bus_ttx(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr Signature sig{"Calendar.get_bus_ttx", interval_params, 2};
+    static constexpr Signature sig = required_params(class_name, "get_bus_ttx", interval_params);
     BoundArgs<2> bound;
     if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
     // Held across both conversions: a timestamp() that calls back into this
@@ -52,7 +53,7 @@ PyObject* get_bus_ttx(PyObject* self, PyObject* const* args, Py_ssize_t nargs, P
 }
 
 PyObject* get_cal_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr Signature sig{"Calendar.get_cal_ttx", interval_params, 2};
+    static constexpr Signature sig = required_params(class_name, "get_cal_ttx", interval_params);
     BoundArgs<2> bound;
     UtcInstant from, to;
     if (!bind(sig, args, nargs, kwnames, bound) || !convert_args(sig, bound, from, to)) return nullptr;
@@ -60,7 +61,7 @@ PyObject* get_cal_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObje
 }
 
 PyObject* tenor_to_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr Signature sig{"Calendar.tenor_to_ttx", tenor_params, 1};
+    static constexpr Signature sig = required_params(class_name, "tenor_to_ttx", tenor_params);
     BoundArgs<1> bound;
     Utf8 tenor;
     if (!bind(sig, args, nargs, kwnames, bound) || !convert_args(sig, bound, tenor)) return nullptr;

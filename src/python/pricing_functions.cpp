@@ -25,7 +25,7 @@ using PlainFormula = double (*)(double, double, double, double, double);
 // every argument has converted.
 template <const char* Name, OptionFormula Formula>
 PyObject* option_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr Signature sig{Name, option_params, 5};
+    static constexpr Signature sig{nullptr, Name, option_params, 5};
     BoundArgs<6> bound;
     double fwd, strike, ttx, vol, df = 1.0;
     OptionTypeText call_put;
@@ -42,7 +42,7 @@ PyObject* option_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, Py
 // and puts.
 template <const char* Name, PlainFormula Formula>
 PyObject* plain_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr Signature sig{Name, plain_params, 4};
+    static constexpr Signature sig{nullptr, Name, plain_params, 4};
     BoundArgs<5> bound;
     double fwd, strike, ttx, vol, df = 1.0;
     if (!bind(sig, args, nargs, kwnames, bound) ||
@@ -55,7 +55,7 @@ PyObject* plain_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
 constexpr char calibrate_name[] = "calibrate_black76_iv";
 
 PyObject* calibrate(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-    static constexpr Signature sig{calibrate_name, calibration_params, 5};
+    static constexpr Signature sig{nullptr, calibrate_name, calibration_params, 5};
     BoundArgs<6> bound;
     double ttx, fwd, strike, price, df = 1.0;
     OptionTypeText call_put;

@@ -54,20 +54,6 @@ struct Smile {
     using Traits = SmileTraits<Model>;
     static inline PyObject* class_cache = nullptr;
 
-    // A member's signature with its display name ("GVVSpline.get_vol").
-    struct MemberSignature {
-        std::string display;
-        std::span<const char* const> params;
-        std::size_t required;
-        bool collects = false;
-        Signature get() const { return {display.c_str(), params, required, collects}; }
-    };
-    static MemberSignature member(const char* name, std::span<const char* const> params,
-                                  bool collects = false) {
-        const std::size_t required = collects ? 1 : params.size();
-        return {std::string(Traits::name) + "." + name, params, required, collects};
-    }
-
     static Model& model(PyObject* self) { return instance_of<Model>(self)->value; }
     static BorrowFlag& flag(PyObject* self) { return instance_of<Model>(self)->borrow; }
 
@@ -78,8 +64,7 @@ struct Smile {
     // Model(expiry, **params): the keywords other than expiry are collected
     // into the parameter dictionary, converted before the expiry.
     static PyObject* construct(PyTypeObject* type, PyObject* args, PyObject* kwargs) {
-        static const MemberSignature member_sig = member("__new__", expiry_params, true);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig{Traits::name, "__new__", expiry_params, 1, true};
         BoundArgs<1> bound;
         if (!bind(sig, args, kwargs, bound)) return nullptr;
         ParamDict params;
@@ -93,8 +78,7 @@ struct Smile {
     }
 
     static PyObject* with_params(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static const MemberSignature member_sig = member("with_params", with_params_params);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig = required_params(Traits::name, "with_params", with_params_params);
         BoundArgs<2> bound;
         ParamDict params;
         UtcInstant expiry;
@@ -114,8 +98,7 @@ struct Smile {
     }
 
     static PyObject* get_vol(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static const MemberSignature member_sig = member("get_vol", vol_params);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig = required_params(Traits::name, "get_vol", vol_params);
         BoundArgs<3> bound;
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::shared);
@@ -126,8 +109,7 @@ struct Smile {
     }
 
     static PyObject* get_vol_single(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static const MemberSignature member_sig = member("get_vol_single", vol_single_params);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig = required_params(Traits::name, "get_vol_single", vol_single_params);
         BoundArgs<3> bound;
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::shared);
@@ -140,8 +122,7 @@ struct Smile {
     template <auto Read>
     static PyObject* reader(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames,
                             const char* member) {
-        static const MemberSignature member_sig = Smile::member(member, {});
-        const Signature sig = member_sig.get();
+        const Signature sig = required_params(Traits::name, member, {});
         BoundArgs<0> bound;
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::shared);
@@ -160,8 +141,7 @@ struct Smile {
     }
 
     static PyObject* get_parameter(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static const MemberSignature member_sig = member("get_parameter", param_params);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig = required_params(Traits::name, "get_parameter", param_params);
         BoundArgs<1> bound;
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::shared);
@@ -171,8 +151,7 @@ struct Smile {
     }
 
     static PyObject* set_param(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static const MemberSignature member_sig = member("set_param", set_params);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig = required_params(Traits::name, "set_param", set_params);
         BoundArgs<2> bound;
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::exclusive);
@@ -184,8 +163,7 @@ struct Smile {
     }
 
     static PyObject* reanchor(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static const MemberSignature member_sig = member("reanchor", reanchor_params);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig = required_params(Traits::name, "reanchor", reanchor_params);
         BoundArgs<2> bound;
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::exclusive);
@@ -200,8 +178,7 @@ struct Smile {
     }
 
     static PyObject* bump_param(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static const MemberSignature member_sig = member("bump_param", bump_params);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig = required_params(Traits::name, "bump_param", bump_params);
         BoundArgs<2> bound;
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::exclusive);
@@ -213,8 +190,7 @@ struct Smile {
     }
 
     static PyObject* get_jacobian(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
-        static const MemberSignature member_sig = member("get_jacobian", jacobian_params);
-        const Signature sig = member_sig.get();
+        static constexpr Signature sig = required_params(Traits::name, "get_jacobian", jacobian_params);
         BoundArgs<4> bound;
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::shared);
