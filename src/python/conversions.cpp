@@ -8,8 +8,8 @@ namespace kelvane::py {
 namespace {
 
 // Converts the items of a sequence with a per-element conversion. Lists and
-// tuples are indexed directly; each element is held while it converts, since
-// its __float__ may run arbitrary code (mutating the list included).
+// tuples are indexed directly; an element whose conversion may run Python
+// code (a __float__ that mutates the list, say) is held while it converts.
 template <class T, class Element>
 bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_element) {
     if (PyUnicode_Check(obj)) {
@@ -27,17 +27,20 @@ bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_elem
     const bool is_list = PyList_Check(obj);
     const bool is_tuple = !is_list && PyTuple_Check(obj);
     for (Py_ssize_t i = 0; i < size; ++i) {
-        PyRef item;
-        if (is_list) {
-            item = PyRef::borrow(PyList_GetItem(obj, i));
-        } else if (is_tuple) {
-            item = PyRef::borrow(PyTuple_GetItem(obj, i));
-        } else {
-            item = PyRef::steal(PySequence_GetItem(obj, i));
-        }
-        if (!item) return false;
         T value;
-        if (!convert_element(item.get(), value)) return false;
+        if (is_list || is_tuple) {
+            PyObject* borrowed = is_list ? PyList_GetItem(obj, i) : PyTuple_GetItem(obj, i);
+            if (borrowed == nullptr) return false;  // a __float__ shortened the list
+            // Converting an exact float or str runs no Python code, so nothing
+            // can release the borrowed item meanwhile: the common case skips
+            // the two reference-count calls.
+            const bool runs_no_code = PyFloat_CheckExact(borrowed) || PyUnicode_CheckExact(borrowed);
+            const PyRef held = runs_no_code ? PyRef() : PyRef::borrow(borrowed);
+            if (!convert_element(borrowed, value)) return false;
+        } else {
+            const PyRef item = PyRef::steal(PySequence_GetItem(obj, i));
+            if (!item || !convert_element(item.get(), value)) return false;
+        }
         out.push_back(std::move(value));
     }
     return true;

@@ -365,3 +365,20 @@ class TestBorrowRule:
                 return 1.0
 
         smile.get_vol(Reentrant(), 100.0, [100.0])
+
+
+def test_strike_lists_changed_during_conversion_are_handled():
+    smile = kelvane.GVVSpline(EXPIRY)
+    strikes = []
+
+    class Shrinking:
+        def __float__(self):
+            strikes.clear()  # drops the last reference to this element
+            return 100.0
+
+    strikes[:] = [Shrinking(), 90.0, 110.0]
+    with pytest.raises(IndexError):
+        smile.get_vol(0.25, 100.0, strikes)
+    # The last element survives its own removal while it converts.
+    strikes[:] = [90.0, Shrinking()]
+    assert smile.get_vol(0.25, 100.0, strikes) == smile.get_vol(0.25, 100.0, [90.0, 100.0])
