@@ -17,8 +17,8 @@ demo: $(STAMPS)/installed
 test: $(STAMPS)/installed $(STAMPS)/extra-test
 	@status=0; \
 	$(MAKE) --no-print-directory cpp-test || status=1; \
-	$(MAKE) --no-print-directory py-test || status=1; \
 	$(MAKE) --no-print-directory stubtest || status=1; \
+	$(MAKE) --no-print-directory py-test || status=1; \
 	exit $$status
 
 bench: $(STAMPS)/installed $(STAMPS)/extra-bench
