@@ -91,27 +91,22 @@ bool parse_option_type(const OptionTypeText& text, option_pricing::OptionType& o
     // ASCII text lower-cases the same under the full Unicode mapping, and all
     // four accepted spellings are short: the common case allocates nothing.
     constexpr std::size_t longest = 4;
-    char lowered[longest];
+    char buffer[longest];
     bool ascii = text.utf8.size() <= longest;
     for (std::size_t i = 0; ascii && i < text.utf8.size(); ++i) {
         const auto c = static_cast<unsigned char>(text.utf8[i]);
         ascii = c < 0x80;
-        lowered[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        buffer[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
     }
-    if (ascii) {
-        auto parsed = option_pricing::parse_lowered_option_type({lowered, text.utf8.size()});
-        if (parsed) {
-            out = *parsed;
-            return true;
-        }
-        raise_error(parsed.error());
-        return false;
+    std::string_view lowered(buffer, text.utf8.size());
+    PyRef lowered_str;
+    if (!ascii) {
+        lowered_str = PyRef::steal(PyObject_CallMethod(text.str, "lower", nullptr));
+        Utf8 utf8;
+        if (!lowered_str || !convert(lowered_str.get(), utf8)) return false;
+        lowered = utf8.text;
     }
-    const PyRef lower = PyRef::steal(PyObject_CallMethod(text.str, "lower", nullptr));
-    if (!lower) return false;
-    Utf8 lowered_text;
-    if (!convert(lower.get(), lowered_text)) return false;
-    auto parsed = option_pricing::parse_lowered_option_type(lowered_text.text);
+    auto parsed = option_pricing::parse_lowered_option_type(lowered);
     if (!parsed) {
         raise_error(parsed.error());
         return false;
