@@ -92,7 +92,7 @@ bool convert_args(const Signature& sig, const BoundArgs<N>& bound, T&... outs) {
 
 // A method table entry for a METH_FASTCALL | METH_KEYWORDS function; the
 // docstring is its text signature.
-template <PyCFunctionFastWithKeywords F>
+template <FastCallWithKeywords F>
 PyMethodDef fastcall_def(const char* name, const char* doc, int extra_flags = 0) {
     return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)),
             METH_FASTCALL | METH_KEYWORDS | extra_flags, doc};

@@ -66,7 +66,7 @@ constexpr char binary_theta_name[] = "binary_theta";
 constexpr char calibrate_name[] = "calibrate_black76_iv";
 
 // Module functions are static: they receive no self, and __self__ is None.
-template <PyCFunctionFastWithKeywords F>
+template <FastCallWithKeywords F>
 PyMethodDef def(const char* name, const char* doc) {
     return fastcall_def<F>(name, doc, METH_STATIC);
 }

@@ -8,3 +8,12 @@
 #endif
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
+
+namespace kelvane::py {
+
+// The METH_FASTCALL | METH_KEYWORDS entry type. 3.12's limited headers
+// declare it only under a private name; the public one arrives in 3.13.
+using FastCallWithKeywords = PyObject* (*)(PyObject* self, PyObject* const* args,
+                                           Py_ssize_t nargs, PyObject* kwnames);
+
+}  // namespace kelvane::py
