@@ -114,6 +114,38 @@ double pchip_eval(std::span<const double> xs, std::span<const double> ys,
            (three_t2 - two_t3) * ys[i + 1] + h * (t3 - t2) * ms[i + 1];
 }
 
+namespace {
+
+// The evaluation split at the strike. ln(K / spot) / sqrt(ttx) depends on
+// no parameter; the division by atm that completes z comes after it in the
+// evaluation order, so it stays on the parameter side.
+struct CubicKernel {
+    using Record = CubicParams;
+    struct Setup {
+        double spot, r, atm;
+        NodeArray w, m;
+    };
+
+    static Setup prepare(const CubicParams& prm, double ttx, double spot) noexcept {
+        const double atm = atm_level(prm, ttx, spot);
+        const NodeArray w = node_variances(prm, atm);
+        return {spot, std::sqrt(ttx), atm, w, node_slopes(w)};
+    }
+
+    static bool term_follows(double CubicParams::* /*member*/) noexcept { return false; }
+
+    static double strike_term(const Setup& s, double strike) noexcept {
+        return std::log(strike / s.spot) / s.r;
+    }
+
+    static double vol(const Setup& s, double scaled_log_moneyness) noexcept {
+        const double z = scaled_log_moneyness / s.atm * 100;
+        return std::sqrt(pchip_eval(cubic_nodes, s.w, s.m, z));
+    }
+};
+
+}  // namespace
+
 ParamMap CubicParams::to_map() const { return detail::fields_to_map(*this, cubic_fields); }
 
 CubicSpline CubicSpline::with_params(kelvane::UtcInstant expiry, ParamMap params) {
@@ -122,17 +154,17 @@ CubicSpline CubicSpline::with_params(kelvane::UtcInstant expiry, ParamMap params
 
 std::vector<double> CubicSpline::get_vol(double ttx, double spot,
                                          std::span<const double> strikes) const {
-    const double atm = atm_level(params_, ttx, spot);
-    const NodeArray w = node_variances(params_, atm);
-    const NodeArray m = node_slopes(w);
-    const double r = std::sqrt(ttx);
+    return detail::evaluate<CubicKernel>(CubicKernel::prepare(params_, ttx, spot), strikes);
+}
 
-    std::vector<double> vols(strikes.size());
-    for (std::size_t i = 0; i < strikes.size(); ++i) {
-        const double z = std::log(strikes[i] / spot) / r / atm * 100;
-        vols[i] = std::sqrt(pchip_eval(cubic_nodes, w, m, z));
-    }
-    return vols;
+double CubicSpline::get_vol_single(double ttx, double spot, double strike) const {
+    const CubicKernel::Setup setup = CubicKernel::prepare(params_, ttx, spot);
+    return CubicKernel::vol(setup, CubicKernel::strike_term(setup, strike));
+}
+
+JacobianMap CubicSpline::get_jacobian(double ttx, double spot, std::span<const double> strikes,
+                                      std::span<const std::string> params) const {
+    return detail::shared_jacobian<CubicKernel>(params_, cubic_fields, ttx, spot, strikes, params);
 }
 
 bool CubicSpline::arb_free() const {

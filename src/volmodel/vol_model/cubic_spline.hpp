@@ -68,6 +68,9 @@ public:
 
     std::vector<double> get_vol(double ttx, double spot,
                                 std::span<const double> strikes) const override;
+    double get_vol_single(double ttx, double spot, double strike) const override;
+    JacobianMap get_jacobian(double ttx, double spot, std::span<const double> strikes,
+                             std::span<const std::string> params) const override;
     // p25 >= 0, c25 >= 0 and ref_vol > 1: with positive node volatilities the
     // variance then does not fall outward beyond the outer nodes.
     bool arb_free() const override;

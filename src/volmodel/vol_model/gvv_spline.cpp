@@ -23,6 +23,51 @@ constexpr std::array<Field, 8> gvv_fields{{
     {"offset", &GvvParams::offset},
 }};
 
+// The evaluation split at the strike. The damped moneyness y depends on
+// the strike, ttx and ref_spot only, so a Jacobian computes it once for
+// every parameter but ref_spot.
+struct GvvKernel {
+    using Record = GvvParams;
+    struct Setup {
+        double ref_spot, r;
+        double sigma, sigma_sq, two_a, g, p, q;
+    };
+
+    static Setup prepare(const GvvParams& prm, double ttx, double /*spot*/) noexcept {
+        const double sigma = prm.ref_vol / 100;
+        const double a = prm.skew / 100;
+        return {prm.ref_spot, std::sqrt(ttx), sigma, sigma * sigma, a + a,
+                prm.smile / 100, prm.pwing / 100, prm.cwing / 100};
+    }
+
+    static bool term_follows(double GvvParams::*member) noexcept {
+        return member == &GvvParams::ref_spot;
+    }
+
+    static double strike_term(const Setup& s, double strike) noexcept {
+        const double z = std::log(strike / s.ref_spot) / s.r;
+        // Damps the moneyness near the anchor (y ~ z/2), leaves the tails.
+        return z * (1 - 0.5 * std::exp(-(z * z)));
+    }
+
+    static double vol(const Setup& s, double y) noexcept {
+        const double u = s.sigma_sq + s.sigma * (s.two_a * y);
+        // The larger root of v^2 - u v - g y^2 = 0.
+        const double v = 0.5 * (u + std::sqrt((s.g * y) * y * 4 + u * u));
+        // |tanh| <= 1 bounds |t| by 6, so the wing weight t^4 stays below 1296.
+        const double t = 6 * std::tanh((y / std::sqrt(v)) / 6);
+        const double w = (t * t) * (t * t);
+        double total = v;
+        if (y < 0) {
+            total = v + s.p * w;
+        } else if (y > 0) {
+            total = v + s.q * w;
+        }
+        const double vol = std::sqrt(total);
+        return std::isfinite(vol) ? vol : std::numeric_limits<double>::quiet_NaN();
+    }
+};
+
 }  // namespace
 
 ParamMap GvvParams::to_map() const { return detail::fields_to_map(*this, gvv_fields); }
@@ -31,39 +76,19 @@ GVVSpline GVVSpline::with_params(kelvane::UtcInstant expiry, ParamMap params) {
     return GVVSpline(expiry, detail::record_from_map<GvvParams>(params, gvv_fields));
 }
 
-std::vector<double> GVVSpline::get_vol(double ttx, double /*spot*/,
+std::vector<double> GVVSpline::get_vol(double ttx, double spot,
                                        std::span<const double> strikes) const {
-    const double sigma = params_.ref_vol / 100;
-    const double a = params_.skew / 100;
-    const double g = params_.smile / 100;
-    const double p = params_.pwing / 100;
-    const double q = params_.cwing / 100;
-    const double r = std::sqrt(ttx);
-    const double sigma_sq = sigma * sigma;
-    const double two_a = a + a;
-    const double ref_spot = params_.ref_spot;
+    return detail::evaluate<GvvKernel>(GvvKernel::prepare(params_, ttx, spot), strikes);
+}
 
-    std::vector<double> vols(strikes.size());
-    for (std::size_t i = 0; i < strikes.size(); ++i) {
-        const double z = std::log(strikes[i] / ref_spot) / r;
-        // Damps the moneyness near the anchor (y ~ z/2), leaves the tails.
-        const double y = z * (1 - 0.5 * std::exp(-(z * z)));
-        const double u = sigma_sq + sigma * (two_a * y);
-        // The larger root of v^2 - u v - g y^2 = 0.
-        const double v = 0.5 * (u + std::sqrt((g * y) * y * 4 + u * u));
-        // |tanh| <= 1 bounds |t| by 6, so the wing weight t^4 stays below 1296.
-        const double t = 6 * std::tanh((y / std::sqrt(v)) / 6);
-        const double w = (t * t) * (t * t);
-        double total = v;
-        if (y < 0) {
-            total = v + p * w;
-        } else if (y > 0) {
-            total = v + q * w;
-        }
-        const double vol = std::sqrt(total);
-        vols[i] = std::isfinite(vol) ? vol : std::numeric_limits<double>::quiet_NaN();
-    }
-    return vols;
+double GVVSpline::get_vol_single(double ttx, double spot, double strike) const {
+    const GvvKernel::Setup setup = GvvKernel::prepare(params_, ttx, spot);
+    return GvvKernel::vol(setup, GvvKernel::strike_term(setup, strike));
+}
+
+JacobianMap GVVSpline::get_jacobian(double ttx, double spot, std::span<const double> strikes,
+                                    std::span<const std::string> params) const {
+    return detail::shared_jacobian<GvvKernel>(params_, gvv_fields, ttx, spot, strikes, params);
 }
 
 bool GVVSpline::arb_free() const {

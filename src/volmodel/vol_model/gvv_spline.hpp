@@ -50,6 +50,9 @@ public:
 
     std::vector<double> get_vol(double ttx, double spot,
                                 std::span<const double> strikes) const override;
+    double get_vol_single(double ttx, double spot, double strike) const override;
+    JacobianMap get_jacobian(double ttx, double spot, std::span<const double> strikes,
+                             std::span<const std::string> params) const override;
     // pwing >= 0, cwing >= 0, smile >= 1 and ref_vol > 10.
     bool arb_free() const override;
     std::optional<double> get_parameter(const std::string& param) const override;

@@ -1,6 +1,7 @@
 // Internals shared by the three models: the mapping between a parameter
-// record's fields and their dictionary names, and the bump-and-rebuild
-// recipe of clone_and_bump. Not part of the models' public surface.
+// record's fields and their dictionary names, the bump-and-rebuild recipe
+// of clone_and_bump, and the Jacobian that shares the strike-only work.
+// Not part of the models' public surface.
 #pragma once
 
 #include <memory>
@@ -10,6 +11,7 @@
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "volmodel/vol_model/vol_slice.hpp"
 
@@ -56,6 +58,14 @@ void assign_field(Record& record, FieldTable<Record> fields,
     }
 }
 
+template <class Record>
+const NamedField<Record>* find_field(FieldTable<Record> fields, std::string_view name) noexcept {
+    for (const auto& field : fields) {
+        if (field.name == name) return &field;
+    }
+    return nullptr;
+}
+
 inline std::optional<double> look_up(const ParamMap& map, const std::string& name) {
     if (auto it = map.find(name); it != map.end()) return it->second;
     return std::nullopt;
@@ -70,6 +80,74 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
         if (auto it = params.find(name); it != params.end()) it->second = amount + it->second;
     }
     return std::make_unique<Model>(Model::with_params(model.expiry(), std::move(params)));
+}
+
+// A model's evaluation split at the strike, so that work shared by many
+// evaluations is done once. A Kernel provides:
+//   Record                         the parameter record;
+//   Setup prepare(record, ttx, spot)   every strike-independent quantity;
+//   double strike_term(setup, K)   what depends on the strike but on no
+//                                  parameter except those named next;
+//   bool term_follows(member)      whether bumping that field changes
+//                                  strike_term (GVVSpline's ref_spot);
+//   double vol(setup, term)        the volatility from the two.
+// vol(setup, strike_term(setup, K)) is the model's get_vol for strike K.
+
+template <class Kernel>
+std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<const double> strikes) {
+    std::vector<double> vols(strikes.size());
+    for (std::size_t i = 0; i < strikes.size(); ++i) {
+        vols[i] = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
+    }
+    return vols;
+}
+
+// The forward-difference Jacobian of the general recipe, with the same
+// bits: the bumped record is the receiver's with jacobian_bump + value in
+// the bumped field (the bump-and-rebuild expression, without the
+// dictionary round trip, which copies every value unchanged), and the
+// strike terms are computed once unless the bumped field moves them. A name
+// the record lacks leaves the model unchanged, so its bumped vols are the
+// base vols bit for bit; a repeated name would recompute the same column.
+template <class Kernel>
+JacobianMap shared_jacobian(const typename Kernel::Record& record,
+                            FieldTable<typename Kernel::Record> fields, double ttx, double spot,
+                            std::span<const double> strikes, std::span<const std::string> names) {
+    using Record = typename Kernel::Record;
+    const std::size_t n = strikes.size();
+    const typename Kernel::Setup base_setup = Kernel::prepare(record, ttx, spot);
+    std::vector<double> terms(n);
+    std::vector<double> base(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        terms[i] = Kernel::strike_term(base_setup, strikes[i]);
+        base[i] = Kernel::vol(base_setup, terms[i]);
+    }
+
+    JacobianMap result;
+    for (const std::string& name : names) {
+        if (result.contains(name)) continue;
+        std::vector<double> d(n);
+        const NamedField<Record>* field = find_field<Record>(fields, name);
+        if (field == nullptr) {
+            for (std::size_t i = 0; i < n; ++i) d[i] = (base[i] - base[i]) / jacobian_bump;
+        } else {
+            Record bumped = record;
+            bumped.*field->member = jacobian_bump + bumped.*field->member;
+            const typename Kernel::Setup setup = Kernel::prepare(bumped, ttx, spot);
+            if (Kernel::term_follows(field->member)) {
+                for (std::size_t i = 0; i < n; ++i) {
+                    const double vol = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
+                    d[i] = (vol - base[i]) / jacobian_bump;
+                }
+            } else {
+                for (std::size_t i = 0; i < n; ++i) {
+                    d[i] = (Kernel::vol(setup, terms[i]) - base[i]) / jacobian_bump;
+                }
+            }
+        }
+        result.emplace(name, std::move(d));
+    }
+    return result;
 }
 
 }  // namespace vol_model::detail

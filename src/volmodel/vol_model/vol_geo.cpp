@@ -20,6 +20,44 @@ constexpr std::array<Field, 6> vol_geo_fields{{
     {"offset", &VolGeoParams::offset},
 }};
 
+// The evaluation split at the strike. The moneyness x depends on the
+// strike, spot and ttx only, never on a parameter.
+struct VolGeoKernel {
+    using Record = VolGeoParams;
+    struct Setup {
+        double spot, r;
+        double sigma, sigma_sq, two_a, kappa;
+    };
+
+    static Setup prepare(const VolGeoParams& prm, double ttx, double spot) noexcept {
+        // tanh(corr) by its exponential quotient, not the library tanh: the
+        // results (and the NaN once e^(2 corr) overflows) depend on this form.
+        const double e = std::exp(prm.corr + prm.corr);
+        const double rho = (e - 1) / (e + 1);
+        const double r = std::sqrt(ttx);
+        const double m = std::log(spot / prm.ref_spot) / r;
+        const double atm = prm.ref_vol + prm.vpr * ((m / prm.ref_vol) * (prm.vvol * rho));
+        const double sigma = atm / 100;
+        const double a = (prm.vvol * rho) / 100;
+        // The divisor is rebuilt from sigma, not taken from atm.
+        const double kappa = ((prm.vvol * prm.vvol) * (1 - rho * rho)) / (sigma * 100) / 100;
+        return {spot, r, sigma, sigma * sigma, a + a, kappa};
+    }
+
+    static bool term_follows(double VolGeoParams::* /*member*/) noexcept { return false; }
+
+    static double strike_term(const Setup& s, double strike) noexcept {
+        return std::log(strike / s.spot) / s.r;
+    }
+
+    static double vol(const Setup& s, double x) noexcept {
+        const double u = s.sigma_sq + s.sigma * (x * s.two_a);
+        // The larger root of v^2 - u v - kappa x^2 = 0.
+        const double v = 0.5 * (u + std::sqrt((x * (s.kappa * x)) * 4 + u * u));
+        return std::sqrt(v);
+    }
+};
+
 }  // namespace
 
 ParamMap VolGeoParams::to_map() const { return detail::fields_to_map(*this, vol_geo_fields); }
@@ -30,30 +68,17 @@ VolGeo VolGeo::with_params(kelvane::UtcInstant expiry, ParamMap params) {
 
 std::vector<double> VolGeo::get_vol(double ttx, double spot,
                                     std::span<const double> strikes) const {
-    const VolGeoParams& prm = params_;
-    // tanh(corr) by its exponential quotient, not the library tanh: the
-    // results (and the NaN once e^(2 corr) overflows) depend on this form.
-    const double e = std::exp(prm.corr + prm.corr);
-    const double rho = (e - 1) / (e + 1);
-    const double r = std::sqrt(ttx);
-    const double m = std::log(spot / prm.ref_spot) / r;
-    const double atm = prm.ref_vol + prm.vpr * ((m / prm.ref_vol) * (prm.vvol * rho));
-    const double sigma = atm / 100;
-    const double a = (prm.vvol * rho) / 100;
-    // The divisor is rebuilt from sigma, not taken from atm.
-    const double kappa = ((prm.vvol * prm.vvol) * (1 - rho * rho)) / (sigma * 100) / 100;
-    const double sigma_sq = sigma * sigma;
-    const double two_a = a + a;
+    return detail::evaluate<VolGeoKernel>(VolGeoKernel::prepare(params_, ttx, spot), strikes);
+}
 
-    std::vector<double> vols(strikes.size());
-    for (std::size_t i = 0; i < strikes.size(); ++i) {
-        const double x = std::log(strikes[i] / spot) / r;
-        const double u = sigma_sq + sigma * (x * two_a);
-        // The larger root of v^2 - u v - kappa x^2 = 0.
-        const double v = 0.5 * (u + std::sqrt((x * (kappa * x)) * 4 + u * u));
-        vols[i] = std::sqrt(v);
-    }
-    return vols;
+double VolGeo::get_vol_single(double ttx, double spot, double strike) const {
+    const VolGeoKernel::Setup setup = VolGeoKernel::prepare(params_, ttx, spot);
+    return VolGeoKernel::vol(setup, VolGeoKernel::strike_term(setup, strike));
+}
+
+JacobianMap VolGeo::get_jacobian(double ttx, double spot, std::span<const double> strikes,
+                                 std::span<const std::string> params) const {
+    return detail::shared_jacobian<VolGeoKernel>(params_, vol_geo_fields, ttx, spot, strikes, params);
 }
 
 bool VolGeo::arb_free() const {

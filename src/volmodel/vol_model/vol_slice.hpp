@@ -47,7 +47,9 @@ public:
     virtual std::vector<double> get_vol(double ttx, double spot,
                                         std::span<const double> strikes) const = 0;
     // Element 0 of get_vol over the single strike, NaN if that were empty.
-    virtual double get_vol_single(double ttx, double spot, double strike) const final;
+    // The models evaluate the one strike directly, without the vector; this
+    // general form is the recipe they must match to the bit.
+    virtual double get_vol_single(double ttx, double spot, double strike) const;
     // The model's fixed bounds on its parameters; false for a NaN in them.
     virtual bool arb_free() const = 0;
     // Empty for a name the model does not have.
@@ -70,9 +72,12 @@ public:
     virtual void bump_param(const std::string& param, double d_value) final;
     // Forward differences (bumped - base) / jacobian_bump of the volatilities,
     // one vector per distinct name; zeros (NaN where the volatility is NaN)
-    // for a name the model does not have.
+    // for a name the model does not have. This general form rebuilds a
+    // bumped model through clone_and_bump for every name; the models
+    // override it with one that bumps the parameter record directly and
+    // evaluates the strike-only terms once, giving the same bits.
     virtual JacobianMap get_jacobian(double ttx, double spot, std::span<const double> strikes,
-                                     std::span<const std::string> params) const final;
+                                     std::span<const std::string> params) const;
     // Moves the anchor to `spot` keeping the volatility quoted there: ref_spot
     // becomes spot and ref_vol 100 times the current volatility at strike
     // spot for this ttx. Where that volatility is not finite the model is
