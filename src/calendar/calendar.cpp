@@ -169,26 +169,40 @@ std::uint64_t label_minute_of_day(std::string_view label) noexcept {
     return hour * 60 + minute;
 }
 
+namespace {
+
+constexpr std::size_t year_offset(std::int64_t year) noexcept {
+    return static_cast<std::size_t>(year - min_local_year);
+}
+
+}  // namespace
+
+const CalendarYear* YearWeights::cached(std::int64_t year) const noexcept {
+    if (year < min_local_year || year > max_local_year) return nullptr;
+    const std::size_t offset = year_offset(year);
+    const std::size_t page = offset >> page_bits;
+    if (page >= pages_.size() || pages_[page].empty()) return nullptr;
+    const CalendarYear& entry = pages_[page][offset & ((std::size_t{1} << page_bits) - 1)];
+    return entry.days == 0 ? nullptr : &entry;
+}
+
 std::optional<double> YearWeights::find(std::int32_t year) const noexcept {
-    const auto at = std::lower_bound(years_.begin(), years_.end(), year,
-                                     [](const CalendarYear& y, std::int32_t key) { return y.year < key; });
-    if (at != years_.end() && at->year == year) return at->weight;
+    if (const CalendarYear* entry = cached(year)) return entry->weight;
     return std::nullopt;
 }
 
-const CalendarYear* YearWeights::year_of_day(std::int64_t day) const noexcept {
-    const auto after = std::upper_bound(years_.begin(), years_.end(), day,
-                                        [](std::int64_t key, const CalendarYear& y) { return key < y.first_day; });
-    if (after == years_.begin()) return nullptr;
-    const CalendarYear& candidate = *(after - 1);
-    return day < candidate.first_day + candidate.days ? &candidate : nullptr;
-}
-
 const CalendarYear& YearWeights::insert(const CalendarYear& year) {
-    const auto at = std::lower_bound(years_.begin(), years_.end(), year.year,
-                                     [](const CalendarYear& y, std::int32_t key) { return y.year < key; });
-    if (at != years_.end() && at->year == year.year) return *at;
-    return *years_.insert(at, year);
+    constexpr std::size_t page_size = std::size_t{1} << page_bits;
+    const std::size_t offset = year_offset(year.year);
+    const std::size_t page = offset >> page_bits;
+    if (pages_.empty()) pages_.resize((year_offset(max_local_year) >> page_bits) + 1);
+    if (pages_[page].empty()) pages_[page].resize(page_size);
+    CalendarYear& entry = pages_[page][offset & (page_size - 1)];
+    if (entry.days == 0) {
+        entry = year;
+        ++size_;
+    }
+    return entry;
 }
 
 Result<Calendar> Calendar::create(std::string_view underlying) {
@@ -236,16 +250,26 @@ double Calendar::whole_days_weight(int days, int first_weekday) const noexcept {
     return weight;
 }
 
-// The local year holding a day: from the cache, or worked out and cached.
+// The local year holding a day: a recent year, a cached year, or one
+// worked out and cached.
 Result<CalendarYear> Calendar::local_year(std::int64_t local_day) {
-    if (const CalendarYear* known = year_weights_.year_of_day(local_day)) return *known;
+    for (const CalendarYear& recent : recent_years_) {
+        if (local_day >= recent.first_day && local_day - recent.first_day < recent.days) return recent;
+    }
     const kelvane::CivilDate date = kelvane::civil_from_days(local_day);
     if (date.year < min_local_year || date.year > max_local_year) return outside_range(date.year);
+    const CalendarYear* known = year_weights_.cached(date.year);
+    recent_years_[1] = recent_years_[0];
+    recent_years_[0] = known != nullptr ? *known : year_weights_.insert(new_year(local_day, date));
+    return recent_years_[0];
+}
+
+CalendarYear Calendar::new_year(std::int64_t local_day, const kelvane::CivilDate& date) const noexcept {
     const std::int64_t first_day = local_day - day_of_year(date);
     const int days = is_leap_year(date.year) ? 366 : 365;
     const int first_weekday = weekday_of(first_day);
-    return year_weights_.insert({static_cast<std::int32_t>(date.year), first_day, days, first_weekday,
-                                 whole_days_weight(days, first_weekday)});
+    return {static_cast<std::int32_t>(date.year), first_day, days, first_weekday,
+            whole_days_weight(days, first_weekday)};
 }
 
 Result<double> Calendar::bus_ttx_point(const UtcInstant& instant) {

@@ -48,18 +48,25 @@ struct CalendarYear {
 
 // The cache of year weights, filled as coordinates meet new years. An
 // entry depends only on the calendar's fixed weights and the year, so the
-// cache never changes a result; it also spares a coordinate in a known year
-// the conversion of its day number to a civil date.
+// cache never changes a result. Years sit at fixed places in pages of
+// consecutive years, each page allocated when one of its years is first
+// cached: finding and adding a year take constant time however many years
+// the cache holds, and the memory stays proportional to the span of years
+// met (at most 16 MB for the whole range).
 class YearWeights {
 public:
     std::optional<double> find(std::int32_t year) const noexcept;
-    // The cached year holding a day, if any.
-    const CalendarYear* year_of_day(std::int64_t day) const noexcept;
+    // The cached year, or null.
+    const CalendarYear* cached(std::int64_t year) const noexcept;
+    // Adds a year of the calendar's range, unless it is cached already.
     const CalendarYear& insert(const CalendarYear& year);
-    std::size_t size() const noexcept { return years_.size(); }
+    std::size_t size() const noexcept { return size_; }
 
 private:
-    std::vector<CalendarYear> years_;  // sorted by year, and so by first day
+    static constexpr int page_bits = 9;
+    // An entry with days == 0 is a year not cached yet.
+    std::vector<std::vector<CalendarYear>> pages_;
+    std::size_t size_ = 0;
 };
 
 class Calendar {
@@ -105,12 +112,18 @@ private:
     void add_day(int weekday, double weight, const CumulativeWeights& table);
     double whole_days_weight(int days, int first_weekday) const noexcept;
     kelvane::Result<CalendarYear> local_year(std::int64_t local_day);
+    CalendarYear new_year(std::int64_t local_day, const kelvane::CivilDate& date) const noexcept;
 
     tz::TimeZone tz_;
     std::array<double, days_per_week> day_weights_{};
     double week_weight_ = 0.0;
     std::array<std::optional<CumulativeWeights>, days_per_week> cum_weights_{};
     YearWeights year_weights_;
+    // The years of the two previous coordinates, the latest first: the two
+    // ends of an interval, and the instants of consecutive calls, mostly fall
+    // in them, which are then found without converting the day to a date.
+    // An entry with days == 0 holds no year yet.
+    std::array<CalendarYear, 2> recent_years_{};
 };
 
 // The minute of day at which a bucket label starts ("09:30 - 09:45" gives

@@ -33,7 +33,7 @@ struct GvvKernel {
         double sigma, sigma_sq, two_a, g, p, q;
     };
 
-    static Setup prepare(const GvvParams& prm, double ttx, double /*spot*/) noexcept {
+    [[gnu::noipa]] static Setup prepare(const GvvParams& prm, double ttx, double /*spot*/) noexcept {
         const double sigma = prm.ref_vol / 100;
         const double a = prm.skew / 100;
         return {prm.ref_spot, std::sqrt(ttx), sigma, sigma * sigma, a + a,
@@ -44,13 +44,13 @@ struct GvvKernel {
         return member == &GvvParams::ref_spot;
     }
 
-    static double strike_term(const Setup& s, double strike) noexcept {
+    [[gnu::noipa]] static double strike_term(const Setup& s, double strike) noexcept {
         const double z = std::log(strike / s.ref_spot) / s.r;
         // Damps the moneyness near the anchor (y ~ z/2), leaves the tails.
         return z * (1 - 0.5 * std::exp(-(z * z)));
     }
 
-    static double vol(const Setup& s, double y) noexcept {
+    [[gnu::noipa]] static double vol(const Setup& s, double y) noexcept {
         const double u = s.sigma_sq + s.sigma * (s.two_a * y);
         // The larger root of v^2 - u v - g y^2 = 0.
         const double v = 0.5 * (u + std::sqrt((s.g * y) * y * 4 + u * u));

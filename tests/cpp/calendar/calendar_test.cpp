@@ -1,7 +1,10 @@
 // Calendar construction, business-time coordinates and calendar time: the
 // embedded calendar's published figures, daylight-saving days, year ends,
 // the edges of the range, and invariants over seeded random instants.
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -408,6 +411,91 @@ TEST(BusinessTimeInvariants, FlatUtcCalendarIsElapsedTimeOverTheYear) {
         EXPECT_NEAR(bus(calendar, a, b), expected, 1e-11) << describe(a) << " to " << describe(b);
         EXPECT_EQ(bus(calendar, {start, 0}, {end, 0}), 1.0) << year;
     }
+}
+
+// ---------------------------------------------------------------------------
+// The year cache: a coordinate is the same whether its year comes from the
+// previous calls, from the cache or from a fresh calendar
+
+bool same_bytes(double a, double b) { return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b); }
+
+struct YearSpread {
+    const char* what;
+    std::int64_t first_year, last_year;
+};
+
+class YearCache : public ::testing::TestWithParam<YearSpread> {};
+
+TEST_P(YearCache, CachedCoordinatesEqualFreshOnes) {
+    const Calendar pristine = embedded();
+    const Calendar negative = build(document(R"("monday": {"09:30 - 09:45": -2.5, "10:00 - 10:15": 7})",
+                                             R"("monday": -1.5, "tuesday": 0.25, "sunday": 3)",
+                                             "Australia/Lord_Howe"));
+    for (const Calendar& kind : {pristine, negative}) {
+        Calendar shared = kind;
+        std::mt19937_64 random(99);
+        const std::int64_t first = utc(GetParam().first_year, 1, 1).seconds;
+        const std::int64_t last = utc(GetParam().last_year, 12, 31, 23, 59, 59).seconds;
+        std::uniform_int_distribution<std::int64_t> anywhere(first, last);
+        std::uniform_int_distribution<int> step(0, 3);
+        std::int64_t previous = anywhere(random);
+        for (int i = 0; i < 20'000; ++i) {
+            // Runs within a year, jumps to any year, and returns to earlier ones.
+            const int how = step(random);
+            const std::int64_t seconds = how == 0 ? anywhere(random)
+                                         : how == 1 ? previous + std::uniform_int_distribution<std::int64_t>(-86'400 * 30, 86'400 * 30)(random)
+                                                    : previous + std::uniform_int_distribution<std::int64_t>(-3'600, 3'600)(random);
+            const UtcInstant at{std::clamp(seconds, first, last), 0};
+            previous = how == 0 ? previous : at.seconds;
+            Calendar fresh = kind;
+            const auto expected = fresh.bus_ttx_point(at);
+            const auto computed = shared.bus_ttx_point(at);
+            ASSERT_TRUE(expected && computed) << describe(at);
+            ASSERT_TRUE(same_bytes(*expected, *computed))
+                << describe(at) << ": fresh " << *expected << ", after " << i << " others " << *computed;
+        }
+        // One entry per local year met, each with the weight a fresh calendar
+        // computes.
+        EXPECT_LE(shared.year_weights().size(), static_cast<std::size_t>(GetParam().last_year - GetParam().first_year + 2));
+        for (std::int64_t year = GetParam().first_year; year <= GetParam().last_year; year += 97) {
+            if (const auto cached = shared.year_weights().find(static_cast<std::int32_t>(year))) {
+                Calendar fresh = kind;
+                ASSERT_TRUE(fresh.bus_ttx_point(utc(year, 7, 1)));
+                EXPECT_TRUE(same_bytes(*fresh.year_weights().find(static_cast<std::int32_t>(year)), *cached)) << year;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spreads, YearCache,
+    ::testing::Values(YearSpread{"OneYear", 2026, 2026}, YearSpread{"Decade", 2020, 2030},
+                      YearSpread{"DatetimeRange", 1, 9999}, YearSpread{"WholeRange", -262'142, 262'141}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+TEST(YearCacheEdges, FirstAndLastYearsAndFailuresLeaveTheCache) {
+    Calendar calendar = embedded();
+    ASSERT_TRUE(calendar.bus_ttx_point(utc(-262'143, 1, 1, 12)));
+    ASSERT_TRUE(calendar.bus_ttx_point(utc(262'142, 12, 31, 12)));
+    EXPECT_EQ(calendar.year_weights().size(), 2u);
+    EXPECT_TRUE(calendar.year_weights().find(-262'143));
+    EXPECT_TRUE(calendar.year_weights().find(262'142));
+    EXPECT_FALSE(calendar.year_weights().find(0));
+    EXPECT_FALSE(calendar.year_weights().find(INT32_MAX));
+    EXPECT_FALSE(calendar.year_weights().find(INT32_MIN));
+    EXPECT_FALSE(calendar.bus_ttx_point(utc(262'143, 1, 1, 6)));
+    EXPECT_FALSE(calendar.bus_ttx_point(utc(-262'143, 1, 1, 0)));
+    EXPECT_EQ(calendar.year_weights().size(), 2u);
+    // The same year again, from the cache, after the recent years moved on.
+    const double first = point(calendar, utc(2024, 3, 4, 15));
+    (void)point(calendar, utc(1999, 3, 4, 15));
+    (void)point(calendar, utc(2101, 3, 4, 15));
+    EXPECT_TRUE(same_bytes(point(calendar, utc(2024, 3, 4, 15)), first));
+    EXPECT_EQ(calendar.year_weights().size(), 5u);
+    // A copy carries the cache and gives the same coordinates.
+    Calendar copy = calendar;
+    EXPECT_TRUE(same_bytes(point(copy, utc(2024, 3, 4, 15)), first));
+    EXPECT_EQ(copy.year_weights().size(), 5u);
 }
 
 // ---------------------------------------------------------------------------
