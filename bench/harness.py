@@ -3,7 +3,9 @@
 Each figure is the best of several repeats of a timed loop (the least
 disturbed run), in nanoseconds per call. Floors are builtin calls of the same
 shape, measured in the same run, so that ratios against them do not depend on
-the machine's speed.
+the machine's speed. A row's kernel is the C++ benchmark of the same work
+without the binding (bench/kernels.cpp): a call at its limit costs its floor
+plus its kernel.
 """
 from __future__ import annotations
 
@@ -21,6 +23,7 @@ class Row:
     per: str = "call"
     floor: str | None = None
     target: str = ""
+    kernel: str | None = None  # the name of the row's C++ benchmark
 
 
 def measure(fn: Callable[[], object], repeat: int = 7, min_time: float = 0.05, per: int = 1) -> float:
@@ -38,6 +41,12 @@ def measure_stmt(stmt: str, namespace: dict, repeat: int = 7, per: int = 1) -> f
     number, _ = timer.autorange()
     best = min(timer.repeat(repeat=repeat, number=number)) / number
     return best * 1e9 / per
+
+
+def measure_fresh(stmt: str, setup: str, namespace: dict, per: int, repeat: int = 7) -> float:
+    """ns per item of one run of stmt after a fresh setup, best of `repeat`."""
+    timer = timeit.Timer(stmt, setup=setup, globals=namespace)
+    return min(timer.repeat(repeat=repeat, number=1)) * 1e9 / per
 
 
 def machine() -> str:

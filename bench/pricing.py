@@ -27,12 +27,12 @@ def rows() -> list[Row]:
     out = [
         Row("pricing", "math.hypot(5 floats) [floor]", measure_stmt("math.hypot(F, K, T, VOL, DF)", ns)),
         Row("pricing", "kelvane.b76_fairvalue", measure_stmt("kelvane.b76_fairvalue(F, K, T, VOL, 'c', DF)", ns),
-            floor="math.hypot(5 floats) [floor]", target="<= 1.6x floor"),
+            floor="math.hypot(5 floats) [floor]", target="<= 1.6x floor", kernel="kelvane.b76_fairvalue"),
         Row("pricing", "kelvane.binary_fairvalue", measure_stmt("kelvane.binary_fairvalue(F, K, T, VOL, 'c', DF)", ns),
-            floor="math.hypot(5 floats) [floor]"),
+            floor="math.hypot(5 floats) [floor]", kernel="kelvane.binary_fairvalue"),
         Row("pricing", "kelvane.calibrate_black76_iv",
             measure_stmt("kelvane.calibrate_black76_iv(T, F, K, PRICE, 'c', DF)", ns),
-            floor="math.hypot(5 floats) [floor]"),
+            floor="math.hypot(5 floats) [floor]", kernel="kelvane.calibrate_black76_iv"),
         Row("pricing", "pure Python Black-76 (math.erfc)", measure_stmt("python_b76(F, K, T, VOL, 'c', DF)", ns)),
     ]
     try:

@@ -1,0 +1,213 @@
+// The kernels alone: each Python call's C++ work without the binding, with
+// the arguments of the Python benchmark rows (bench/*.py), so that the table
+// can set measured time against floor + kernel. Each benchmark is named
+// after the kernel key of its row; one over many items (strikes, intervals)
+// reports their number as the counter per_iteration, and its time per item
+// is the figure.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <random>
+#include <span>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "calendar/calendar.hpp"
+#include "common/utc_instant.hpp"
+#include "option_pricing/b76.hpp"
+#include "option_pricing/binary.hpp"
+#include "option_pricing/iv_calibration.hpp"
+#include "volmodel/vol_model/cubic_spline.hpp"
+#include "volmodel/vol_model/gvv_spline.hpp"
+#include "volmodel/vol_model/vol_geo.hpp"
+
+namespace {
+
+using option_pricing::OptionType;
+
+// A value the optimiser cannot see through, so that no call is folded away.
+template <class T>
+T opaque(T value) {
+    benchmark::DoNotOptimize(value);
+    return value;
+}
+
+// ---------------------------------------------------------------------------
+// Pricing (bench/pricing.py)
+
+constexpr double F = 100.0, K = 95.0, T = 0.5, VOL = 0.25, DF = 0.99;
+
+void b76_fairvalue(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(option_pricing::b76::fairvalue(OptionType::Call, opaque(F), K, T, VOL, DF));
+    }
+}
+
+void binary_fairvalue(benchmark::State& state) {
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(option_pricing::binary::fairvalue(OptionType::Call, opaque(F), K, T, VOL, DF));
+    }
+}
+
+void calibrate_black76_iv(benchmark::State& state) {
+    const double price = option_pricing::b76::fairvalue(OptionType::Call, F, K, T, VOL, DF);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(
+            option_pricing::iv_calibration::calibrate_black76_iv(OptionType::Call, T, opaque(F), K, price, DF));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Smiles (bench/smiles.py)
+
+constexpr kelvane::UtcInstant expiry{1'774'598'400, 0};  // 2026-03-27T08:00Z
+constexpr std::size_t strip_size = 10'000;
+constexpr double smile_ttx = 0.25, smile_spot = 101.0;
+
+std::vector<double> strip() {
+    std::vector<double> strikes(strip_size);
+    for (std::size_t i = 0; i < strip_size; ++i) strikes[i] = 50.0 + 100.0 * static_cast<double>(i) / strip_size;
+    return strikes;
+}
+
+// Every 100th strike of the strip: 100 strikes.
+std::vector<double> jacobian_strikes() {
+    std::vector<double> all = strip(), some;
+    for (std::size_t i = 0; i < all.size(); i += strip_size / 100) some.push_back(all[i]);
+    return some;
+}
+
+template <class Model>
+Model bench_model();
+template <>
+vol_model::GVVSpline bench_model() {
+    return vol_model::GVVSpline::with_params(
+        expiry, {{"ref_vol", 55.0}, {"skew", -4.0}, {"smile", 8.0}, {"pwing", 1.0}, {"cwing", 0.5}});
+}
+template <>
+vol_model::VolGeo bench_model() {
+    return vol_model::VolGeo::with_params(expiry, {{"ref_vol", 55.0}, {"corr", -0.3}, {"vvol", 40.0}});
+}
+template <>
+vol_model::CubicSpline bench_model() {
+    return vol_model::CubicSpline::with_params(
+        expiry, {{"ref_vol", 55.0}, {"p05", 1.0}, {"p10", 1.5}, {"c05", 0.5}, {"c10", 1.0}, {"p25", 2.0}, {"c25", 2.0}});
+}
+
+template <class Model>
+void get_vol(benchmark::State& state) {
+    const Model model = bench_model<Model>();
+    const std::vector<double> strikes = strip();
+    for (auto _ : state) benchmark::DoNotOptimize(model.get_vol(opaque(smile_ttx), smile_spot, strikes));
+    state.counters["per_iteration"] = static_cast<double>(strikes.size());
+}
+
+template <class Model>
+void get_vol_single(benchmark::State& state) {
+    const Model model = bench_model<Model>();
+    for (auto _ : state) benchmark::DoNotOptimize(model.get_vol_single(opaque(smile_ttx), smile_spot, 95.0));
+}
+
+template <class Model>
+void get_jacobian(benchmark::State& state) {
+    const Model model = bench_model<Model>();
+    const std::vector<double> strikes = jacobian_strikes();
+    const std::vector<std::string> names = model.get_fitting_params();
+    for (auto _ : state) benchmark::DoNotOptimize(model.get_jacobian(opaque(smile_ttx), smile_spot, strikes, names));
+}
+
+// The least a Jacobian can cost by evaluation alone: the base vols and one
+// get_vol per fitting parameter.
+template <class Model>
+void get_vol_per_parameter(benchmark::State& state) {
+    const Model model = bench_model<Model>();
+    const std::vector<double> strikes = jacobian_strikes();
+    const std::size_t calls = model.get_fitting_params().size() + 1;
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < calls; ++i) benchmark::DoNotOptimize(model.get_vol(opaque(smile_ttx), smile_spot, strikes));
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Calendar (bench/calendar.py)
+
+calendar::Calendar embedded() { return *calendar::Calendar::create("BTCUSDT"); }
+
+constexpr kelvane::UtcInstant interval_from{1'796'740'200, 0};  // 2026-12-08T14:30Z
+constexpr kelvane::UtcInstant interval_to{1'805'961'600, 0};    // 2027-03-26T08:00Z
+
+void calendar_create(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(calendar::Calendar::create(opaque(std::string_view("BTCUSDT"))));
+}
+
+void get_bus_ttx(benchmark::State& state) {
+    calendar::Calendar cal = embedded();
+    for (auto _ : state) benchmark::DoNotOptimize(cal.bus_ttx(opaque(interval_from), interval_to));
+}
+
+void get_cal_ttx(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(calendar::Calendar::cal_ttx(opaque(interval_from), interval_to));
+}
+
+void tenor_to_ttx(benchmark::State& state) {
+    for (auto _ : state) benchmark::DoNotOptimize(calendar::Calendar::tenor_to_ttx(opaque(std::string_view("3m"))));
+}
+
+// Intervals between random whole-second instants of the UTC years first to
+// last, drawn as the Python rows draw theirs.
+std::vector<std::pair<kelvane::UtcInstant, kelvane::UtcInstant>> intervals(std::int64_t first_year,
+                                                                          std::int64_t last_year) {
+    const std::int64_t lo = kelvane::days_from_civil(first_year, 1, 1) * kelvane::seconds_per_day;
+    const std::int64_t hi = kelvane::days_from_civil(last_year + 1, 1, 1) * kelvane::seconds_per_day - 1;
+    std::mt19937_64 random(9);
+    std::uniform_int_distribution<std::int64_t> instant(lo, hi);
+    std::vector<std::pair<kelvane::UtcInstant, kelvane::UtcInstant>> out(10'000);
+    for (auto& [from, to] : out) {
+        from = {instant(random), 0};
+        to = {instant(random), 0};
+    }
+    return out;
+}
+
+// One pass over the intervals on a fresh calendar, its first pass: every
+// year it meets is new to its cache.
+void get_bus_ttx_first_pass(benchmark::State& state, std::int64_t first_year, std::int64_t last_year) {
+    const auto pairs = intervals(first_year, last_year);
+    const calendar::Calendar pristine = embedded();
+    for (auto _ : state) {
+        state.PauseTiming();
+        calendar::Calendar cal = pristine;
+        state.ResumeTiming();
+        for (const auto& [from, to] : pairs) benchmark::DoNotOptimize(cal.bus_ttx(from, to));
+    }
+    state.counters["per_iteration"] = static_cast<double>(pairs.size());
+}
+
+}  // namespace
+
+BENCHMARK(b76_fairvalue)->Name("kelvane.b76_fairvalue");
+BENCHMARK(binary_fairvalue)->Name("kelvane.binary_fairvalue");
+BENCHMARK(calibrate_black76_iv)->Name("kelvane.calibrate_black76_iv");
+
+BENCHMARK(get_vol<vol_model::GVVSpline>)->Name("GVVSpline.get_vol");
+BENCHMARK(get_jacobian<vol_model::GVVSpline>)->Name("GVVSpline.get_jacobian");
+BENCHMARK(get_vol_per_parameter<vol_model::GVVSpline>)->Name("GVVSpline.get_vol per parameter");
+BENCHMARK(get_vol_single<vol_model::GVVSpline>)->Name("GVVSpline.get_vol_single");
+BENCHMARK(get_vol<vol_model::VolGeo>)->Name("VolGeo.get_vol");
+BENCHMARK(get_jacobian<vol_model::VolGeo>)->Name("VolGeo.get_jacobian");
+BENCHMARK(get_vol_per_parameter<vol_model::VolGeo>)->Name("VolGeo.get_vol per parameter");
+BENCHMARK(get_vol_single<vol_model::VolGeo>)->Name("VolGeo.get_vol_single");
+BENCHMARK(get_vol<vol_model::CubicSpline>)->Name("CubicSpline.get_vol");
+BENCHMARK(get_jacobian<vol_model::CubicSpline>)->Name("CubicSpline.get_jacobian");
+BENCHMARK(get_vol_per_parameter<vol_model::CubicSpline>)->Name("CubicSpline.get_vol per parameter");
+BENCHMARK(get_vol_single<vol_model::CubicSpline>)->Name("CubicSpline.get_vol_single");
+
+BENCHMARK(calendar_create)->Name("Calendar(\"BTCUSDT\")");
+BENCHMARK(get_bus_ttx)->Name("Calendar.get_bus_ttx");
+BENCHMARK(get_cal_ttx)->Name("Calendar.get_cal_ttx");
+BENCHMARK(tenor_to_ttx)->Name("Calendar.tenor_to_ttx");
+BENCHMARK_CAPTURE(get_bus_ttx_first_pass, one_year, 2026, 2026)->Name("Calendar.get_bus_ttx, one year");
+BENCHMARK_CAPTURE(get_bus_ttx_first_pass, years, 1, 9998)->Name("Calendar.get_bus_ttx, 9,998 years");
+
+BENCHMARK_MAIN();
