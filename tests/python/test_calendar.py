@@ -126,6 +126,22 @@ def test_business_time_is_additive_and_never_decreases_outside_the_clock_change(
             assert cal.get_bus_ttx(a, b) >= 0.0, (a, b)
 
 
+@pytest.mark.parametrize("first_year, last_year", [(2026, 2026), (1990, 2040), (1, 9999)])
+def test_business_time_does_not_depend_on_the_years_met_before(first_year, last_year):
+    # One calendar meets years in a random order, returns to earlier ones and
+    # runs within one; each interval must match a fresh calendar's, bit for bit.
+    r = random.Random(first_year)
+    lo = datetime.datetime(first_year, 1, 1, tzinfo=UTC)
+    span = int((datetime.datetime(last_year, 12, 31, 23, 59, 59, tzinfo=UTC) - lo).total_seconds())
+    shared = Calendar("BTCUSDT")
+    offsets = [r.randint(0, span) for _ in range(300)]
+    for _ in range(1500):
+        a = r.choice(offsets)
+        b = min(max(r.choice(offsets) + r.randint(-86_400, 86_400), 0), span)
+        start, end = lo + datetime.timedelta(seconds=a), lo + datetime.timedelta(seconds=b)
+        assert shared.get_bus_ttx(start, end).hex() == Calendar("BTCUSDT").get_bus_ttx(start, end).hex(), (start, end)
+
+
 def test_week_of_business_time(cal):
     monday = datetime.datetime(2025, 3, 17, tzinfo=EASTERN_SUMMER)
     assert cal.get_bus_ttx(monday, monday + datetime.timedelta(days=7)) == pytest.approx(5.7 / 297.4, rel=1e-12)
