@@ -116,6 +116,8 @@ std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<cons
 // strike terms are computed once unless the bumped field moves them. A name
 // the record lacks leaves the model unchanged, so its bumped vols are the
 // base vols bit for bit; a repeated name would recompute the same column.
+// Each difference is divided by the bump itself: multiplying by 100 instead
+// would differ in the last bit.
 template <class Kernel>
 JacobianMap shared_jacobian(const typename Kernel::Record& record,
                             FieldTable<typename Kernel::Record> fields, double ttx, double spot,
