@@ -25,7 +25,8 @@ constexpr std::array<Field, 8> gvv_fields{{
 
 // The evaluation split at the strike. The damped moneyness y depends on
 // the strike, ttx and ref_spot only, so a Jacobian computes it once for
-// every parameter but ref_spot.
+// every parameter but ref_spot. Free to be inlined: every volatility is
+// finite or the one quiet NaN, so no order of operands can change its bytes.
 struct GvvKernel {
     using Record = GvvParams;
     struct Setup {
@@ -33,7 +34,7 @@ struct GvvKernel {
         double sigma, sigma_sq, two_a, g, p, q;
     };
 
-    [[gnu::noipa]] static Setup prepare(const GvvParams& prm, double ttx, double /*spot*/) noexcept {
+    static Setup prepare(const GvvParams& prm, double ttx, double /*spot*/) noexcept {
         const double sigma = prm.ref_vol / 100;
         const double a = prm.skew / 100;
         return {prm.ref_spot, std::sqrt(ttx), sigma, sigma * sigma, a + a,
@@ -44,13 +45,13 @@ struct GvvKernel {
         return member == &GvvParams::ref_spot;
     }
 
-    [[gnu::noipa]] static double strike_term(const Setup& s, double strike) noexcept {
+    static double strike_term(const Setup& s, double strike) noexcept {
         const double z = std::log(strike / s.ref_spot) / s.r;
         // Damps the moneyness near the anchor (y ~ z/2), leaves the tails.
         return z * (1 - 0.5 * std::exp(-(z * z)));
     }
 
-    [[gnu::noipa]] static double vol(const Setup& s, double y) noexcept {
+    static double vol(const Setup& s, double y) noexcept {
         const double u = s.sigma_sq + s.sigma * (s.two_a * y);
         // The larger root of v^2 - u v - g y^2 = 0.
         const double v = 0.5 * (u + std::sqrt((s.g * y) * y * 4 + u * u));

@@ -93,12 +93,13 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 //   double vol(setup, term)        the volatility from the two.
 // vol(setup, strike_term(setup, K)) is the model's get_vol for strike K.
 //
-// The three are compiled once each and never inlined (gnu::noipa): where a
-// formula is inlined the compiler may swap the operands of + and *
+// Where a formula is inlined the compiler may swap the operands of + and *
 // differently, which leaves the value alone but can change which NaN's
-// payload a result carries. With one copy of the machine code, every path
-// (get_vol, get_vol_single, the Jacobian, the general recipes built on
-// get_vol) gives the same bytes, NaN payloads included.
+// payload a result carries. A model whose volatilities pass NaN payloads
+// through compiles the three once each and never inlines them (gnu::noipa):
+// with one copy of the machine code, every path (get_vol, get_vol_single,
+// the Jacobian, the general recipes built on get_vol) gives the same bytes,
+// NaN payloads included.
 
 template <class Kernel>
 std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<const double> strikes) {
