@@ -36,16 +36,12 @@ constexpr int weekday_of(std::int64_t days_since_epoch) noexcept {
     return static_cast<int>(floor_mod(days_since_epoch + 3, 7));
 }
 
-constexpr bool is_leap_year(std::int64_t year) noexcept {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+constexpr bool holds(const CalendarYear& year, std::int64_t day) noexcept {
+    return day >= year.first_day && day - year.first_day < year.days;
 }
 
-// Days from 1 January to the first of each month, in a common year.
-constexpr std::array<int, 12> days_before_month = {0, 31, 59, 90, 120, 151, 181, 212, 243, 273, 304, 334};
-
-int day_of_year(const kelvane::CivilDate& date) noexcept {
-    const bool after_leap_day = date.month > 2 && is_leap_year(date.year);
-    return days_before_month[date.month - 1] + static_cast<int>(date.day) - 1 + (after_leap_day ? 1 : 0);
+constexpr bool is_leap_year(std::int64_t year) noexcept {
+    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
 // ---------------------------------------------------------------------------
@@ -251,25 +247,47 @@ double Calendar::whole_days_weight(int days, int first_weekday) const noexcept {
 }
 
 // The local year holding a day: a recent year, a cached year, or one
-// worked out and cached.
+// worked out and cached. The year is found without converting the day to a
+// date: from a guess that is the year or one of its neighbours, checked
+// against the cached years or against the first days of years.
 Result<CalendarYear> Calendar::local_year(std::int64_t local_day) {
     for (const CalendarYear& recent : recent_years_) {
-        if (local_day >= recent.first_day && local_day - recent.first_day < recent.days) return recent;
+        if (holds(recent, local_day)) return recent;
     }
-    const kelvane::CivilDate date = kelvane::civil_from_days(local_day);
-    if (date.year < min_local_year || date.year > max_local_year) return outside_range(date.year);
-    const CalendarYear* known = year_weights_.cached(date.year);
+    // 400 Gregorian years have 146,097 days, and 1 January never strays a
+    // year from where that mean puts it.
+    std::int64_t year = 1970 + floor_div(local_day * 400, 146'097);
+    if (year < min_local_year - 1 || year > max_local_year + 1) {
+        return outside_range(kelvane::civil_from_days(local_day).year);
+    }
+    if (const CalendarYear* known = year_weights_.cached(year); known != nullptr) {
+        const CalendarYear* neighbour = local_day < known->first_day                 ? year_weights_.cached(year - 1)
+                                        : local_day - known->first_day >= known->days ? year_weights_.cached(year + 1)
+                                                                                      : known;
+        if (neighbour != nullptr && holds(*neighbour, local_day)) return remember(*neighbour);
+    }
+    std::int64_t first_day = kelvane::days_from_civil(year, 1, 1);
+    if (local_day < first_day) {
+        --year;
+        first_day = kelvane::days_from_civil(year, 1, 1);
+    } else if (const std::int64_t next = kelvane::days_from_civil(year + 1, 1, 1); local_day >= next) {
+        ++year;
+        first_day = next;
+    }
+    if (year < min_local_year || year > max_local_year) return outside_range(year);
+    return remember(year_weights_.insert(new_year(year, first_day)));
+}
+
+const CalendarYear& Calendar::remember(const CalendarYear& year) noexcept {
     recent_years_[1] = recent_years_[0];
-    recent_years_[0] = known != nullptr ? *known : year_weights_.insert(new_year(local_day, date));
+    recent_years_[0] = year;
     return recent_years_[0];
 }
 
-CalendarYear Calendar::new_year(std::int64_t local_day, const kelvane::CivilDate& date) const noexcept {
-    const std::int64_t first_day = local_day - day_of_year(date);
-    const int days = is_leap_year(date.year) ? 366 : 365;
+CalendarYear Calendar::new_year(std::int64_t year, std::int64_t first_day) const noexcept {
+    const int days = is_leap_year(year) ? 366 : 365;
     const int first_weekday = weekday_of(first_day);
-    return {static_cast<std::int32_t>(date.year), first_day, days, first_weekday,
-            whole_days_weight(days, first_weekday)};
+    return {static_cast<std::int32_t>(year), first_day, days, first_weekday, whole_days_weight(days, first_weekday)};
 }
 
 Result<double> Calendar::bus_ttx_point(const UtcInstant& instant) {

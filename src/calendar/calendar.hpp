@@ -112,7 +112,8 @@ private:
     void add_day(int weekday, double weight, const CumulativeWeights& table);
     double whole_days_weight(int days, int first_weekday) const noexcept;
     kelvane::Result<CalendarYear> local_year(std::int64_t local_day);
-    CalendarYear new_year(std::int64_t local_day, const kelvane::CivilDate& date) const noexcept;
+    CalendarYear new_year(std::int64_t year, std::int64_t first_day) const noexcept;
+    const CalendarYear& remember(const CalendarYear& year) noexcept;
 
     tz::TimeZone tz_;
     std::array<double, days_per_week> day_weights_{};

@@ -453,6 +453,12 @@ TEST_P(YearCache, CachedCoordinatesEqualFreshOnes) {
             ASSERT_TRUE(expected && computed) << describe(at);
             ASSERT_TRUE(same_bytes(*expected, *computed))
                 << describe(at) << ": fresh " << *expected << ", after " << i << " others " << *computed;
+            // The fresh calendar cached the instant's local year, and only it.
+            const std::int64_t local_seconds = at.seconds + kind.tz().utc_offset_at(at.seconds);
+            const std::int64_t local_day = local_seconds / 86'400 - (local_seconds % 86'400 < 0 ? 1 : 0);
+            const auto local_year = static_cast<std::int32_t>(kelvane::civil_from_days(local_day).year);
+            ASSERT_EQ(fresh.year_weights().size(), 1u) << describe(at);
+            ASSERT_TRUE(fresh.year_weights().find(local_year)) << describe(at) << " in " << local_year;
         }
         // One entry per local year met, each with the weight a fresh calendar
         // computes.
