@@ -44,6 +44,8 @@ constexpr bool is_leap_year(std::int64_t year) noexcept {
     return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
 }
 
+constexpr int days_in_year(std::int64_t year) noexcept { return is_leap_year(year) ? 366 : 365; }
+
 // ---------------------------------------------------------------------------
 // Bucket labels
 
@@ -269,10 +271,10 @@ Result<CalendarYear> Calendar::local_year(std::int64_t local_day) {
     std::int64_t first_day = kelvane::days_from_civil(year, 1, 1);
     if (local_day < first_day) {
         --year;
-        first_day = kelvane::days_from_civil(year, 1, 1);
-    } else if (const std::int64_t next = kelvane::days_from_civil(year + 1, 1, 1); local_day >= next) {
+        first_day -= days_in_year(year);
+    } else if (local_day - first_day >= days_in_year(year)) {
+        first_day += days_in_year(year);
         ++year;
-        first_day = next;
     }
     if (year < min_local_year || year > max_local_year) return outside_range(year);
     return remember(year_weights_.insert(new_year(year, first_day)));
@@ -285,7 +287,7 @@ const CalendarYear& Calendar::remember(const CalendarYear& year) noexcept {
 }
 
 CalendarYear Calendar::new_year(std::int64_t year, std::int64_t first_day) const noexcept {
-    const int days = is_leap_year(year) ? 366 : 365;
+    const int days = days_in_year(year);
     const int first_weekday = weekday_of(first_day);
     return {static_cast<std::int32_t>(year), first_day, days, first_weekday, whole_days_weight(days, first_weekday)};
 }
