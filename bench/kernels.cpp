@@ -155,7 +155,7 @@ void tenor_to_ttx(benchmark::State& state) {
 }
 
 // Intervals between random whole-second instants of the UTC years first to
-// last, drawn as the Python rows draw theirs.
+// last: spread as the Python rows' intervals are (the instants differ).
 std::vector<std::pair<kelvane::UtcInstant, kelvane::UtcInstant>> intervals(std::int64_t first_year,
                                                                           std::int64_t last_year) {
     const std::int64_t lo = kelvane::days_from_civil(first_year, 1, 1) * kelvane::seconds_per_day;
