@@ -40,9 +40,11 @@ test: $(STAMPS)/installed $(STAMPS)/extra-test
 
 bench: $(STAMPS)/installed $(STAMPS)/extra-bench
 	$(PY) bench/run.py
+	$(PY) bench/book.py
 
 bench-readme: $(STAMPS)/installed $(STAMPS)/extra-bench
 	$(PY) bench/run.py --readme
+	$(PY) bench/book.py --readme
 
 examples: $(STAMPS)/installed $(STAMPS)/extra-examples
 	$(PY) examples/quickstart.py
