@@ -151,46 +151,55 @@ def implied_vols(chain: Chain, market: Market) -> ImpliedVols:
     return ImpliedVols(chain.strikes, solve((chain.bid + chain.ask) / 2), solve(chain.bid), solve(chain.ask))
 
 
-def fit(model_class: type, quotes: ImpliedVols, market: Market, jacobian: str = "model",
-        start: dict[str, float] | None = None) -> Fit:
-    """Weighted least squares of a model's vols to the mid vols.
+class SmileProblem:
+    """The weighted least-squares problem of one model against one chain.
 
     Residuals are (model - mid) / (ask - bid), both in vol points, over the
-    model's fitting parameters; the others stay at their defaults, with the
-    anchor `ref_spot` at the forward. `jacobian` is "model" for the model's
-    own `get_jacobian`, or one of least_squares' finite-difference schemes
-    ("2-point", "3-point").
+    model's fitting parameters; the other parameters stay at their defaults,
+    with the anchor `ref_spot` at the forward.
     """
-    anchor = {"ref_spot": market.forward, "ref_vol": 100.0 * atm_vol(quotes, market.forward)}
-    base = model_class.with_params(market.expiry, anchor).get_param_dict()
-    if start:
-        base.update(start)
-    names = tuple(model_class.with_params(market.expiry, {}).get_fitting_params())
-    strikes = quotes.strikes.tolist()
-    mid_points = quotes.mid * 100.0
-    width = quotes.width_points
 
-    def smile(x: np.ndarray):
-        return model_class.with_params(market.expiry, base | dict(zip(names, x.tolist())))
+    def __init__(self, model_class: type, quotes: ImpliedVols, market: Market):
+        self.model_class = model_class
+        self.market = market
+        self.base = model_class.with_params(market.expiry, {
+            "ref_spot": market.forward, "ref_vol": 100.0 * atm_vol(quotes, market.forward)}).get_param_dict()
+        self.names = tuple(model_class.with_params(market.expiry, {}).get_fitting_params())
+        floors = LOWER_BOUNDS[model_class.__name__]
+        self.lower = np.array([floors.get(n, -np.inf) for n in self.names])
+        self.x0 = np.maximum([self.base[n] for n in self.names], self.lower)
+        self.strikes = quotes.strikes.tolist()
+        self.mid_points = quotes.mid * 100.0
+        self.width = quotes.width_points
 
-    def residuals(x: np.ndarray) -> np.ndarray:
-        return (np.array(smile(x).get_vol(market.ttx, market.forward, strikes)) * 100.0 - mid_points) / width
+    def smile(self, x: np.ndarray):
+        return self.model_class.with_params(self.market.expiry, self.base | dict(zip(self.names, x.tolist())))
 
-    def model_jacobian(x: np.ndarray) -> np.ndarray:
-        sensitivities = smile(x).get_jacobian(market.ttx, market.forward, strikes, names)
-        return np.column_stack([sensitivities[n] for n in names]) * 100.0 / width[:, None]
+    def errors_points(self, x: np.ndarray) -> np.ndarray:
+        vols = self.smile(x).get_vol(self.market.ttx, self.market.forward, self.strikes)
+        return np.array(vols) * 100.0 - self.mid_points
 
-    bounds = LOWER_BOUNDS[model_class.__name__]
-    lower = [bounds.get(n, -np.inf) for n in names]
-    x0 = np.maximum([base[n] for n in names], lower)
+    def residuals(self, x: np.ndarray) -> np.ndarray:
+        return self.errors_points(x) / self.width
+
+    def jacobian(self, x: np.ndarray) -> np.ndarray:
+        """From the model's `get_jacobian`: d(vol fraction)/d(parameter), so x 100 for vol points."""
+        sensitivities = self.smile(x).get_jacobian(self.market.ttx, self.market.forward, self.strikes, self.names)
+        return np.column_stack([sensitivities[n] for n in self.names]) * 100.0 / self.width[:, None]
+
+
+def fit(model_class: type, quotes: ImpliedVols, market: Market, jacobian: str = "model") -> Fit:
+    """Fits a model to the mid vols by `SmileProblem`. `jacobian` is "model"
+    for the model's own `get_jacobian`, or one of least_squares'
+    finite-difference schemes ("2-point", "3-point")."""
+    problem = SmileProblem(model_class, quotes, market)
     began = time.perf_counter()
-    result = least_squares(residuals, x0, jac=model_jacobian if jacobian == "model" else jacobian,
-                           bounds=(lower, np.inf), x_scale="jac", xtol=1e-12, ftol=1e-12, gtol=1e-12,
+    result = least_squares(problem.residuals, problem.x0, jac=problem.jacobian if jacobian == "model" else jacobian,
+                           bounds=(problem.lower, np.inf), x_scale="jac", xtol=1e-12, ftol=1e-12, gtol=1e-12,
                            max_nfev=2000)
     seconds = time.perf_counter() - began
-    fitted = smile(result.x)
-    errors = np.array(fitted.get_vol(market.ttx, market.forward, strikes)) * 100.0 - mid_points
-    return Fit(fitted, names, dict(zip(names, result.x.tolist())), float(np.sqrt(np.mean(errors**2))),
+    rms = float(np.sqrt(np.mean(problem.errors_points(result.x) ** 2)))
+    return Fit(problem.smile(result.x), problem.names, dict(zip(problem.names, result.x.tolist())), rms,
                float(result.cost), int(result.njev or 0), int(result.nfev), seconds)
 
 
