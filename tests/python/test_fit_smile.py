@@ -1,24 +1,12 @@
 """examples/fit_smile.py: quotes, implied vols and the least-squares fits of the three smiles."""
 import importlib.util
 import math
-import sys
-from pathlib import Path
 
 import numpy as np
 import pytest
+from conftest import load_example
 
 import kelvane
-
-ROOT = Path(__file__).resolve().parents[2]
-
-
-def load_example(name: str):
-    spec = importlib.util.spec_from_file_location(name, ROOT / "examples" / f"{name}.py")
-    module = importlib.util.module_from_spec(spec)
-    sys.modules[name] = module  # dataclasses look their module up while the class is built
-    spec.loader.exec_module(module)
-    return module
-
 
 fs = load_example("fit_smile")
 MARKET = fs.todays_market()
