@@ -27,6 +27,8 @@ from __future__ import annotations
 import argparse
 import datetime
 import math
+import os
+import platform
 import sys
 import time
 from collections.abc import Mapping
@@ -194,6 +196,17 @@ def connect(args: argparse.Namespace) -> Any:
     return Client(cluster, timeout=f"{args.timeout}s")
 
 
+def machine() -> str:
+    """The processor, its cores and the interpreter: the figures mean little without them."""
+    model = platform.processor() or platform.machine()
+    try:
+        with open("/proc/cpuinfo") as info:
+            model = next(line.split(":", 1)[1].strip() for line in info if line.startswith("model name"))
+    except (OSError, StopIteration):
+        pass
+    return f"{model}, {os.cpu_count()} cores, CPython {platform.python_version()}"
+
+
 def parse(argv: list[str] | None) -> argparse.Namespace:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--scheduler", help="address of a running scheduler (default: start a LocalCluster)")
@@ -212,6 +225,7 @@ def main(argv: list[str] | None = None) -> int:
     book = make_book(args.options, args.seed)
     print(f"book: {len(book):,} options on {', '.join(FORWARDS)} over {len(EXPIRIES)} expiries,"
           f" {len(SPOT_SHOCKS)} x {len(VOL_SHOCKS)} shocks")
+    print(f"machine: {machine()}")
 
     began = time.perf_counter()
     serial = risk(book, smiles, kelvane.Calendar(CALENDAR))
