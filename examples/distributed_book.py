@@ -31,7 +31,7 @@ import os
 import platform
 import sys
 import time
-from collections.abc import Mapping
+from collections.abc import Callable, Mapping
 from typing import Any
 
 import numpy as np
@@ -196,6 +196,17 @@ def connect(args: argparse.Namespace) -> Any:
     return Client(cluster, timeout=f"{args.timeout}s")
 
 
+def fastest(repeat: int, work: Callable[[], pd.DataFrame]) -> tuple[pd.DataFrame, float]:
+    """The last result and the fastest of `repeat` runs: on a shared machine
+    the slower runs measure the neighbours."""
+    seconds = math.inf
+    for _ in range(max(1, repeat)):
+        began = time.perf_counter()
+        result = work()
+        seconds = min(seconds, time.perf_counter() - began)
+    return result, seconds
+
+
 def machine() -> str:
     """The processor, its cores and the interpreter: the figures mean little without them."""
     model = platform.processor() or platform.machine()
@@ -214,6 +225,7 @@ def parse(argv: list[str] | None) -> argparse.Namespace:
     parser.add_argument("--options", type=int, default=100_000, help="options in the book")
     parser.add_argument("--partitions", type=int, default=0, help="chunks of the book (default: 4 per worker)")
     parser.add_argument("--seed", type=int, default=20261208)
+    parser.add_argument("--repeat", type=int, default=2, help="runs of each computation; the fastest is timed")
     parser.add_argument("--timeout", type=float, default=300.0, help="seconds to wait for the cluster and the work")
     return parser.parse_args(argv)
 
@@ -227,27 +239,24 @@ def main(argv: list[str] | None = None) -> int:
           f" {len(SPOT_SHOCKS)} x {len(VOL_SHOCKS)} shocks")
     print(f"machine: {machine()}")
 
-    began = time.perf_counter()
-    serial = risk(book, smiles, kelvane.Calendar(CALENDAR))
-    serial_seconds = time.perf_counter() - began
-
+    serial, serial_seconds = fastest(args.repeat, lambda: risk(book, smiles, kelvane.Calendar(CALENDAR)))
     with connect(args) as client:
         workers = len(client.scheduler_info()["workers"])
         partitions = args.partitions or 4 * workers
         # Every worker imports kelvane and pandas before the clock starts.
         run_distributed(client, book.iloc[:partitions], specs, partitions, args.timeout)
-        began = time.perf_counter()
-        distributed = run_distributed(client, book, specs, partitions, args.timeout)
-        distributed_seconds = time.perf_counter() - began
+        distributed, distributed_seconds = fastest(
+            args.repeat, lambda: run_distributed(client, book, specs, partitions, args.timeout))
 
     totals, grid = book_totals(book, serial)
     print("positions (value in USD, delta in units of the underlying, vega in USD per vol point):")
     print(totals.to_string(float_format=lambda x: f"{x:,.2f}"))
     print("P&L of the book under spot (rows) and vol (columns) shocks:")
     print(grid.to_string(float_format=lambda x: f"{x:,.0f}"))
-    print(f"serial:      {len(book) / serial_seconds:>10,.0f} options per second ({serial_seconds:.2f} s)")
+    print(f"serial:      {len(book) / serial_seconds:>10,.0f} options per second ({serial_seconds:.2f} s,"
+          f" fastest of {args.repeat})")
     print(f"distributed: {len(book) / distributed_seconds:>10,.0f} options per second ({distributed_seconds:.2f} s,"
-          f" {workers} workers, {partitions} partitions)")
+          f" fastest of {args.repeat}, {workers} workers, {partitions} partitions)")
     if not identical(distributed, serial):
         print("MISMATCH: the distributed figures differ from the serial computation")
         return 1
