@@ -1,4 +1,4 @@
-"""examples/distributed_book.py: smiles rebuilt from their parameters, the book's figures, and a run on a LocalCluster."""
+"""examples/distributed_book.py: smiles rebuilt from their parameters, the figures, a run on a LocalCluster."""
 import math
 import os
 import pickle
@@ -144,8 +144,8 @@ class TestChunks:
 
 def test_runs_on_a_local_cluster_of_two_worker_processes():
     # Its own process group, so that a hang is ended whole: workers included.
-    command = [sys.executable, str(ROOT / "examples" / "distributed_book.py"), "--workers", "2", "--options", "2000", "--repeat", "1",
-               "--timeout", "90"]
+    command = [sys.executable, str(ROOT / "examples" / "distributed_book.py"),
+               "--workers", "2", "--options", "2000", "--repeat", "1", "--timeout", "90"]
     proc = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
                             start_new_session=True)
     try:
