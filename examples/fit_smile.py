@@ -40,12 +40,12 @@ SEED = 20261208
 MODELS = (kelvane.GVVSpline, kelvane.VolGeo, kelvane.CubicSpline)
 
 # Lower bounds that keep each model inside its own arbitrage guard (`arb_free`):
-# the fit may not wander where `bump_param` would refuse to follow.
-ABOVE = math.nextafter  # a strict bound, as the guard's `ref_vol > floor`
+# the fit may not wander where `bump_param` would refuse to follow. The guard's
+# floor on `ref_vol` is strict, hence the next double above it.
 LOWER_BOUNDS = {
-    "GVVSpline": {"ref_vol": ABOVE(10.0, math.inf), "smile": 1.0},
-    "VolGeo": {"ref_vol": ABOVE(1.0, math.inf), "vvol": 1.0},
-    "CubicSpline": {"ref_vol": ABOVE(1.0, math.inf), "p25": 0.0, "c25": 0.0},
+    "GVVSpline": {"ref_vol": math.nextafter(10.0, math.inf), "smile": 1.0},
+    "VolGeo": {"ref_vol": math.nextafter(1.0, math.inf), "vvol": 1.0},
+    "CubicSpline": {"ref_vol": math.nextafter(1.0, math.inf), "p25": 0.0, "c25": 0.0},
 }
 
 
