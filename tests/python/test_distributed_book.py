@@ -107,16 +107,6 @@ class TestFigures:
         assert figures.iloc[5]["spot -10% vol +5"] == kelvane.b76_fairvalue(
             shocked, option["strike"], ttx, vol, option["call_put"], df)
 
-    def test_book_totals_are_quantity_weighted(self):
-        book = db.make_book(30, 5)
-        figures = db.risk(book, SMILES, CALENDAR)
-        totals, grid = db.book_totals(book, figures)
-        btc = book["underlying"] == "BTCUSDT"
-        expected = (book["quantity"][btc] * figures["vega"][btc]).sum()
-        assert totals.loc["BTCUSDT", "vega"] == pytest.approx(expected, rel=1e-12)
-        assert grid.loc["+0%", "+0 vol"] == 0.0
-        assert grid.shape == (len(db.SPOT_SHOCKS), len(db.VOL_SHOCKS))
-
 
 class TestChunks:
     @pytest.mark.parametrize("n, partitions", [(10, 3), (3, 8), (1000, 8), (7, 1), (0, 4)])

@@ -115,12 +115,6 @@ class TestFit:
         assert rms["CubicSpline"] < rms["VolGeo"] < rms["GVVSpline"]
         assert rms["CubicSpline"] < 0.5 * float(np.median(quotes.width_points))
 
-    def test_atm_vol_interpolates_in_log_strike(self):
-        vols = fs.ImpliedVols(np.array([50.0, 200.0]), np.array([0.4, 0.6]), np.array([0.3, 0.5]),
-                              np.array([0.5, 0.7]))
-        assert fs.atm_vol(vols, 100.0) == pytest.approx(0.5, rel=1e-15)
-        assert fs.atm_vol(vols, 10.0) == 0.4  # flat beyond the chain
-
 
 @pytest.mark.skipif(importlib.util.find_spec("matplotlib") is None, reason="the examples extra draws the pictures")
 def test_example_prints_the_fits_and_draws_them(tmp_path, capsys):
