@@ -50,6 +50,8 @@ examples: $(STAMPS)/installed $(STAMPS)/extra-examples
 	$(PY) examples/quickstart.py
 	$(PY) examples/smiles.py
 	$(PY) examples/business_time.py
+	$(PY) examples/fit_smile.py
+	$(PY) examples/distributed_book.py
 
 cpp-test: $(STAMPS)/system $(STAMPS)/build-deps
 	$(VENV)/bin/cmake -S . -B $(CPPDIR) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV))/bin/ninja \
