@@ -9,7 +9,7 @@ STAMPS  := $(VENV)/.stamps
 CPPDIR  := build/cpp
 SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyproject.toml README.md
 
-.PHONY: demo test bench bench-readme cpp-test py-test stubtest examples clean
+.PHONY: demo test bench bench-readme cpp-test py-test stubtest sanitize examples clean
 
 demo: $(STAMPS)/installed
 	$(PY) examples/quickstart.py
@@ -18,6 +18,7 @@ test: $(STAMPS)/installed $(STAMPS)/extra-test
 	@status=0; \
 	$(MAKE) --no-print-directory cpp-test || status=1; \
 	$(MAKE) --no-print-directory stubtest || status=1; \
+	$(MAKE) --no-print-directory sanitize || status=1; \
 	$(MAKE) --no-print-directory py-test || status=1; \
 	exit $$status
 
@@ -44,6 +45,11 @@ py-test: $(STAMPS)/installed $(STAMPS)/extra-test
 stubtest: $(STAMPS)/installed $(STAMPS)/extra-test
 	$(PY) -m mypy.stubtest kelvane --concise
 	@echo "stubtest: the stubs match the built module"
+
+# ASan and UBSan over the C++ tests, the Python tests and a bounded fuzzing
+# of the calendar reader, in build/sanitize (tools/sanitize.sh).
+sanitize: $(STAMPS)/installed $(STAMPS)/extra-test
+	tools/sanitize.sh $(VENV)
 
 # The environment and its pieces, each rebuilt only when its inputs change.
 $(STAMPS)/venv:
