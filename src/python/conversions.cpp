@@ -94,7 +94,9 @@ bool is_native_float64(const Py_buffer& view) {
     return std::strcmp(f, "d") == 0;
 }
 
-// ASCII text lower-cases the same under the full Unicode mapping.
+// ASCII text lower-cases the same under the full Unicode mapping. The
+// accepted spellings fit in the string's own buffer: the common case
+// allocates nothing.
 std::optional<std::string> lowered_ascii(std::string_view utf8) {
     std::string lowered(utf8);
     for (char& c : lowered) {
