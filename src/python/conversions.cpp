@@ -170,9 +170,11 @@ template <BufferUse Use>
 bool Strikes<Use>::take_float64_buffer(PyObject* obj) {
     if (PyList_Check(obj) || PyTuple_Check(obj) || !PyObject_CheckBuffer(obj)) return false;
     if (PyObject_GetBuffer(obj, &view_, PyBUF_STRIDES | PyBUF_FORMAT) != 0) {
-        // An exporter that cannot describe itself by strides: the sequence
-        // path reads it. Other failures are the caller's to see.
-        if (!PyErr_ExceptionMatches(PyExc_BufferError)) return false;
+        // An exporter that cannot describe itself by strides and a format
+        // (numpy refuses datetimes with ValueError): the sequence path reads
+        // it, and reports what the equivalent list would. An interrupt is
+        // the caller's to see.
+        if (!PyErr_ExceptionMatches(PyExc_Exception)) return false;
         PyErr_Clear();
         return false;
     }

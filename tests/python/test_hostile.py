@@ -157,6 +157,9 @@ def layouts():
         "float32": np.array(STRIKES, dtype=np.float32),
         "int64": np.array([70, 90, 100], dtype=np.int64),
         "column of a 2-d array": np.array([STRIKES, STRIKES]).T[:, 1],
+        "float16": np.array(STRIKES, dtype=np.float16),
+        "bool": np.array([True, True]),
+        "object": np.array(STRIKES, dtype=object),
         "empty": np.array([], dtype=np.float64),
         "empty float32": np.array([], dtype=np.float32),
         "Fortran-ordered column": np.asfortranarray(np.array([STRIKES, STRIKES]))[0],
@@ -181,6 +184,19 @@ class TestNumpyLayouts:
     def test_other_dimensions_raise_a_type_error_for_the_strikes(self, call, array_):
         with pytest.raises(TypeError, match="^argument 'strikes': "):
             call(kelvane.GVVSpline(EXPIRY), array_)
+
+    @pytest.mark.parametrize("array_", [np.array([1, 2], dtype="datetime64[s]"), np.zeros(2, dtype=[("a", "f8")]),
+                                        np.array(["90.0"])], ids=["datetime64", "structured", "str"])
+    @pytest.mark.parametrize("call", [SEQUENCE_ARGUMENTS["get_vol strikes"], SEQUENCE_ARGUMENTS["get_jacobian strikes"]],
+                             ids=["get_vol", "get_jacobian"])
+    def test_items_that_are_no_numbers_raise_what_their_list_raises(self, call, array_):
+        smile = kelvane.GVVSpline(EXPIRY)
+        with pytest.raises(TypeError) as from_list:
+            call(smile, list(array_))
+        with pytest.raises(TypeError) as from_array:
+            call(smile, array_)
+        assert str(from_array.value).startswith("argument 'strikes': ")
+        assert type(from_array.value) is type(from_list.value)
 
     @pytest.mark.parametrize("dtype", [str, object])
     def test_an_array_of_names_works_like_its_list(self, dtype):
