@@ -94,17 +94,11 @@ bool is_native_float64(const Py_buffer& view) {
     return std::strcmp(f, "d") == 0;
 }
 
-// ASCII text lower-cases the same under the full Unicode mapping. The
-// accepted spellings fit in the string's own buffer: the common case
-// allocates nothing.
-std::optional<std::string> lowered_ascii(std::string_view utf8) {
-    std::string lowered(utf8);
-    for (char& c : lowered) {
-        if (static_cast<unsigned char>(c) >= 0x80) return std::nullopt;
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + ('a' - 'A'));
-    }
-    return lowered;
+bool is_ascii(std::string_view text) noexcept {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
+
+char ascii_lower(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 }  // namespace
 
@@ -141,18 +135,30 @@ bool convert(PyObject* obj, OptionTypeText& out) {
 }
 
 bool parse_option_type(const OptionTypeText& text, option_pricing::OptionType& out) {
-    std::optional<std::string> lowered = lowered_ascii(text.utf8);
-    if (!lowered) {
+    // ASCII text lower-cases the same under the full Unicode mapping, and the
+    // accepted spellings are short: the common case lowers into a buffer on
+    // the stack.
+    char small[8];
+    std::string longer;
+    std::string_view lowered;
+    if (is_ascii(text.utf8)) {
+        char* to = small;
+        if (text.utf8.size() > sizeof small) {
+            longer.resize(text.utf8.size());
+            to = longer.data();
+        }
+        std::transform(text.utf8.begin(), text.utf8.end(), to, ascii_lower);
+        lowered = std::string_view(to, text.utf8.size());
+    } else {
         // str.lower itself, called on the argument: a str subclass's own
         // lower() is never consulted, so it gives exactly the result of the
         // plain str with the same text.
         const PyRef lowered_str = PyRef::steal(PyObject_CallMethod(
             reinterpret_cast<PyObject*>(&PyUnicode_Type), "lower", "O", text.str));
-        std::string utf8;
-        if (!lowered_str || !convert(lowered_str.get(), utf8)) return false;
-        lowered = std::move(utf8);
+        if (!lowered_str || !convert(lowered_str.get(), longer)) return false;
+        lowered = longer;
     }
-    auto parsed = option_pricing::parse_lowered_option_type(*lowered);
+    auto parsed = option_pricing::parse_lowered_option_type(lowered);
     if (!parsed) {
         raise_error(parsed.error());
         return false;
