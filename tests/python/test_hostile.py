@@ -111,6 +111,17 @@ class TestWholeMessages:
         assert str(err.value) == message
 
 
+    @pytest.mark.parametrize("call, message", [
+        (lambda: kelvane.b76_vega(1, 1, 1, 1, **{"d\x00f": 1}), "b76_vega() got an unexpected keyword argument 'd\x00f'"),
+        (lambda: kelvane.Calendar(**{"under\x00lying": "BTCUSDT"}),
+         "Calendar.__new__() got an unexpected keyword argument 'under\x00lying'"),
+    ], ids=["function", "constructor"])
+    def test_binding_messages_carry_the_whole_keyword(self, call, message):
+        with pytest.raises(TypeError) as err:
+            call()
+        assert str(err.value) == message
+
+
 class TestStrikesAreTheirValuesAtConversion:
     @pytest.mark.parametrize("cls", SMILES, ids=lambda c: c.__name__)
     @pytest.mark.parametrize("make", [np.array, lambda v: array.array("d", v), lambda v: memoryview(array.array("d", v))],
