@@ -16,7 +16,7 @@ WHEELS  := build/dist
 CPPDIR  := build/cpp
 SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyproject.toml README.md
 
-.PHONY: demo test bench bench-readme cpp-test py-test stubtest examples clean
+.PHONY: demo test bench bench-readme cpp-test py-test stubtest sanitize examples clean
 
 # Before any goal but clean: .venv must run the interpreter picked now. A new
 # pick makes .venv and build/ anew, so no build of another interpreter is
@@ -35,6 +35,7 @@ test: $(STAMPS)/installed $(STAMPS)/extra-test
 	@status=0; \
 	$(MAKE) --no-print-directory cpp-test || status=1; \
 	$(MAKE) --no-print-directory stubtest || status=1; \
+	$(MAKE) --no-print-directory sanitize || status=1; \
 	$(MAKE) --no-print-directory py-test || status=1; \
 	exit $$status
 
@@ -66,6 +67,11 @@ py-test: $(STAMPS)/installed $(STAMPS)/extra-test
 stubtest: $(STAMPS)/installed $(STAMPS)/extra-test
 	$(PY) -m mypy.stubtest kelvane --concise
 	@echo "stubtest: the stubs match the built module"
+
+# ASan and UBSan over the C++ tests, the Python tests and a bounded fuzzing
+# of the calendar reader, in build/sanitize (tools/sanitize.sh).
+sanitize: $(STAMPS)/installed $(STAMPS)/extra-test
+	tools/sanitize.sh $(VENV)
 
 # The environment and its pieces, each rebuilt only when its inputs change.
 $(STAMPS)/system: tools/system-packages.txt tools/ensure_system_packages.sh
