@@ -74,12 +74,15 @@ ASAN_OPTIONS="$common:detect_leaks=1" \
 # The type-checking test runs no kelvane code, and the cluster test's worker
 # processes would each carry the runtime: both are left to the plain run.
 echo "sanitize: Python tests"
-asan_runtime=$(g++ -print-file-name=libasan.so)
-LD_PRELOAD=$asan_runtime PYTHONMALLOC=malloc KELVANE_SANITIZED=1 \
+# libstdc++ is preloaded too: ASan's interceptor of __cxa_throw must find the
+# real one at start-up, or the first C++ exception thrown by another
+# extension (matplotlib's, say) stops the process.
+asan_runtime="$(g++ -print-file-name=libasan.so) $(g++ -print-file-name=libstdc++.so)"
+LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc KELVANE_SANITIZED=1 \
   ASAN_OPTIONS="$common:detect_leaks=0:allocator_may_return_null=1" \
   "$venv/bin/python" -c 'import kelvane, sys; sys.exit(not kelvane.__file__.startswith(sys.argv[1]))' "$site" \
   || { echo "sanitize: the sanitized module is not the one imported" >&2; exit 1; }
-LD_PRELOAD=$asan_runtime PYTHONMALLOC=malloc KELVANE_SANITIZED=1 \
+LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc KELVANE_SANITIZED=1 \
   ASAN_OPTIONS="$common:detect_leaks=0:allocator_may_return_null=1" \
   step pytest "$venv/bin/python" -m pytest -q -p no:cacheprovider tests/python \
   --ignore=tests/python/test_typing.py --ignore=tests/python/test_distributed_book.py

@@ -55,10 +55,24 @@ bool check_sequence(PyObject* obj) {
     return true;
 }
 
-// Converts the items of a sequence with a per-element conversion. Lists and
-// tuples are indexed directly; an element whose conversion may run Python
-// code (a __float__ that mutates the list, say) is held while it converts,
-// and a list that shrank meanwhile ends the conversion with IndexError.
+// The next of the first `size` items of a sequence that is no list or
+// tuple, a new reference; null with IndexError when the items run out
+// first (a length that overstates).
+PyObject* next_item(PyObject* iterator) {
+    PyObject* item = PyIter_Next(iterator);
+    if (item == nullptr && !PyErr_Occurred()) {
+        PyErr_SetString(PyExc_IndexError, "sequence has fewer items than its length");
+    }
+    return item;
+}
+
+// Converts the first len(obj) items of a sequence with a per-element
+// conversion. Lists and tuples are indexed directly; an element whose
+// conversion may run Python code (a __float__ that mutates the list, say) is
+// held while it converts, and a list that shrank meanwhile ends the
+// conversion with IndexError. Other sequences are read through their
+// iterator, so that one whose __getitem__ goes by label (a pandas Series)
+// gives its items in their order, as list() would.
 template <class T, class Element>
 bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_element) {
     const Py_ssize_t size = PySequence_Size(obj);
@@ -67,6 +81,11 @@ bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_elem
     if (!reserve_for(obj, size, out)) return false;
     const bool is_list = PyList_Check(obj);
     const bool is_tuple = !is_list && PyTuple_Check(obj);
+    PyRef iterator;
+    if (!is_list && !is_tuple && size > 0) {
+        iterator = PyRef::steal(PyObject_GetIter(obj));
+        if (!iterator) return false;
+    }
     for (Py_ssize_t i = 0; i < size; ++i) {
         T value;
         if (is_list || is_tuple) {
@@ -79,7 +98,7 @@ bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_elem
             const PyRef held = runs_no_code ? PyRef() : PyRef::borrow(borrowed);
             if (!convert_element(borrowed, value)) return false;
         } else {
-            const PyRef item = PyRef::steal(PySequence_GetItem(obj, i));
+            const PyRef item = PyRef::steal(next_item(iterator.get()));
             if (!item || !convert_element(item.get(), value)) return false;
         }
         out.push_back(std::move(value));

@@ -31,7 +31,7 @@ def test_readme_sessions_print_what_they_show():
     session = "\n".join(re.findall(r"```pycon\n(.*?)```", README, re.S))
     test = doctest.DocTestParser().get_doctest(session, {}, "README.md", "README.md", 0)
     assert test.examples, "the README shows no session"
-    runner = doctest.DocTestRunner(optionflags=doctest.ELLIPSIS)
+    runner = doctest.DocTestRunner(verbose=False, optionflags=doctest.ELLIPSIS)
     runner.run(test, out=lambda text: pytest.fail(text, pytrace=False))
 
 
