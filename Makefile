@@ -1,18 +1,35 @@
 # Everything a fresh machine needs: `make demo` and `make test`.
-# Both reuse .venv and the CMake build directories, so a second run with
-# nothing changed is quick.
+#
+# The set-up relies on nothing but make, a C++23 g++ and a CPython >= 3.12.
+# .venv runs $PYTHON, or else the oldest CPython >= 3.12 found, so that the
+# wheel is built from the oldest headers of the stable ABI it targets; the
+# Debian packages of tools/system-packages.txt are installed when missing;
+# CMake, Ninja and the other build requirements come from PyPI into .venv.
+# `make test` runs the Python tests with that one wheel under every
+# CPython >= 3.12 on the machine. A second run with nothing changed is quick.
 
 VENV    := .venv
 PY      := $(VENV)/bin/python
 PIP     := $(PY) -m pip --disable-pip-version-check -q
 STAMPS  := $(VENV)/.stamps
+WHEELS  := build/dist
 CPPDIR  := build/cpp
 SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyproject.toml README.md
 
 BENCHDIR := build/bench
 KERNELS := $(BENCHDIR)/bench/kelvane_kernel_bench
 
-.PHONY: demo test bench bench-readme kernel-bench cpp-test py-test stubtest examples clean
+.PHONY: demo test bench bench-readme kernel-bench cpp-test py-test stubtest sanitize examples clean
+
+# Before any goal but clean: .venv must run the interpreter picked now. A new
+# pick makes .venv and build/ anew, so no build of another interpreter is
+# reused.
+ifneq ($(filter-out clean,$(or $(MAKECMDGOALS),demo)),)
+$(shell tools/setup_venv.sh $(VENV) 1>&2)
+ifneq ($(.SHELLSTATUS),0)
+$(error The set-up stopped: see the message above)
+endif
+endif
 
 demo: $(STAMPS)/installed
 	$(PY) examples/quickstart.py
@@ -21,17 +38,20 @@ test: $(STAMPS)/installed $(STAMPS)/extra-test
 	@status=0; \
 	$(MAKE) --no-print-directory cpp-test || status=1; \
 	$(MAKE) --no-print-directory stubtest || status=1; \
+	$(MAKE) --no-print-directory sanitize || status=1; \
 	$(MAKE) --no-print-directory py-test || status=1; \
 	exit $$status
 
 bench: $(STAMPS)/installed $(STAMPS)/extra-bench kernel-bench
 	$(PY) bench/run.py --kernels $(KERNELS)
+	$(PY) bench/book.py
 
 bench-readme: $(STAMPS)/installed $(STAMPS)/extra-bench kernel-bench
 	$(PY) bench/run.py --kernels $(KERNELS) --readme
+	$(PY) bench/book.py --readme
 
 # The C++ kernels alone, which bench/run.py runs for the kernel column.
-kernel-bench: $(STAMPS)/system $(STAMPS)/extra-test
+kernel-bench: $(STAMPS)/system $(STAMPS)/build-deps
 	$(VENV)/bin/cmake -S . -B $(BENCHDIR) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV))/bin/ninja \
 	  -DKELVANE_BUILD_MODULE=OFF -DKELVANE_BUILD_BENCH=ON -DPython_EXECUTABLE=$(abspath $(PY)) >/dev/null
 	$(VENV)/bin/cmake --build $(BENCHDIR) -j2 --target kelvane_kernel_bench
@@ -40,39 +60,45 @@ examples: $(STAMPS)/installed $(STAMPS)/extra-examples
 	$(PY) examples/quickstart.py
 	$(PY) examples/smiles.py
 	$(PY) examples/business_time.py
+	$(PY) examples/fit_smile.py
+	$(PY) examples/distributed_book.py
 
-cpp-test: $(STAMPS)/system $(STAMPS)/extra-test
+cpp-test: $(STAMPS)/system $(STAMPS)/build-deps
 	$(VENV)/bin/cmake -S . -B $(CPPDIR) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV))/bin/ninja \
 	  -DKELVANE_BUILD_MODULE=OFF -DKELVANE_BUILD_TESTS=ON -DPython_EXECUTABLE=$(abspath $(PY)) >/dev/null
 	$(VENV)/bin/cmake --build $(CPPDIR) -j2
 	$(VENV)/bin/ctest --test-dir $(CPPDIR) --output-on-failure -j2
 
+# The wheel built once from .venv's interpreter, tested under every one.
 py-test: $(STAMPS)/installed $(STAMPS)/extra-test
-	$(PY) -m pytest -q
+	tools/test_interpreters.sh $(PY) $(WHEELS)
 
 stubtest: $(STAMPS)/installed $(STAMPS)/extra-test
 	$(PY) -m mypy.stubtest kelvane --concise
 	@echo "stubtest: the stubs match the built module"
 
-# The environment and its pieces, each rebuilt only when its inputs change.
-$(STAMPS)/venv:
-	@python=$$(tools/find_python.sh) && echo "Creating $(VENV) with $$python" && $$python -m venv $(VENV)
-	@mkdir -p $(STAMPS) && touch $@
+# ASan and UBSan over the C++ tests, the Python tests and a bounded fuzzing
+# of the calendar reader, in build/sanitize (tools/sanitize.sh).
+sanitize: $(STAMPS)/installed $(STAMPS)/extra-test
+	tools/sanitize.sh $(VENV)
 
-$(STAMPS)/system: tools/system-packages.txt tools/ensure_system_packages.sh | $(STAMPS)/venv
-	tools/ensure_system_packages.sh
+# The environment and its pieces, each rebuilt only when its inputs change.
+$(STAMPS)/system: tools/system-packages.txt tools/ensure_system_packages.sh
+	tools/ensure_system_packages.sh $(PY)
 	@touch $@
 
-$(STAMPS)/build-deps: pyproject.toml | $(STAMPS)/venv
+$(STAMPS)/build-deps: pyproject.toml
 	$(PY) tools/project_requirements.py build | xargs $(PIP) install
 	@touch $@
 
-$(STAMPS)/extra-%: pyproject.toml | $(STAMPS)/venv
+$(STAMPS)/extra-%: pyproject.toml
 	$(PY) tools/project_requirements.py $* | xargs $(PIP) install
 	@touch $@
 
 $(STAMPS)/installed: $(SOURCES) $(STAMPS)/system $(STAMPS)/build-deps
-	$(PIP) install --no-build-isolation --no-deps .
+	rm -rf $(WHEELS)
+	$(PY) -m pip wheel --disable-pip-version-check -q --no-build-isolation --no-deps -w $(WHEELS) .
+	$(PIP) install --force-reinstall --no-deps $(WHEELS)/kelvane-*.whl
 	@touch $@
 
 clean:

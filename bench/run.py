@@ -26,7 +26,7 @@ sys.path.insert(0, str(Path(__file__).parent))
 
 from harness import machine  # noqa: E402
 
-SECTIONS = ["pricing", "smiles", "calendar"]
+SECTIONS = ["pricing", "smiles", "business_time"]
 
 
 README = Path(__file__).parent.parent / "README.md"

@@ -1,8 +1,9 @@
 """Prints the requirements that pyproject.toml declares, one a line.
 
-`build` gives the build-system requirements (the Makefile installs them into
-the virtual environment so that pip can build without isolation and reuse the
-CMake build directory); any other argument names an optional extra.
+`build` gives the build-system requirements and the build tools (the
+Makefile installs them into the virtual environment so that pip can build
+without isolation and reuse the CMake build directory); any other argument
+names an optional extra.
 """
 import sys
 import tomllib
@@ -12,5 +13,6 @@ project = tomllib.loads((Path(__file__).parent.parent / "pyproject.toml").read_t
 for group in sys.argv[1:]:
     if group == "build":
         print("\n".join(project["build-system"]["requires"]))
+        print("\n".join(project["dependency-groups"]["build-tools"]))
     else:
         print("\n".join(project["project"]["optional-dependencies"][group]))

@@ -123,8 +123,9 @@ public:
             case Place::day_weights: key_.assign(key); want_ = Want::day_weight; return true;
             case Place::profiles:
                 // A repeated weekday starts afresh: the last profile is kept.
-                profile_ = &record_.TimeWeightings.insert_or_assign(key, TimeProfile{});
-                profile_->reserve(expected_buckets);
+                profile_key_.assign(key);
+                bucket_entries_.clear();
+                bucket_entries_.reserve(expected_buckets);
                 want_ = Want::profile;
                 return true;
             case Place::profile: key_.assign(key); want_ = Want::bucket_weight; return true;
@@ -137,9 +138,23 @@ public:
         if (skip_depth_ > 0) return end_skipped_container();
         switch (place_) {
             case Place::document: return document_closed();
-            case Place::profile: place_ = Place::profiles; want_ = Want::nothing; return true;
-            default: place_ = root_; value_done(); return true;
+            case Place::profile:
+                profile_entries_.emplace_back(std::move(profile_key_), TimeProfile(std::move(bucket_entries_)));
+                bucket_entries_ = {};
+                place_ = Place::profiles;
+                want_ = Want::nothing;
+                return true;
+            case Place::profiles:
+                record_.TimeWeightings = KeyedMap<TimeProfile>(std::move(profile_entries_));
+                break;
+            case Place::day_weights:
+                record_.DayWeightings = KeyedMap<double>(std::move(day_entries_));
+                break;
+            default: break;
         }
+        place_ = root_;
+        value_done();
+        return true;
     }
 
     bool StartArray() {
@@ -182,11 +197,8 @@ private:
     bool unreachable_number() { return stop("number not delivered as text"); }
 
     bool number(double value) {
-        if (want_ == Want::day_weight) {
-            record_.DayWeightings.insert_or_assign(key_, value);
-        } else {
-            profile_->insert_or_assign(key_, value);
-        }
+        auto& entries = want_ == Want::day_weight ? day_entries_ : bucket_entries_;
+        entries.emplace_back(key_, value);
         want_ = Want::nothing;
         return true;
     }
@@ -265,7 +277,12 @@ private:
     int depth_ = 0;
     int skip_depth_ = 0;
     std::string key_;
-    TimeProfile* profile_ = nullptr;
+    // The maps being read, in document order; each becomes a KeyedMap when
+    // its object closes.
+    std::vector<KeyedMap<double>::Entry> day_entries_;
+    std::vector<KeyedMap<TimeProfile>::Entry> profile_entries_;
+    std::string profile_key_;
+    std::vector<TimeProfile::Entry> bucket_entries_;
     std::string message_;
 };
 

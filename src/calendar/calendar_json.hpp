@@ -26,6 +26,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <iterator>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -35,26 +36,24 @@
 
 namespace calendar {
 
-// A string-keyed map held as a vector sorted by key. Documents list their
-// keys in order, so filling one is a run of appends; iteration is in byte
-// order of the keys.
+// A string-keyed map held as a vector sorted by key; iteration is in byte
+// order of the keys. Built in one go from entries in document order.
 template <class Value>
 class KeyedMap {
 public:
     using Entry = std::pair<std::string, Value>;
 
-    // A repeated key replaces the earlier value: the last one is kept.
-    Value& insert_or_assign(std::string_view key, Value value) {
-        if (entries_.empty() || entries_.back().first < key) {
-            return entries_.emplace_back(std::string(key), std::move(value)).second;
+    KeyedMap() = default;
+    // A repeated key keeps the value that comes last. One sort, whatever the
+    // order of the keys (documents list them in order, which costs one
+    // pass): inserting one by one would be quadratic for keys in
+    // descending order.
+    explicit KeyedMap(std::vector<Entry> entries) : entries_(std::move(entries)) {
+        const auto by_key = [](const Entry& a, const Entry& b) { return a.first < b.first; };
+        if (!std::is_sorted(entries_.begin(), entries_.end(), by_key)) {
+            std::stable_sort(entries_.begin(), entries_.end(), by_key);
         }
-        const auto at = std::lower_bound(entries_.begin(), entries_.end(), key,
-                                         [](const Entry& e, std::string_view k) { return e.first < k; });
-        if (at != entries_.end() && at->first == key) {
-            at->second = std::move(value);
-            return at->second;
-        }
-        return entries_.emplace(at, std::string(key), std::move(value))->second;
+        keep_last_of_equal_keys();
     }
 
     const Value* find(std::string_view key) const noexcept {
@@ -63,13 +62,24 @@ public:
         return at != entries_.end() && at->first == key ? &at->second : nullptr;
     }
 
-    void reserve(std::size_t n) { entries_.reserve(n); }
     std::size_t size() const noexcept { return entries_.size(); }
     bool empty() const noexcept { return entries_.empty(); }
     auto begin() const noexcept { return entries_.begin(); }
     auto end() const noexcept { return entries_.end(); }
 
 private:
+    // The sort is stable, so of a run of equal keys the last came last.
+    void keep_last_of_equal_keys() {
+        auto kept = entries_.begin();
+        for (auto it = entries_.begin(); it != entries_.end(); ++it) {
+            const auto next = std::next(it);
+            if (next != entries_.end() && next->first == it->first) continue;
+            if (kept != it) *kept = std::move(*it);
+            ++kept;
+        }
+        entries_.erase(kept, entries_.end());
+    }
+
     std::vector<Entry> entries_;
 };
 

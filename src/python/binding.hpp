@@ -90,11 +90,12 @@ bool convert_args(const Signature& sig, const BoundArgs<N>& bound, T&... outs) {
     return detail::convert_each(sig, bound, std::index_sequence_for<T...>{}, outs...);
 }
 
-// A method table entry for a METH_FASTCALL | METH_KEYWORDS function; the
-// docstring is its text signature.
+// A method table entry for a METH_FASTCALL | METH_KEYWORDS function, guarded
+// against C++ exceptions; the docstring is its text signature.
 template <FastCallWithKeywords F>
 PyMethodDef fastcall_def(const char* name, const char* doc, int extra_flags = 0) {
-    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(F)),
+    constexpr FastCallWithKeywords entry = guarded<F>;
+    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(entry)),
             METH_FASTCALL | METH_KEYWORDS | extra_flags, doc};
 }
 

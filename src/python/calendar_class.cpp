@@ -79,7 +79,7 @@ PyMethodDef methods[] = {
 
 PyObject* calendar_class() {
     static const ClassDef def{"builtins.Calendar",     "Calendar(underlying)\n--\n\n",
-                              construct,               dealloc_instance<Calendar>,
+                              guarded<construct>,      dealloc_instance<Calendar>,
                               methods,                 nullptr,
                               instance_size<Calendar>()};
     return class_object(def, class_cache);

@@ -1,17 +1,49 @@
 #include "python/conversions.hpp"
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "python/errors.hpp"
 
 namespace kelvane::py {
 namespace {
 
-// Converts the items of a sequence with a per-element conversion. Lists and
-// tuples are indexed directly; an element whose conversion may run Python
-// code (a __float__ that mutates the list, say) is held while it converts.
-template <class T, class Element>
-bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_element) {
+// The memory of the machine, the most any conversion could ever fill.
+std::size_t physical_memory_bytes() noexcept {
+    const long pages = sysconf(_SC_PHYS_PAGES);
+    const long page_size = sysconf(_SC_PAGE_SIZE);
+    if (pages <= 0 || page_size <= 0) return std::numeric_limits<std::size_t>::max();
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(page_size);
+}
+
+// Storage for a sequence of `reported` items. A length is only a claim (a
+// range, or a __len__ that lies): one beyond what the machine's memory could
+// hold raises MemoryError at once, as Python's own list() does, instead of
+// failing an allocation deep inside the conversion or iterating for
+// minutes. Below that, only lists and tuples, whose items exist, have
+// their storage reserved in full; other sequences grow as their items
+// arrive, so a length that lies costs nothing before the items run out.
+template <class T>
+bool reserve_for(PyObject* obj, Py_ssize_t reported, std::vector<T>& out) {
+    static const std::size_t max_items = physical_memory_bytes() / sizeof(T);
+    const auto n = static_cast<std::size_t>(reported);
+    if (n > max_items) {
+        PyErr_NoMemory();
+        return false;
+    }
+    constexpr std::size_t first_block = std::size_t{1} << 16;
+    const bool items_exist = PyList_CheckExact(obj) || PyTuple_CheckExact(obj);
+    out.reserve(items_exist ? n : std::min(n, first_block));
+    return true;
+}
+
+// Sequences only, as the argument tables say: a str is refused with its
+// own message, and a non-sequence (a set, a dict, a bare buffer exporter)
+// with the type-cast error.
+bool check_sequence(PyObject* obj) {
     if (PyUnicode_Check(obj)) {
         PyErr_SetString(PyExc_TypeError, "Can't extract `str` to `Vec`");
         return false;
@@ -20,12 +52,40 @@ bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_elem
         raise_type_cast_error(obj, "Sequence");
         return false;
     }
+    return true;
+}
+
+// The next of the first `size` items of a sequence that is no list or
+// tuple, a new reference; null with IndexError when the items run out
+// first (a length that overstates).
+PyObject* next_item(PyObject* iterator) {
+    PyObject* item = PyIter_Next(iterator);
+    if (item == nullptr && !PyErr_Occurred()) {
+        PyErr_SetString(PyExc_IndexError, "sequence has fewer items than its length");
+    }
+    return item;
+}
+
+// Converts the first len(obj) items of a sequence with a per-element
+// conversion. Lists and tuples are indexed directly; an element whose
+// conversion may run Python code (a __float__ that mutates the list, say) is
+// held while it converts, and a list that shrank meanwhile ends the
+// conversion with IndexError. Other sequences are read through their
+// iterator, so that one whose __getitem__ goes by label (a pandas Series)
+// gives its items in their order, as list() would.
+template <class T, class Element>
+bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_element) {
     const Py_ssize_t size = PySequence_Size(obj);
     if (size < 0) return false;
     out.clear();
-    out.reserve(static_cast<std::size_t>(size));
+    if (!reserve_for(obj, size, out)) return false;
     const bool is_list = PyList_Check(obj);
     const bool is_tuple = !is_list && PyTuple_Check(obj);
+    PyRef iterator;
+    if (!is_list && !is_tuple && size > 0) {
+        iterator = PyRef::steal(PyObject_GetIter(obj));
+        if (!iterator) return false;
+    }
     for (Py_ssize_t i = 0; i < size; ++i) {
         T value;
         if (is_list || is_tuple) {
@@ -38,7 +98,7 @@ bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_elem
             const PyRef held = runs_no_code ? PyRef() : PyRef::borrow(borrowed);
             if (!convert_element(borrowed, value)) return false;
         } else {
-            const PyRef item = PyRef::steal(PySequence_GetItem(obj, i));
+            const PyRef item = PyRef::steal(next_item(iterator.get()));
             if (!item || !convert_element(item.get(), value)) return false;
         }
         out.push_back(std::move(value));
@@ -52,6 +112,12 @@ bool is_native_float64(const Py_buffer& view) {
     if (f[0] == '@' || f[0] == '=' || (f[0] == '<' && std::endian::native == std::endian::little)) ++f;
     return std::strcmp(f, "d") == 0;
 }
+
+bool is_ascii(std::string_view text) noexcept {
+    return std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+char ascii_lower(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 }  // namespace
 
@@ -88,23 +154,28 @@ bool convert(PyObject* obj, OptionTypeText& out) {
 }
 
 bool parse_option_type(const OptionTypeText& text, option_pricing::OptionType& out) {
-    // ASCII text lower-cases the same under the full Unicode mapping, and all
-    // four accepted spellings are short: the common case allocates nothing.
-    constexpr std::size_t longest = 4;
-    char buffer[longest];
-    bool ascii = text.utf8.size() <= longest;
-    for (std::size_t i = 0; ascii && i < text.utf8.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text.utf8[i]);
-        ascii = c < 0x80;
-        buffer[i] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    }
-    std::string_view lowered(buffer, text.utf8.size());
-    PyRef lowered_str;
-    if (!ascii) {
-        lowered_str = PyRef::steal(PyObject_CallMethod(text.str, "lower", nullptr));
-        Utf8 utf8;
-        if (!lowered_str || !convert(lowered_str.get(), utf8)) return false;
-        lowered = utf8.text;
+    // ASCII text lower-cases the same under the full Unicode mapping, and the
+    // accepted spellings are short: the common case lowers into a buffer on
+    // the stack.
+    char small[8];
+    std::string longer;
+    std::string_view lowered;
+    if (is_ascii(text.utf8)) {
+        char* to = small;
+        if (text.utf8.size() > sizeof small) {
+            longer.resize(text.utf8.size());
+            to = longer.data();
+        }
+        std::transform(text.utf8.begin(), text.utf8.end(), to, ascii_lower);
+        lowered = std::string_view(to, text.utf8.size());
+    } else {
+        // str.lower itself, called on the argument: a str subclass's own
+        // lower() is never consulted, so it gives exactly the result of the
+        // plain str with the same text.
+        const PyRef lowered_str = PyRef::steal(PyObject_CallMethod(
+            reinterpret_cast<PyObject*>(&PyUnicode_Type), "lower", "O", text.str));
+        if (!lowered_str || !convert(lowered_str.get(), longer)) return false;
+        lowered = longer;
     }
     auto parsed = option_pricing::parse_lowered_option_type(lowered);
     if (!parsed) {
@@ -115,14 +186,21 @@ bool parse_option_type(const OptionTypeText& text, option_pricing::OptionType& o
     return true;
 }
 
-StrikeList::~StrikeList() {
+template <BufferUse Use>
+Strikes<Use>::~Strikes() {
     if (holds_view_) PyBuffer_Release(&view_);
 }
 
-bool StrikeList::take_float64_buffer(PyObject* obj) {
+template <BufferUse Use>
+bool Strikes<Use>::take_float64_buffer(PyObject* obj) {
     if (PyList_Check(obj) || PyTuple_Check(obj) || !PyObject_CheckBuffer(obj)) return false;
-    if (PyObject_GetBuffer(obj, &view_, PyBUF_C_CONTIGUOUS | PyBUF_FORMAT) != 0) {
-        PyErr_Clear();  // not contiguous: the general path reads it
+    if (PyObject_GetBuffer(obj, &view_, PyBUF_STRIDES | PyBUF_FORMAT) != 0) {
+        // An exporter that cannot describe itself by strides and a format
+        // (numpy refuses datetimes with ValueError): the sequence path reads
+        // it, and reports what the equivalent list would. An interrupt is
+        // the caller's to see.
+        if (!PyErr_ExceptionMatches(PyExc_Exception)) return false;
+        PyErr_Clear();
         return false;
     }
     if (view_.ndim != 1 || !is_native_float64(view_)) {
@@ -130,19 +208,43 @@ bool StrikeList::take_float64_buffer(PyObject* obj) {
         return false;
     }
     holds_view_ = true;
-    values_ = {static_cast<const double*>(view_.buf), static_cast<std::size_t>(view_.len / 8)};
+    const auto count = static_cast<std::size_t>(view_.shape[0]);
+    const Py_ssize_t stride = view_.strides[0];
+    if constexpr (Use == BufferUse::in_place) {
+        if (stride == static_cast<Py_ssize_t>(sizeof(double))) {
+            values_ = {static_cast<const double*>(view_.buf), count};
+            return true;
+        }
+    }
+    copied_.resize(count);
+    const auto* bytes = static_cast<const char*>(view_.buf);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::memcpy(&copied_[i], bytes + static_cast<Py_ssize_t>(i) * stride, sizeof(double));
+    }
+    values_ = copied_;
+    PyBuffer_Release(&view_);
+    holds_view_ = false;
     return true;
 }
 
-bool convert(PyObject* obj, StrikeList& out) {
+template <BufferUse Use>
+bool convert(PyObject* obj, Strikes<Use>& out) {
+    if (!check_sequence(obj)) return false;
     if (out.take_float64_buffer(obj)) return true;
+    if (PyErr_Occurred()) return false;
     const auto element = [](PyObject* item, double& value) { return convert(item, value); };
     if (!convert_sequence(obj, out.copied_, element)) return false;
     out.values_ = out.copied_;
     return true;
 }
 
+template class Strikes<BufferUse::copy>;
+template class Strikes<BufferUse::in_place>;
+template bool convert(PyObject*, Strikes<BufferUse::copy>&);
+template bool convert(PyObject*, Strikes<BufferUse::in_place>&);
+
 bool convert(PyObject* obj, NameList& out) {
+    if (!check_sequence(obj)) return false;
     const auto element = [](PyObject* item, std::string& value) { return convert(item, value); };
     return convert_sequence(obj, out, element);
 }

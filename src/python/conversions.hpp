@@ -33,20 +33,31 @@ struct OptionTypeText {
     std::string_view utf8;
 };
 
-// A strike sequence. A one-dimensional contiguous float64 buffer (a numpy
-// array) is read in place; every other sequence is copied element by element
-// through the float conversion. The two give identical values.
-class StrikeList {
+// Whether a strike buffer may be read where it lies. Only when the strikes
+// are the last argument: nothing then runs between the conversion and the
+// model, while a later argument's conversion (a __float__, a sequence's
+// __getitem__) could write into the caller's array.
+enum class BufferUse { copy, in_place };
+
+// A strike sequence: its values at conversion. A one-dimensional native
+// float64 buffer (a numpy array, an array('d')) is copied in one pass, or
+// read in place when `Use` allows and it is contiguous; every other
+// sequence is converted element by element through the float conversion.
+// All give the values of the equivalent list.
+template <BufferUse Use>
+class Strikes {
 public:
-    StrikeList() = default;
-    StrikeList(const StrikeList&) = delete;
-    StrikeList& operator=(const StrikeList&) = delete;
-    ~StrikeList();
+    Strikes() = default;
+    Strikes(const Strikes&) = delete;
+    Strikes& operator=(const Strikes&) = delete;
+    ~Strikes();
 
     std::span<const double> values() const noexcept { return values_; }
 
 private:
-    friend bool convert(PyObject* obj, StrikeList& out);
+    template <BufferUse U>
+    friend bool convert(PyObject* obj, Strikes<U>& out);
+    // False with no exception set when the buffer path does not apply.
     bool take_float64_buffer(PyObject* obj);
 
     std::vector<double> copied_;
@@ -55,6 +66,11 @@ private:
     bool holds_view_ = false;
 };
 
+// Strikes followed by other arguments (get_jacobian).
+using StrikeList = Strikes<BufferUse::copy>;
+// Strikes as the last argument (get_vol).
+using TrailingStrikeList = Strikes<BufferUse::in_place>;
+
 using NameList = std::vector<std::string>;
 using ParamDict = std::unordered_map<std::string, double>;
 
@@ -62,7 +78,8 @@ bool convert(PyObject* obj, double& out);
 bool convert(PyObject* obj, Utf8& out);
 bool convert(PyObject* obj, std::string& out);
 bool convert(PyObject* obj, OptionTypeText& out);
-bool convert(PyObject* obj, StrikeList& out);
+template <BufferUse Use>
+bool convert(PyObject* obj, Strikes<Use>& out);
 bool convert(PyObject* obj, NameList& out);
 bool convert(PyObject* obj, ParamDict& out);
 // The datetime conversion (py_to_utc): calls obj.timestamp().

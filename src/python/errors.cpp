@@ -1,12 +1,27 @@
 #include "python/errors.hpp"
 
+#include <exception>
+#include <new>
+#include <stdexcept>
+#include <string_view>
+
 #include "python/py_ref.hpp"
 
 namespace kelvane::py {
+namespace {
 
-void raise_error(const Error& error) {
-    PyErr_SetString(PyExc_ValueError, error.message.c_str());
+// From the text and its length: a C string would end at the first NUL. The
+// library's messages quote the caller's str arguments and so are UTF-8; the
+// replacement handler only guards against a broken invariant.
+void raise_text(PyObject* type, std::string_view text) {
+    const PyRef message = PyRef::steal(
+        PyUnicode_DecodeUTF8(text.data(), static_cast<Py_ssize_t>(text.size()), "replace"));
+    if (message) PyErr_SetObject(type, message.get());
 }
+
+}  // namespace
+
+void raise_error(const Error& error) { raise_text(PyExc_ValueError, error.message); }
 
 void raise_type_cast_error(PyObject* received, const char* expected) {
     if (received == Py_None) {
@@ -38,6 +53,20 @@ void prefix_argument_error(const char* name) {
         PyException_SetCause(wrapped.get(), cause);
     }
     PyErr_SetRaisedException(wrapped.release());
+}
+
+void raise_from_cpp_exception() noexcept {
+    try {
+        throw;
+    } catch (const std::bad_alloc&) {
+        PyErr_NoMemory();
+    } catch (const std::length_error&) {
+        PyErr_NoMemory();
+    } catch (const std::exception& e) {
+        raise_text(PyExc_SystemError, e.what());
+    } catch (...) {
+        PyErr_SetString(PyExc_SystemError, "unknown C++ exception in kelvane");
+    }
 }
 
 }  // namespace kelvane::py

@@ -64,7 +64,7 @@ int exec_module(PyObject* module) {
 }
 
 PyModuleDef_Slot module_slots[] = {
-    {Py_mod_exec, reinterpret_cast<void*>(exec_module)},
+    {Py_mod_exec, reinterpret_cast<void*>(guarded<exec_module>)},
     {0, nullptr},
 };
 

@@ -103,7 +103,7 @@ struct Smile {
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::shared);
         double ttx, spot;
-        StrikeList strikes;
+        TrailingStrikeList strikes;
         if (!borrow || !convert_args(sig, bound, ttx, spot, strikes)) return nullptr;
         return to_python(model(self).get_vol(ttx, spot, strikes.values()));
     }
@@ -217,12 +217,12 @@ struct Smile {
     };
 
     static inline PyGetSetDef properties[] = {
-        {"expiry", expiry, nullptr, "", nullptr},
+        {"expiry", guarded<expiry>, nullptr, "", nullptr},
         {nullptr, nullptr, nullptr, nullptr, nullptr},
     };
 
     static PyObject* class_object() {
-        static const ClassDef def{Traits::qualified_name, Traits::doc, construct, dealloc_instance<Model>,
+        static const ClassDef def{Traits::qualified_name, Traits::doc, guarded<construct>, dealloc_instance<Model>,
                                   methods, properties, instance_size<Model>()};
         return py::class_object(def, class_cache);
     }

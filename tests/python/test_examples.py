@@ -1,4 +1,5 @@
-"""The examples and the README's code run as written."""
+"""The examples and the README's code run as written, and print what the README says."""
+import doctest
 import importlib.util
 import re
 import runpy
@@ -17,9 +18,21 @@ def test_quickstart_runs():
     assert "implied vol" in out and "re-anchored" in out
 
 
-@pytest.mark.parametrize("block", re.findall(r"```python\n(.*?)```", (ROOT / "README.md").read_text(), re.S))
+README = (ROOT / "README.md").read_text()
+
+
+@pytest.mark.parametrize("block", re.findall(r"```python\n(.*?)```", README, re.S))
 def test_readme_code_runs(block):
     exec(compile(block, "README.md", "exec"), {})
+
+
+def test_readme_sessions_print_what_they_show():
+    """The ```pycon blocks run in order in one namespace, as one session."""
+    session = "\n".join(re.findall(r"```pycon\n(.*?)```", README, re.S))
+    test = doctest.DocTestParser().get_doctest(session, {}, "README.md", "README.md", 0)
+    assert test.examples, "the README shows no session"
+    runner = doctest.DocTestRunner(verbose=False, optionflags=doctest.ELLIPSIS)
+    runner.run(test, out=lambda text: pytest.fail(text, pytrace=False))
 
 
 @pytest.mark.skipif(importlib.util.find_spec("matplotlib") is None, reason="the examples extra draws the pictures")

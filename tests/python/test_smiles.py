@@ -185,6 +185,22 @@ def test_sequence_kinds_give_identical_results(cls):
         smile.get_vol(0.25, 100.0, np.ones((2, 2)))
 
 
+@pytest.mark.parametrize("index", [None, "reversed", "filtered", "labels"])
+def test_a_series_is_read_in_its_order_whatever_its_index(index):
+    pd = pytest.importorskip("pandas")
+    strikes = pd.Series(STRIKES, dtype=float)
+    if index == "reversed":
+        strikes.index = strikes.index[::-1]
+    elif index == "filtered":
+        strikes = pd.Series([0.0] + STRIKES)[1:]
+    elif index == "labels":
+        strikes.index = [f"k{i}" for i in range(len(STRIKES))]
+    smile = kelvane.GVVSpline(EXPIRY, skew=-4.0)
+    assert smile.get_vol(0.25, 100.0, strikes) == smile.get_vol(0.25, 100.0, STRIKES)
+    names = pd.Series(["skew", "ref_vol"], index=[1, 0])
+    assert smile.get_jacobian(0.25, 100.0, strikes, names).keys() == {"skew", "ref_vol"}
+
+
 @parametrize_classes
 def test_get_vol_single_is_get_vol_element_by_element(cls):
     for smile in seeded_models(cls):

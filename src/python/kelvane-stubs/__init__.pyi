@@ -1,8 +1,8 @@
 """Type stubs for the kelvane extension module."""
 
 import datetime
-from collections.abc import Buffer, Sequence
-from typing import Protocol, SupportsFloat, SupportsIndex, final
+from collections.abc import Sequence
+from typing import Protocol, TypeVar, SupportsFloat, SupportsIndex, TypedDict, Unpack, final, overload, type_check_only
 
 __all__ = [
     "Calendar",
@@ -28,17 +28,39 @@ class _Timestamp(Protocol):
     def timestamp(self) -> SupportsFloat | SupportsIndex: ...
 
 _Float = SupportsFloat | SupportsIndex
-# A sequence of numbers, or a one-dimensional float64 buffer (a numpy array).
-_Strikes = Sequence[_Float] | Buffer
+# with_params takes a dict (a subclass too, not another mapping) of any
+# number type: dict[str, float] and dict[str, int] alike, despite dict's
+# invariance.
+_F = TypeVar("_F", bound=_Float)
+
+@type_check_only
+class _Strikes(Protocol):
+    """A sequence of numbers: a list, tuple or range, a one-dimensional numpy
+    array (float64 arrays are read without a conversion per element), a pandas
+    Series, or any object with __len__ and __getitem__ by position."""
+
+    def __len__(self) -> int: ...
+    def __getitem__(self, index: int, /) -> _Float: ...
+
+# The two ends of an interval by keyword: `from` is a reserved word, so it can
+# only be passed as **{"from": ..., "to": ...}.
+_Interval = TypedDict("_Interval", {"from": _Timestamp, "to": _Timestamp})
 
 @final
 class Calendar:
     def __new__(cls, underlying: str) -> Calendar: ...
     # The first parameter is named `from` at run time: a reserved word, so it
-    # is passed by position (or through **{"from": ...}).
+    # is passed by position or through **{"from": ..., "to": ...}.
+    @overload
     def get_bus_ttx(self, from_: _Timestamp, /, to: _Timestamp) -> float: ...
+    @overload
+    def get_bus_ttx(self, **interval: Unpack[_Interval]) -> float: ...
+    @overload
     @staticmethod
     def get_cal_ttx(from_: _Timestamp, /, to: _Timestamp) -> float: ...
+    @overload
+    @staticmethod
+    def get_cal_ttx(**interval: Unpack[_Interval]) -> float: ...
     @staticmethod
     def tenor_to_ttx(tenor: str) -> float: ...
 
@@ -46,7 +68,7 @@ class Calendar:
 class GVVSpline:
     def __new__(cls, expiry: _Timestamp, **params: _Float) -> GVVSpline: ...
     @staticmethod
-    def with_params(expiry: _Timestamp, params: dict[str, _Float]) -> GVVSpline: ...
+    def with_params(expiry: _Timestamp, params: dict[str, _F]) -> GVVSpline: ...
     @property
     def expiry(self) -> datetime.datetime: ...
     def get_vol(self, ttx: _Float, spot: _Float, strikes: _Strikes) -> list[float]: ...
@@ -64,7 +86,7 @@ class GVVSpline:
 class VolGeo:
     def __new__(cls, expiry: _Timestamp, **params: _Float) -> VolGeo: ...
     @staticmethod
-    def with_params(expiry: _Timestamp, params: dict[str, _Float]) -> VolGeo: ...
+    def with_params(expiry: _Timestamp, params: dict[str, _F]) -> VolGeo: ...
     @property
     def expiry(self) -> datetime.datetime: ...
     def get_vol(self, ttx: _Float, spot: _Float, strikes: _Strikes) -> list[float]: ...
@@ -82,7 +104,7 @@ class VolGeo:
 class CubicSpline:
     def __new__(cls, expiry: _Timestamp, **params: _Float) -> CubicSpline: ...
     @staticmethod
-    def with_params(expiry: _Timestamp, params: dict[str, _Float]) -> CubicSpline: ...
+    def with_params(expiry: _Timestamp, params: dict[str, _F]) -> CubicSpline: ...
     @property
     def expiry(self) -> datetime.datetime: ...
     def get_vol(self, ttx: _Float, spot: _Float, strikes: _Strikes) -> list[float]: ...

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <map>
 #include <random>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -266,6 +268,41 @@ TEST(CalendarJsonRead, DamagedDocumentsFailWithAPosition) {
         EXPECT_GE(line, 1u) << message;
         EXPECT_LE(line, lines) << message;
         EXPECT_GE(column, 1u) << message;
+    }
+}
+
+// Labels in any order, repeats included, read like a map filled in document
+// order: sorted by key, the last value of a repeated key kept. Descending
+// order is the case that an insertion into a sorted vector made quadratic.
+TEST(CalendarJsonRead, LabelsInAnyOrderReadLikeAMapFilledInDocumentOrder) {
+    std::mt19937_64 random(2024);
+    for (const char* order : {"ascending", "descending", "shuffled"}) {
+        std::vector<std::string> labels;
+        for (int i = 0; i < 20000; ++i) labels.push_back(std::to_string(100000 + i).insert(0, 1, 'k'));
+        if (std::string(order) == "descending") std::reverse(labels.begin(), labels.end());
+        if (std::string(order) == "shuffled") std::shuffle(labels.begin(), labels.end(), random);
+        for (int i = 0; i < 500; ++i) labels.push_back(labels[random() % labels.size()]);  // repeats
+
+        std::map<std::string, double> expected;
+        std::string profile;
+        for (std::size_t i = 0; i < labels.size(); ++i) {
+            expected[labels[i]] = static_cast<double>(i);
+            profile.append(i ? ",\"" : "\"").append(labels[i]).append("\":").append(std::to_string(i));
+        }
+        const std::string text = R"({"TimeWeightings": {"monday": {)" + profile +
+                                 R"(}}, "DayWeightings": {)" + profile + R"(}, "IanaTimeZone": "UTC"})";
+        const auto read = read_calendar_json(text);
+        ASSERT_TRUE(read) << read.error().message;
+        for (const auto* map : {read->TimeWeightings.find("monday"), &read->DayWeightings}) {
+            ASSERT_EQ(map->size(), expected.size()) << order;
+            auto want = expected.begin();
+            for (const auto& [key, value] : *map) {
+                ASSERT_EQ(key, want->first) << order;
+                ASSERT_EQ(value, want->second) << order << " " << key;
+                ASSERT_EQ(map->find(key), &value) << order << " " << key;
+                ++want;
+            }
+        }
     }
 }
 

@@ -1,0 +1,151 @@
+"""Every entry, on its success and its error paths, called tens of thousands of times: the heap, the
+interpreter's live blocks and the garbage-collected objects stay flat."""
+import ctypes
+import ctypes.util
+import datetime
+import gc
+import os
+import sys
+
+import numpy as np
+import pytest
+
+import kelvane
+
+pytestmark = pytest.mark.skipif(
+    os.environ.get("KELVANE_SANITIZED") == "1" or sys.getallocatedblocks() == 0,
+    reason="the sanitizers' allocator keeps freed memory in quarantine; Python's own allocator counts blocks")
+
+EXPIRY = datetime.datetime(2025, 3, 28, 8, 0, tzinfo=datetime.timezone.utc)
+START = datetime.datetime(2024, 3, 4, 14, 30, tzinfo=datetime.timezone.utc)
+CALLS = 20_000
+SMILES = {cls.__name__: cls for cls in (kelvane.GVVSpline, kelvane.VolGeo, kelvane.CubicSpline)}
+CAL = kelvane.Calendar("BTCUSDT")
+STRIKES = [80.0, 90.0, 100.0, 110.0, 120.0]
+ARRAY = np.array(STRIKES)
+
+
+class Lying(list):
+    def __len__(self):
+        return 2**62
+
+
+def smile_cases(name):
+    cls = SMILES[name]
+    smile = cls(EXPIRY, ref_vol=60.0)
+    return {
+        f"{name} construction": lambda: cls(EXPIRY, ref_vol=60.0, skew=1.0),
+        f"{name} construction, bad expiry": lambda: cls(1.0),
+        f"{name} construction, bad parameter": lambda: cls(EXPIRY, ref_vol="x"),
+        f"{name}.with_params": lambda: cls.with_params(EXPIRY, {"ref_vol": 55.0}),
+        f"{name}.with_params, bad dict": lambda: cls.with_params(EXPIRY, [1]),
+        f"{name}.expiry": lambda: smile.expiry,
+        f"{name}.get_vol": lambda: smile.get_vol(0.25, 100.0, STRIKES),
+        f"{name}.get_vol, array": lambda: smile.get_vol(0.25, 100.0, ARRAY),
+        f"{name}.get_vol, bad strike": lambda: smile.get_vol(0.25, 100.0, [100.0, "x"]),
+        f"{name}.get_vol, huge length": lambda: smile.get_vol(0.25, 100.0, Lying()),
+        f"{name}.get_vol_single": lambda: smile.get_vol_single(0.25, 100.0, 95.0),
+        f"{name}.arb_free": smile.arb_free,
+        f"{name}.get_parameter": lambda: (smile.get_parameter("ref_vol"), smile.get_parameter("nope")),
+        f"{name}.set_param": lambda: smile.set_param("offset", 0.0),
+        f"{name}.set_param, bad value": lambda: smile.set_param("offset", None),
+        f"{name}.get_param_dict": smile.get_param_dict,
+        f"{name}.get_fitting_params": smile.get_fitting_params,
+        f"{name}.reanchor": lambda: smile.reanchor(100.0, 0.25),
+        f"{name}.reanchor, refused": lambda: smile.reanchor(100.0, 0.0),
+        f"{name}.bump_param": lambda: (smile.bump_param("ref_vol", 1.0), smile.bump_param("ref_vol", -1.0)),
+        f"{name}.bump_param, bad name": lambda: smile.bump_param(1, 1.0),
+        f"{name}.get_jacobian": lambda: smile.get_jacobian(0.25, 100.0, ARRAY, ["ref_vol", "vpr", "x"]),
+        f"{name}.get_jacobian, bad names": lambda: smile.get_jacobian(0.25, 100.0, STRIKES, "ref_vol"),
+    }
+
+
+def option_function_cases(name):
+    function = getattr(kelvane, name)
+    if name == "calibrate_black76_iv":
+        good = lambda: function(1.0, 100.0, 100.0, 8.0, "call")  # noqa: E731
+    elif name in ("b76_vega", "b76_gamma"):
+        good = lambda: function(100.0, 95.0, 1.0, 0.2, 0.99)  # noqa: E731
+    else:
+        good = lambda: function(100.0, 95.0, 1.0, 0.2, "Put", 0.99)  # noqa: E731
+    cases = {name: good, f"{name}, bad float": lambda: function(100.0, 95.0, "x", 0.2, "c")}
+    if name not in ("b76_vega", "b76_gamma"):
+        cases[f"{name}, bad option type"] = lambda: function(100.0, 95.0, 1.0, 0.2, "straddle\x00")
+        cases[f"{name}, str subclass option type"] = lambda: function(100.0, 95.0, 1.0, 0.2, Text("ÇALL"))
+    return cases
+
+
+class Text(str):
+    pass
+
+
+CASES = {
+    "Calendar construction": lambda: kelvane.Calendar("BTCUSDT"),
+    "Calendar construction, unknown underlying": lambda: kelvane.Calendar("ETHUSDT\x00"),
+    "Calendar.get_bus_ttx": lambda: CAL.get_bus_ttx(START, EXPIRY),
+    "Calendar.get_bus_ttx, bad datetime": lambda: CAL.get_bus_ttx(START, 1),
+    "Calendar.get_cal_ttx": lambda: CAL.get_cal_ttx(START, EXPIRY),
+    "Calendar.get_cal_ttx, invalid timestamp": lambda: CAL.get_cal_ttx(START, Stamp()),
+    "Calendar.tenor_to_ttx": lambda: CAL.tenor_to_ttx("3m"),
+    "Calendar.tenor_to_ttx, bad tenor": lambda: CAL.tenor_to_ttx("3x\x00"),
+}
+for _smile in SMILES:
+    CASES.update(smile_cases(_smile))
+for _function in kelvane.__all__[4:]:
+    CASES.update(option_function_cases(_function))
+
+
+class Stamp:
+    def timestamp(self):
+        return 1e20
+
+
+# Calendar construction reads the whole embedded document: fewer calls.
+CALLS_OF = {"Calendar construction": 4_000}
+
+
+class MallInfo2(ctypes.Structure):
+    _fields_ = [(f, ctypes.c_size_t) for f in
+                ("arena", "ordblks", "smblks", "hblks", "hblkhd", "usmblks", "fsmblks", "uordblks", "fordblks",
+                 "keepcost")]
+
+
+LIBC = ctypes.CDLL(ctypes.util.find_library("c"))
+LIBC.mallinfo2.restype = MallInfo2
+
+
+def heap_in_use():
+    """Bytes the C allocator has handed out and not had back (the module's own allocations)."""
+    info = LIBC.mallinfo2()
+    return info.uordblks + info.hblkhd
+
+
+def footprint():
+    gc.collect()
+    return heap_in_use(), sys.getallocatedblocks(), len(gc.get_objects())
+
+
+def run(call, times):
+    for _ in range(times):
+        try:
+            call()
+        except (TypeError, ValueError, AttributeError, MemoryError):
+            pass
+
+
+@pytest.mark.parametrize("case", CASES.keys())
+def test_repeated_calls_leave_nothing_behind(case):
+    call, times = CASES[case], CALLS_OF.get(case, CALLS)
+    run(call, times // 10)  # caches, free lists and first-use objects settle
+    heap, blocks, objects = footprint()
+    run(call, times)
+    heap_after, blocks_after, objects_after = footprint()
+    # A leak of one object, or of 8 bytes, per call would show as `times` blocks or 8 * `times` bytes.
+    assert blocks_after - blocks < 100, f"{case}: {blocks_after - blocks} more live blocks after {times} calls"
+    assert objects_after - objects < 50, f"{case}: {objects_after - objects} more tracked objects"
+    assert heap_after - heap < 64 * 1024, f"{case}: {heap_after - heap} more heap bytes after {times} calls"
+
+
+def test_every_entry_is_exercised():
+    names = {case.split(" ")[0].split(".")[0].rstrip(",") for case in CASES}
+    assert names == set(kelvane.__all__)
