@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -426,6 +427,11 @@ struct YearSpread {
     std::int64_t first_year, last_year;
 };
 
+// A failing case names its spread of years rather than its bytes.
+void PrintTo(const YearSpread& spread, std::ostream* out) {
+    *out << spread.what << " (" << spread.first_year << " to " << spread.last_year << ")";
+}
+
 class YearCache : public ::testing::TestWithParam<YearSpread> {};
 
 TEST_P(YearCache, CachedCoordinatesEqualFreshOnes) {
@@ -595,31 +601,29 @@ INSTANTIATE_TEST_SUITE_P(
                       YearSpread{"WholeRange", -262'142, 262'141}),
     [](const auto& info) { return std::string(info.param.what); });
 
-// The first and last seconds of local years where the arithmetic is most
-// likely to slip: century and 400-year boundaries, the ends of the range,
-// the years around 1970 and the ends of the cache's pages of 32,768 years.
-TEST(ReferenceCoordinatesAtYearEnds, FirstAndLastSecondOfEveryKindOfYear) {
-    std::vector<std::int64_t> years = {-262'143, -262'142, -229'376, -229'375, -196'609, -196'608, -400, -101,
-                                       -100, -4, -1, 0, 1, 4, 99, 100, 1599, 1600, 1601, 1699, 1700, 1899, 1900,
-                                       1969, 1970, 1971, 1999, 2000, 2001, 2099, 2100, 2400, 9999, 10'000,
-                                       229'373, 262'141, 262'142};
-    for (std::int64_t year = 1890; year <= 1920; ++year) years.push_back(year);
-    std::sort(years.begin(), years.end());
-    years.erase(std::unique(years.begin(), years.end()), years.end());
-    for (auto& [what, kind] : reference_calendars()) {
-        if (what != "utc") continue;
-        Calendar shared = kind;
-        for (const std::int64_t year : years) {
-            const UtcInstant first = utc(year, 1, 1);
-            const UtcInstant last = utc(year, 12, 31, 23, 59, 59);
-            Calendar fresh = kind;
-            expect_reference(fresh, what, last);
-            expect_reference(fresh, what, first);
-            expect_reference(shared, what, first);
-            expect_reference(shared, what, last);
-            EXPECT_EQ(point(shared, first), static_cast<double>(year)) << year;
+// The first and last seconds of every local year of the range, on a calendar
+// in UTC, and on fresh calendars for the years where the arithmetic is most
+// likely to slip: century and 400-year boundaries, the ends of the range, the
+// years around 1970 and the ends of the cache's pages of 32,768 years.
+TEST(ReferenceCoordinatesAtYearEnds, FirstAndLastSecondOfEveryYear) {
+    const Calendar utc_calendar = reference_calendars().back().second;
+    Calendar shared = utc_calendar;
+    for (std::int64_t year = -262'143; year <= 262'142; ++year) {
+        const UtcInstant first = utc(year, 1, 1);
+        const UtcInstant last = utc(year, 12, 31, 23, 59, 59);
+        expect_reference(shared, "utc", last);
+        expect_reference(shared, "utc", first);
+        ASSERT_EQ(point(shared, first), static_cast<double>(year)) << year;
+    }
+    EXPECT_EQ(shared.year_weights().size(), 524'286u);
+    for (const std::int64_t year : {-262'143, -262'142, -229'376, -229'375, -196'609, -196'608, -400, -101, -100,
+                                    -4, -1, 0, 1, 4, 99, 100, 1599, 1600, 1601, 1699, 1700, 1899, 1900, 1969, 1970,
+                                    1971, 1999, 2000, 2001, 2099, 2100, 2400, 9999, 10'000, 229'373, 262'141, 262'142}) {
+        for (const UtcInstant at : {utc(year, 1, 1), utc(year, 12, 31, 23, 59, 59)}) {
+            Calendar fresh = utc_calendar;
+            expect_reference(fresh, "utc", at);
+            EXPECT_EQ(fresh.year_weights().size(), 1u) << year;
         }
-        EXPECT_EQ(shared.year_weights().size(), years.size());
     }
 }
 
