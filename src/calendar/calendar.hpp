@@ -57,8 +57,8 @@ using YearWeightTable = std::array<std::array<double, days_per_week>, 2>;
 // per year met, in pages of consecutive years allocated when one of their
 // years is first met, and the weights of the fourteen kinds of year. Adding
 // and finding a year take constant time and touch a few bytes however many
-// years are cached, so years spread far apart cost what one year costs (at
-// most 64 kB for the whole range).
+// years are cached (at most 64 kB for the whole range), so instants spread
+// over many years cost little more than instants within one.
 class YearWeights {
 public:
     YearWeights() = default;
