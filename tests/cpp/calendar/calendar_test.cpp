@@ -513,7 +513,7 @@ TEST(YearCacheEdges, FirstAndLastYearsAndFailuresLeaveTheCache) {
 }
 
 // ---------------------------------------------------------------------------
-// Coordinates against the definition worked step by step: the local date by
+// Coordinates against the same rules worked step by step: the local date by
 // the civil calendar, the first days of the year and of the next from dates,
 // W(n) day by day, and the year weight as W(days of the year). The calendar
 // finds the year by arithmetic and keeps one weight per kind of year (length
@@ -580,7 +580,7 @@ void expect_reference(Calendar& calendar, const std::string& what, const UtcInst
 
 class ReferenceCoordinates : public ::testing::TestWithParam<YearSpread> {};
 
-TEST_P(ReferenceCoordinates, SameBytesAsTheStepByStepDefinition) {
+TEST_P(ReferenceCoordinates, SameBytesAsTheStepByStepCoordinate) {
     for (auto& [what, kind] : reference_calendars()) {
         Calendar shared = kind;
         std::mt19937_64 random(4243);
