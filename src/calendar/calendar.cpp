@@ -12,9 +12,8 @@ namespace {
 using kelvane::Result;
 using kelvane::UtcInstant;
 
-constexpr std::int64_t min_local_year = -262'143;
-// The year weight of Y needs 1 January of Y + 1.
-constexpr std::int64_t max_local_year = 262'142;
+constexpr std::int64_t min_local_year = YearWeights::first_year;
+constexpr std::int64_t max_local_year = YearWeights::last_year;
 constexpr int minutes_per_day = 1440;
 constexpr int minutes_per_bucket = 15;
 
@@ -31,20 +30,66 @@ constexpr std::int64_t floor_mod(std::int64_t a, std::int64_t b) noexcept {
     return r != 0 && ((r < 0) != (b < 0)) ? r + b : r;
 }
 
-// 1970-01-01 was a Thursday.
-constexpr int weekday_of(std::int64_t days_since_epoch) noexcept {
-    return static_cast<int>(floor_mod(days_since_epoch + 3, 7));
-}
-
+// One unsigned comparison: a day before the year wraps round to a large
+// difference, so the test costs one branch that is rarely mispredicted.
 constexpr bool holds(const CalendarYear& year, std::int64_t day) noexcept {
-    return day >= year.first_day && day - year.first_day < year.days;
+    return static_cast<std::uint64_t>(day - year.first_day) < static_cast<std::uint64_t>(year.days);
 }
 
-constexpr bool is_leap_year(std::int64_t year) noexcept {
-    return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+// Years and days are moved by a whole number of 400-year cycles (which
+// have a whole number of weeks) before they are divided, so that every
+// quotient below is of non-negative numbers and truncation is the floor.
+constexpr std::int64_t shift_cycles = 1'000;
+constexpr std::int64_t days_per_cycle = 146'097;
+
+// The leap years among the years 1 to y, for y >= 0.
+constexpr std::int64_t leap_years_through(std::int64_t y) noexcept { return y / 4 - y / 100 + y / 400; }
+
+// 1 January of a year, in days since 1970-01-01, for every year within
+// 400,000 of year 0.
+constexpr std::int64_t first_day_of_year(std::int64_t year) noexcept {
+    constexpr std::int64_t shift = 400 * shift_cycles;
+    return 365 * (year - 1970) + leap_years_through(year - 1 + shift) - leap_years_through(1969 + shift);
 }
 
-constexpr int days_in_year(std::int64_t year) noexcept { return is_leap_year(year) ? 366 : 365; }
+static_assert(first_day_of_year(1970) == 0 && first_day_of_year(1971) == 365 && first_day_of_year(1969) == -365);
+static_assert(first_day_of_year(2000) == 10'957 && first_day_of_year(2001) == 11'323);
+static_assert(first_day_of_year(1900) == -25'567 && first_day_of_year(1901) == -25'202);
+
+// The weekday of a day of the calendar's range (1970-01-01 was a Thursday).
+constexpr int weekday_in_range(std::int64_t day) noexcept {
+    return static_cast<int>((day + 3 + days_per_cycle * shift_cycles) % days_per_week);
+}
+
+// The first day of the calendar's range and the day after its last.
+constexpr std::int64_t first_range_day = first_day_of_year(min_local_year);
+constexpr std::int64_t end_range_day = first_day_of_year(max_local_year + 1);
+
+// The local year holding a day of the calendar's range, and the first days
+// of that year and of the next, by arithmetic alone: 400 Gregorian years
+// have 146,097 days, and 1 January never strays a year from where that mean
+// puts it.
+struct YearSpan {
+    std::int64_t year;
+    std::int64_t first_day;
+    std::int64_t next_first_day;
+};
+
+constexpr YearSpan year_span(std::int64_t day) noexcept {
+    std::int64_t year = 1970 - 400 * shift_cycles + (day + days_per_cycle * shift_cycles) * 400 / days_per_cycle;
+    std::int64_t first = first_day_of_year(year);
+    std::int64_t next = first_day_of_year(year + 1);
+    if (day < first) {
+        --year;
+        next = first;
+        first = first_day_of_year(year);
+    } else if (day >= next) {
+        ++year;
+        first = next;
+        next = first_day_of_year(year + 1);
+    }
+    return {year, first, next};
+}
 
 // ---------------------------------------------------------------------------
 // Bucket labels
@@ -167,40 +212,22 @@ std::uint64_t label_minute_of_day(std::string_view label) noexcept {
     return hour * 60 + minute;
 }
 
-namespace {
-
-constexpr std::size_t year_offset(std::int64_t year) noexcept {
-    return static_cast<std::size_t>(year - min_local_year);
-}
-
-}  // namespace
-
-const CalendarYear* YearWeights::cached(std::int64_t year) const noexcept {
-    if (year < min_local_year || year > max_local_year) return nullptr;
-    const std::size_t offset = year_offset(year);
-    const std::size_t page = offset >> page_bits;
-    if (page >= pages_.size() || pages_[page].empty()) return nullptr;
-    const CalendarYear& entry = pages_[page][offset & ((std::size_t{1} << page_bits) - 1)];
-    return entry.days == 0 ? nullptr : &entry;
+void YearWeights::add_page(std::size_t page) {
+    constexpr std::size_t page_count = static_cast<std::size_t>((last_year - first_year) >> page_bits) + 1;
+    if (pages_.empty()) pages_.resize(page_count);
+    pages_[page].resize((page_mask + 1) / 64);
 }
 
 std::optional<double> YearWeights::find(std::int32_t year) const noexcept {
-    if (const CalendarYear* entry = cached(year)) return entry->weight;
-    return std::nullopt;
-}
-
-const CalendarYear& YearWeights::insert(const CalendarYear& year) {
-    constexpr std::size_t page_size = std::size_t{1} << page_bits;
-    const std::size_t offset = year_offset(year.year);
+    if (year < first_year || year > last_year) return std::nullopt;
+    const auto offset = static_cast<std::size_t>(year - first_year);
     const std::size_t page = offset >> page_bits;
-    if (pages_.empty()) pages_.resize((year_offset(max_local_year) >> page_bits) + 1);
-    if (pages_[page].empty()) pages_[page].resize(page_size);
-    CalendarYear& entry = pages_[page][offset & (page_size - 1)];
-    if (entry.days == 0) {
-        entry = year;
-        ++size_;
-    }
-    return entry;
+    if (page >= pages_.size() || pages_[page].empty()) return std::nullopt;
+    const std::uint64_t word = pages_[page][(offset & page_mask) >> 6];
+    if ((word >> (offset & 63) & 1) == 0) return std::nullopt;
+    const std::int64_t first_day = first_day_of_year(year);
+    const auto days = static_cast<int>(first_day_of_year(year + 1) - first_day);
+    return weight(days, weekday_in_range(first_day));
 }
 
 Result<Calendar> Calendar::create(std::string_view underlying) {
@@ -228,6 +255,12 @@ Result<Calendar> Calendar::from_document(std::string_view json_text) {
         calendar.add_day(weekday, weight, cumulative_weights(raw_profile(profile), weight));
     }
     for (const double weight : calendar.day_weights_) calendar.week_weight_ += weight;
+    YearWeightTable year_weights{};
+    for (int weekday = 0; weekday < days_per_week; ++weekday) {
+        year_weights[0][weekday] = calendar.whole_days_weight(365, weekday);
+        year_weights[1][weekday] = calendar.whole_days_weight(366, weekday);
+    }
+    calendar.year_weights_ = YearWeights(year_weights);
     return calendar;
 }
 
@@ -248,48 +281,28 @@ double Calendar::whole_days_weight(int days, int first_weekday) const noexcept {
     return weight;
 }
 
-// The local year holding a day: a recent year, a cached year, or one
-// worked out and cached. The year is found without converting the day to a
-// date: from a guess that is the year or one of its neighbours, checked
-// against the cached years or against the first days of years.
+// The local year holding a day: one of the recent years, or one worked out
+// by arithmetic and recorded in the cache.
 Result<CalendarYear> Calendar::local_year(std::int64_t local_day) {
     for (const CalendarYear& recent : recent_years_) {
         if (holds(recent, local_day)) return recent;
     }
-    // 400 Gregorian years have 146,097 days, and 1 January never strays a
-    // year from where that mean puts it.
-    std::int64_t year = 1970 + floor_div(local_day * 400, 146'097);
-    if (year < min_local_year - 1 || year > max_local_year + 1) {
+    if (local_day < first_range_day || local_day >= end_range_day) [[unlikely]] {
         return outside_range(kelvane::civil_from_days(local_day).year);
     }
-    if (const CalendarYear* known = year_weights_.cached(year); known != nullptr) {
-        const CalendarYear* neighbour = local_day < known->first_day                 ? year_weights_.cached(year - 1)
-                                        : local_day - known->first_day >= known->days ? year_weights_.cached(year + 1)
-                                                                                      : known;
-        if (neighbour != nullptr && holds(*neighbour, local_day)) return remember(*neighbour);
-    }
-    std::int64_t first_day = kelvane::days_from_civil(year, 1, 1);
-    if (local_day < first_day) {
-        --year;
-        first_day -= days_in_year(year);
-    } else if (local_day - first_day >= days_in_year(year)) {
-        first_day += days_in_year(year);
-        ++year;
-    }
-    if (year < min_local_year || year > max_local_year) return outside_range(year);
-    return remember(year_weights_.insert(new_year(year, first_day)));
-}
-
-const CalendarYear& Calendar::remember(const CalendarYear& year) noexcept {
+    const CalendarYear year = year_holding(local_day);
+    year_weights_.insert(year.year);
     recent_years_[1] = recent_years_[0];
     recent_years_[0] = year;
-    return recent_years_[0];
+    return year;
 }
 
-CalendarYear Calendar::new_year(std::int64_t year, std::int64_t first_day) const noexcept {
-    const int days = days_in_year(year);
-    const int first_weekday = weekday_of(first_day);
-    return {static_cast<std::int32_t>(year), first_day, days, first_weekday, whole_days_weight(days, first_weekday)};
+CalendarYear Calendar::year_holding(std::int64_t local_day) const noexcept {
+    const YearSpan span = year_span(local_day);
+    const auto days = static_cast<int>(span.next_first_day - span.first_day);
+    const int first_weekday = weekday_in_range(span.first_day);
+    return {static_cast<std::int32_t>(span.year), span.first_day, days, first_weekday,
+            year_weights_.weight(days, first_weekday)};
 }
 
 Result<double> Calendar::bus_ttx_point(const UtcInstant& instant) {

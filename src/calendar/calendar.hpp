@@ -46,26 +46,51 @@ struct CalendarYear {
     double weight;           // W(days): the total business weight of the year
 };
 
+// The weight of a whole local year, by its length and the weekday of its
+// 1 January: W(365) or W(366) from that weekday. Every year's weight is one
+// of these fourteen values.
+using YearWeightTable = std::array<std::array<double, days_per_week>, 2>;
+
 // The cache of year weights, filled as coordinates meet new years. An
-// entry depends only on the calendar's fixed weights and the year, so the
-// cache never changes a result. Years sit at fixed places in pages of
-// consecutive years, each page allocated when one of its years is first
-// cached: finding and adding a year take constant time however many years
-// the cache holds, and the memory stays proportional to the span of years
-// met (at most 16 MB for the whole range).
+// entry depends only on the calendar's fixed weights and the year's length
+// and first weekday, so the cache never changes a result: it holds one bit
+// per year met, in pages of consecutive years allocated when one of their
+// years is first met, and the weights of the fourteen kinds of year. Adding
+// and finding a year take constant time and touch a few bytes however many
+// years are cached (at most 64 kB for the whole range), so instants spread
+// over many years cost little more than instants within one.
 class YearWeights {
 public:
+    YearWeights() = default;
+    explicit YearWeights(const YearWeightTable& weights) noexcept : weights_(weights) {}
+
     std::optional<double> find(std::int32_t year) const noexcept;
-    // The cached year, or null.
-    const CalendarYear* cached(std::int64_t year) const noexcept;
-    // Adds a year of the calendar's range, unless it is cached already.
-    const CalendarYear& insert(const CalendarYear& year);
+    // Records a year of the calendar's range as met.
+    void insert(std::int64_t year) {
+        const std::size_t offset = static_cast<std::size_t>(year - first_year);
+        const std::size_t page = offset >> page_bits;
+        if (page >= pages_.size() || pages_[page].empty()) [[unlikely]] add_page(page);
+        std::uint64_t& word = pages_[page][(offset & page_mask) >> 6];
+        const std::uint64_t bit = std::uint64_t{1} << (offset & 63);
+        size_ += (word & bit) == 0 ? 1 : 0;
+        word |= bit;
+    }
     std::size_t size() const noexcept { return size_; }
+    // The weight of a year of `days` days whose 1 January falls on
+    // `first_weekday`.
+    double weight(int days, int first_weekday) const noexcept { return weights_[days == 366 ? 1 : 0][first_weekday]; }
+
+    static constexpr std::int64_t first_year = -262'143;
+    // The year weight of Y needs 1 January of Y + 1.
+    static constexpr std::int64_t last_year = 262'142;
 
 private:
-    static constexpr int page_bits = 9;
-    // An entry with days == 0 is a year not cached yet.
-    std::vector<std::vector<CalendarYear>> pages_;
+    static constexpr int page_bits = 15;  // 32,768 years, 4 kB
+    static constexpr std::size_t page_mask = (std::size_t{1} << page_bits) - 1;
+    void add_page(std::size_t page);
+
+    YearWeightTable weights_{};
+    std::vector<std::vector<std::uint64_t>> pages_;
     std::size_t size_ = 0;
 };
 
@@ -112,8 +137,7 @@ private:
     void add_day(int weekday, double weight, const CumulativeWeights& table);
     double whole_days_weight(int days, int first_weekday) const noexcept;
     kelvane::Result<CalendarYear> local_year(std::int64_t local_day);
-    CalendarYear new_year(std::int64_t year, std::int64_t first_day) const noexcept;
-    const CalendarYear& remember(const CalendarYear& year) noexcept;
+    CalendarYear year_holding(std::int64_t local_day) const noexcept;
 
     tz::TimeZone tz_;
     std::array<double, days_per_week> day_weights_{};
@@ -122,8 +146,8 @@ private:
     YearWeights year_weights_;
     // The years of the two previous coordinates, the latest first: the two
     // ends of an interval, and the instants of consecutive calls, mostly fall
-    // in them, which are then found without converting the day to a date.
-    // An entry with days == 0 holds no year yet.
+    // in them, which are then found without working the year out. An entry
+    // with days == 0 holds no year yet.
     std::array<CalendarYear, 2> recent_years_{};
 };
 

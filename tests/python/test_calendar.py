@@ -11,6 +11,7 @@ from kelvane import Calendar
 UTC = datetime.timezone.utc
 EASTERN_STANDARD = datetime.timezone(datetime.timedelta(hours=-5))
 EASTERN_SUMMER = datetime.timezone(datetime.timedelta(hours=-4))
+NEW_YORK_MEAN_TIME = datetime.timezone(datetime.timedelta(seconds=-17762))
 
 
 @pytest.fixture(scope="module")
@@ -140,6 +141,34 @@ def test_business_time_does_not_depend_on_the_years_met_before(first_year, last_
         b = min(max(r.choice(offsets) + r.randint(-86_400, 86_400), 0), span)
         start, end = lo + datetime.timedelta(seconds=a), lo + datetime.timedelta(seconds=b)
         assert shared.get_bus_ttx(start, end).hex() == Calendar("BTCUSDT").get_bus_ttx(start, end).hex(), (start, end)
+
+
+@pytest.mark.parametrize("years", [
+    (1, 2, 5, 101),            # the first years of a datetime, and a century without a leap day
+    (1599, 1600, 1601, 1700),  # a 400-year leap day, then none
+    (1882, 1883, 1884),        # the zone's first transition (local mean time before it)
+    (1969, 1970, 1971),
+    (2099, 2100, 2101, 2500),  # the zone's last transition, summer time no more
+    (9996, 9997, 9998, 9999),
+])
+def test_whole_local_years_add_exactly_one_each(years):
+    # Local midnights of 1 January have coordinates equal to their years, on
+    # a fresh calendar and whatever years it met before. New York kept local
+    # mean time (-4:56:02) until November 1883, and standard time (-5) on
+    # every 1 January since but in the war years.
+    def midnight(year):
+        offset = NEW_YORK_MEAN_TIME if year <= 1883 else EASTERN_STANDARD
+        return datetime.datetime(year, 1, 1, tzinfo=offset)
+
+    shared = Calendar("BTCUSDT")
+    r = random.Random(sum(years))
+    for first in years:
+        for last in years:
+            a, b = midnight(first), midnight(last)
+            assert Calendar("BTCUSDT").get_bus_ttx(a, b) == float(last - first), (first, last)
+            assert shared.get_bus_ttx(a, b) == float(last - first), (first, last)
+            other = datetime.datetime(r.randint(1, 9998), 7, 1, tzinfo=UTC)
+            shared.get_bus_ttx(other, a)
 
 
 def test_week_of_business_time(cal):

@@ -20,7 +20,8 @@ public:
 
     // Standard plus daylight-saving offset from UTC, in whole seconds, in
     // force at the instant; at the exact instant of a transition the new
-    // offset applies. A bisection over the sorted transitions.
+    // offset applies. Constant time before the first transition and from
+    // the last on; a bisection over the sorted transitions between.
     std::int32_t utc_offset_at(std::int64_t unix_seconds) const noexcept;
 
 private:

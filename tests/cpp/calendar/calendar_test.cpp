@@ -6,8 +6,11 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -424,6 +427,11 @@ struct YearSpread {
     std::int64_t first_year, last_year;
 };
 
+// A failing case names its spread of years rather than its bytes.
+void PrintTo(const YearSpread& spread, std::ostream* out) {
+    *out << spread.what << " (" << spread.first_year << " to " << spread.last_year << ")";
+}
+
 class YearCache : public ::testing::TestWithParam<YearSpread> {};
 
 TEST_P(YearCache, CachedCoordinatesEqualFreshOnes) {
@@ -502,6 +510,121 @@ TEST(YearCacheEdges, FirstAndLastYearsAndFailuresLeaveTheCache) {
     Calendar copy = calendar;
     EXPECT_TRUE(same_bytes(point(copy, utc(2024, 3, 4, 15)), first));
     EXPECT_EQ(copy.year_weights().size(), 5u);
+}
+
+// ---------------------------------------------------------------------------
+// Coordinates against the same rules worked step by step: the local date by
+// the civil calendar, the first days of the year and of the next from dates,
+// W(n) day by day, and the year weight as W(days of the year). The calendar
+// finds the year by arithmetic and keeps one weight per kind of year (length
+// and weekday of 1 January); the bytes must be the same.
+
+double whole_days(const Calendar& calendar, std::int64_t days, int first_weekday) {
+    double weight = calendar.week_weight() * static_cast<double>(days / 7);
+    for (std::int64_t i = 0, weekday = first_weekday; i < days % 7; ++i, weekday = (weekday + 1) % 7) {
+        weight += calendar.day_weights()[static_cast<std::size_t>(weekday)];
+    }
+    return weight;
+}
+
+struct ReferencePoint {
+    double coordinate;
+    std::int32_t year;
+    double year_weight;
+};
+
+ReferencePoint reference_point(const Calendar& calendar, const UtcInstant& at) {
+    const std::int64_t local_seconds = at.seconds + calendar.tz().utc_offset_at(at.seconds);
+    const std::int64_t local_day = local_seconds / 86'400 - (local_seconds % 86'400 < 0 ? 1 : 0);
+    const std::int64_t second_of_day = local_seconds - local_day * 86'400;
+    const std::int64_t year = kelvane::civil_from_days(local_day).year;
+    const std::int64_t first_day = kelvane::days_from_civil(year, 1, 1);
+    const std::int64_t next_first_day = kelvane::days_from_civil(year + 1, 1, 1);
+    const int first_weekday = static_cast<int>(((first_day + 3) % 7 + 7) % 7);
+    const std::int64_t elapsed = local_day - first_day;
+    double h = whole_days(calendar, elapsed, first_weekday);
+    if (const auto& table = calendar.cum_weights()[static_cast<std::size_t>((first_weekday + elapsed) % 7)]) {
+        const auto k = static_cast<std::size_t>(std::min<std::int64_t>(second_of_day / 900, 95));
+        const double f = std::fmod(static_cast<double>(second_of_day), 900.0) / 900.0;
+        h = h + ((*table)[k] + f * ((*table)[k + 1] - (*table)[k]));
+    }
+    const double a = whole_days(calendar, next_first_day - first_day, first_weekday);
+    return {static_cast<double>(year) + h / a, static_cast<std::int32_t>(year), a};
+}
+
+// Calendars whose year weights differ from year to year in every way: the
+// embedded one, one with negative weights, weekdays without a table and a
+// half-hour summer time, and one in UTC whose local years start exactly at
+// UTC midnight.
+std::vector<std::pair<std::string, Calendar>> reference_calendars() {
+    std::vector<std::pair<std::string, Calendar>> calendars;
+    calendars.emplace_back("embedded", embedded());
+    calendars.emplace_back("negative", build(document(R"("monday": {"09:30 - 09:45": -2.5, "10:00 - 10:15": 7})",
+                                                      R"("monday": -1.5, "tuesday": 0.25, "sunday": 3)",
+                                                      "Australia/Lord_Howe")));
+    calendars.emplace_back("utc", build(document("", R"("monday": 1.1, "tuesday": 0.9, "wednesday": 1.3,
+                                                     "thursday": 0.7, "friday": 1e-3, "saturday": 0.3)")));
+    return calendars;
+}
+
+void expect_reference(Calendar& calendar, const std::string& what, const UtcInstant& at) {
+    const ReferencePoint expected = reference_point(calendar, at);
+    const auto computed = calendar.bus_ttx_point(at);
+    ASSERT_TRUE(computed) << what << " " << describe(at) << ": " << computed.error().message;
+    ASSERT_TRUE(same_bytes(*computed, expected.coordinate))
+        << what << " " << describe(at) << ": expected " << expected.coordinate << ", computed " << *computed;
+    const auto cached = calendar.year_weights().find(expected.year);
+    ASSERT_TRUE(cached) << what << " " << describe(at) << " in " << expected.year;
+    ASSERT_TRUE(same_bytes(*cached, expected.year_weight)) << what << " year " << expected.year;
+}
+
+class ReferenceCoordinates : public ::testing::TestWithParam<YearSpread> {};
+
+TEST_P(ReferenceCoordinates, SameBytesAsTheStepByStepCoordinate) {
+    for (auto& [what, kind] : reference_calendars()) {
+        Calendar shared = kind;
+        std::mt19937_64 random(4243);
+        std::uniform_int_distribution<std::int64_t> anywhere(utc(GetParam().first_year, 1, 1).seconds,
+                                                             utc(GetParam().last_year, 12, 31, 23, 59, 59).seconds);
+        for (int i = 0; i < 5'000; ++i) {
+            const UtcInstant at{anywhere(random), 0};
+            Calendar fresh = kind;
+            expect_reference(fresh, what, at);
+            expect_reference(shared, what, at);
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Spreads, ReferenceCoordinates,
+    ::testing::Values(YearSpread{"OneYear", 2026, 2026}, YearSpread{"DatetimeRange", 1, 9999},
+                      YearSpread{"WholeRange", -262'142, 262'141}),
+    [](const auto& info) { return std::string(info.param.what); });
+
+// The first and last seconds of every local year of the range, on a calendar
+// in UTC, and on fresh calendars for the years where the arithmetic is most
+// likely to slip: century and 400-year boundaries, the ends of the range, the
+// years around 1970 and the ends of the cache's pages of 32,768 years.
+TEST(ReferenceCoordinatesAtYearEnds, FirstAndLastSecondOfEveryYear) {
+    const Calendar utc_calendar = reference_calendars().back().second;
+    Calendar shared = utc_calendar;
+    for (std::int64_t year = -262'143; year <= 262'142; ++year) {
+        const UtcInstant first = utc(year, 1, 1);
+        const UtcInstant last = utc(year, 12, 31, 23, 59, 59);
+        expect_reference(shared, "utc", last);
+        expect_reference(shared, "utc", first);
+        ASSERT_EQ(point(shared, first), static_cast<double>(year)) << year;
+    }
+    EXPECT_EQ(shared.year_weights().size(), 524'286u);
+    for (const std::int64_t year : {-262'143, -262'142, -229'376, -229'375, -196'609, -196'608, -400, -101, -100,
+                                    -4, -1, 0, 1, 4, 99, 100, 1599, 1600, 1601, 1699, 1700, 1899, 1900, 1969, 1970,
+                                    1971, 1999, 2000, 2001, 2099, 2100, 2400, 9999, 10'000, 229'373, 262'141, 262'142}) {
+        for (const UtcInstant at : {utc(year, 1, 1), utc(year, 12, 31, 23, 59, 59)}) {
+            Calendar fresh = utc_calendar;
+            expect_reference(fresh, "utc", at);
+            EXPECT_EQ(fresh.year_weights().size(), 1u) << year;
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------

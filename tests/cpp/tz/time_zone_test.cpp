@@ -4,8 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <random>
 #include <string>
+#include <vector>
 
+#include "calendar/tz/time_zone_table.hpp"
 #include "common/utc_instant.hpp"
 
 namespace {
@@ -86,6 +90,52 @@ TEST(TimeZoneOffsets, FixedZonesAndExtremeInstants) {
     // Local mean time of New York (-4:56:02) before the first transition.
     EXPECT_EQ(offset_in("America/New_York", INT64_MIN), -17762);
     EXPECT_EQ(offset_in("America/New_York", INT64_MAX), -5 * 3600);
+}
+
+// The offset by a bisection over the zone's whole transition list, without
+// the shortcuts for instants outside it: the reference for every instant.
+std::int32_t bisected_offset(std::string_view name, std::int64_t instant) {
+    const auto& table = calendar::tz::detail::time_zone_table;
+    const auto found = std::lower_bound(table.names.begin(), table.names.end(), name);
+    const auto& zone = table.zones[table.zone_of_name[static_cast<std::size_t>(found - table.names.begin())]];
+    const auto times = table.transition_times.subspan(zone.first_transition, zone.transition_count);
+    const auto passed = static_cast<std::size_t>(std::upper_bound(times.begin(), times.end(), instant) - times.begin());
+    const std::size_t index = passed == 0 ? 0 : table.offset_index_after[zone.first_transition + passed - 1];
+    return table.offsets[zone.first_offset + index];
+}
+
+// Instants at and around the ends of a zone's list, at the extremes of the
+// time line, and at seeded random instants from year -262143 to 262142,
+// most of them outside the list.
+std::vector<std::int64_t> probe_instants(std::string_view name, std::mt19937_64& random) {
+    const auto& table = calendar::tz::detail::time_zone_table;
+    const auto found = std::lower_bound(table.names.begin(), table.names.end(), name);
+    const auto& zone = table.zones[table.zone_of_name[static_cast<std::size_t>(found - table.names.begin())]];
+    const auto times = table.transition_times.subspan(zone.first_transition, zone.transition_count);
+    std::vector<std::int64_t> instants = {INT64_MIN, INT64_MIN + 1, -1, 0, 1, INT64_MAX - 1, INT64_MAX};
+    if (!times.empty()) {
+        for (const std::int64_t end : {times.front(), times.back()}) {
+            for (const std::int64_t delta : {-86'400, -1, 0, 1, 86'400}) instants.push_back(end + delta);
+        }
+    }
+    std::uniform_int_distribution<std::int64_t> anywhere(utc_seconds(-262'143, 1, 1), utc_seconds(262'142, 12, 31));
+    for (int i = 0; i < 200; ++i) instants.push_back(anywhere(random));
+    return instants;
+}
+
+TEST(TimeZoneOffsets, EveryZoneMatchesABisectionOfItsWholeList) {
+    std::mt19937_64 random(2099);
+    int mismatches = 0;
+    for (const std::string_view name : time_zone_names()) {
+        for (const std::int64_t instant : probe_instants(name, random)) {
+            const std::int32_t expected = bisected_offset(name, instant);
+            const std::int32_t computed = offset_in(name, instant);
+            if (expected != computed && ++mismatches <= 20) {
+                ADD_FAILURE() << name << " at " << instant << ": expected " << expected << ", computed " << computed;
+            }
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
 }
 
 }  // namespace
