@@ -243,6 +243,122 @@ template class Strikes<BufferUse::in_place>;
 template bool convert(PyObject*, Strikes<BufferUse::copy>&);
 template bool convert(PyObject*, Strikes<BufferUse::in_place>&);
 
+StrikeBlocks::~StrikeBlocks() {
+    if (holds_view_) PyBuffer_Release(&view_);
+}
+
+bool convert(PyObject* obj, StrikeBlocks& out) {
+    if (!check_sequence(obj)) return false;
+    out.sequence_ = obj;
+    if (!PyList_Check(obj) && !PyTuple_Check(obj) && PyObject_CheckBuffer(obj)) {
+        if (PyObject_GetBuffer(obj, &out.view_, PyBUF_STRIDES | PyBUF_FORMAT) == 0) {
+            if (out.view_.ndim == 1 && is_native_float64(out.view_)) {
+                out.holds_view_ = true;
+                out.source_ = StrikeBlocks::Source::buffer;
+                out.size_ = static_cast<std::size_t>(out.view_.shape[0]);
+                return true;
+            }
+            PyBuffer_Release(&out.view_);
+        } else {
+            // As for Strikes: the sequence path reads what cannot describe
+            // itself; an interrupt is the caller's to see.
+            if (!PyErr_ExceptionMatches(PyExc_Exception)) return false;
+            PyErr_Clear();
+        }
+    }
+    const Py_ssize_t size = PySequence_Size(obj);
+    if (size < 0) return false;
+    static const std::size_t max_items = physical_memory_bytes() / sizeof(double);
+    if (static_cast<std::size_t>(size) > max_items) {
+        PyErr_NoMemory();
+        return false;
+    }
+    out.size_ = static_cast<std::size_t>(size);
+    if (PyList_Check(obj)) {
+        out.source_ = StrikeBlocks::Source::list;
+    } else if (PyTuple_Check(obj)) {
+        out.source_ = StrikeBlocks::Source::tuple;
+    } else {
+        out.source_ = StrikeBlocks::Source::iterator;
+        if (size > 0) {
+            out.iterator_ = PyRef::steal(PyObject_GetIter(obj));
+            if (!out.iterator_) return false;
+        }
+    }
+    return true;
+}
+
+bool StrikeBlocks::read_item(std::size_t i, double& value) {
+    const auto index = static_cast<Py_ssize_t>(i);
+    if (source_ == Source::iterator) {
+        const PyRef item = PyRef::steal(next_item(iterator_.get()));
+        return item && convert(item.get(), value);
+    }
+    PyObject* borrowed = source_ == Source::list ? PyList_GetItem(sequence_, index)
+                                                 : PyTuple_GetItem(sequence_, index);
+    if (borrowed == nullptr) return false;  // a __float__ shortened the list
+    // An exact float converts without running Python code, so nothing can
+    // release the borrowed item meanwhile.
+    if (PyFloat_CheckExact(borrowed)) {
+        value = PyFloat_AsDouble(borrowed);
+        return true;
+    }
+    const PyRef held = PyRef::borrow(borrowed);
+    return convert(borrowed, value);
+}
+
+bool StrikeBlocks::read(std::span<double> out) {
+    if (source_ == Source::buffer) {
+        const auto* bytes = static_cast<const char*>(view_.buf);
+        const Py_ssize_t stride = view_.strides[0];
+        for (std::size_t j = 0; j < out.size(); ++j) {
+            const auto i = static_cast<Py_ssize_t>(next_ + j);
+            std::memcpy(&out[j], bytes + i * stride, sizeof(double));
+        }
+        next_ += out.size();
+        return true;
+    }
+    for (double& value : out) {
+        if (!read_item(next_, value)) return false;
+        ++next_;
+    }
+    return true;
+}
+
+namespace detail {
+
+bool ResultList::open(const StrikeBlocks& strikes) {
+    presized_ = strikes.length_is_real();
+    list_ = PyRef::steal(PyList_New(presized_ ? static_cast<Py_ssize_t>(strikes.remaining()) : 0));
+    if (!list_) return false;
+    // Until its last item is set, the list holds nulls that no Python code
+    // (a strike's __float__ calling gc.get_objects()) may see.
+    if (presized_) PyObject_GC_UnTrack(list_.get());
+    return true;
+}
+
+bool ResultList::append(std::span<const double> values) {
+    for (const double value : values) {
+        PyObject* item = PyFloat_FromDouble(value);
+        if (item == nullptr) return false;
+        if (presized_) {
+            PyList_SetItem(list_.get(), filled_, item);  // steals item
+        } else {
+            const PyRef owned = PyRef::steal(item);
+            if (PyList_Append(list_.get(), item) < 0) return false;
+        }
+        ++filled_;
+    }
+    return true;
+}
+
+PyObject* ResultList::release() {
+    if (presized_) PyObject_GC_Track(list_.get());
+    return list_.release();
+}
+
+}  // namespace detail
+
 bool convert(PyObject* obj, NameList& out) {
     if (!check_sequence(obj)) return false;
     const auto element = [](PyObject* item, std::string& value) { return convert(item, value); };

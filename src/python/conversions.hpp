@@ -6,6 +6,7 @@
 // exception set. No conversion screens numbers for NaN or infinity.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <bit>
 #include <span>
@@ -16,6 +17,7 @@
 
 #include "common/utc_instant.hpp"
 #include "option_pricing/option_type.hpp"
+#include "python/errors.hpp"
 #include "python/py_ref.hpp"
 
 namespace kelvane::py {
@@ -71,6 +73,53 @@ using StrikeList = Strikes<BufferUse::copy>;
 // Strikes as the last argument (get_vol).
 using TrailingStrikeList = Strikes<BufferUse::in_place>;
 
+// A strike sequence read a block at a time, for a strip whose volatilities
+// are emitted as they are evaluated: neither the whole input nor the whole
+// output exists as doubles beside the result list. The rules are those of
+// Strikes: a length only claims (MemoryError up front for one no memory
+// could hold, IndexError when the items run out), list and tuple items are
+// held while a __float__ runs, other sequences are read through their
+// iterator, a one-dimensional native float64 buffer is read where it lies,
+// at any stride. Each strike is its value when its block is read, which is
+// when it would have been converted whole, since the reading is in order.
+// Only for the last argument: the buffer stays exported until the strip is
+// done, and nothing but the reading runs between blocks.
+class StrikeBlocks {
+public:
+    // The most strikes a block holds: small enough for the stack and the
+    // first-level cache, large enough that a model's set-up per block is
+    // nothing beside its evaluations.
+    static constexpr std::size_t block_size = 1024;
+
+    StrikeBlocks() = default;
+    StrikeBlocks(const StrikeBlocks&) = delete;
+    StrikeBlocks& operator=(const StrikeBlocks&) = delete;
+    ~StrikeBlocks();
+
+    // The strikes still to read, as claimed.
+    std::size_t remaining() const noexcept { return size_ - next_; }
+    // Whether the claimed length is the number of items that exist (a list,
+    // a tuple, a buffer), so that storage by it is no larger than the input.
+    bool length_is_real() const noexcept { return source_ != Source::iterator; }
+    // Fills `out` with the next out.size() <= remaining() strikes; false
+    // with the element's (or the sequence's) exception set.
+    bool read(std::span<double> out);
+
+private:
+    friend bool convert(PyObject* obj, StrikeBlocks& out);
+    enum class Source { list, tuple, iterator, buffer };
+
+    bool read_item(std::size_t i, double& value);
+
+    PyObject* sequence_ = nullptr;  // borrowed: the argument outlives the call
+    PyRef iterator_;
+    Py_buffer view_{};
+    bool holds_view_ = false;
+    Source source_ = Source::list;
+    std::size_t size_ = 0;
+    std::size_t next_ = 0;
+};
+
 using NameList = std::vector<std::string>;
 using ParamDict = std::unordered_map<std::string, double>;
 
@@ -80,6 +129,7 @@ bool convert(PyObject* obj, std::string& out);
 bool convert(PyObject* obj, OptionTypeText& out);
 template <BufferUse Use>
 bool convert(PyObject* obj, Strikes<Use>& out);
+bool convert(PyObject* obj, StrikeBlocks& out);
 bool convert(PyObject* obj, NameList& out);
 bool convert(PyObject* obj, ParamDict& out);
 // The datetime conversion (py_to_utc): calls obj.timestamp().
@@ -110,5 +160,45 @@ PyObject* to_python(const std::unordered_map<std::string, std::vector<double>>& 
 PyObject* to_python(const UtcInstant& instant);
 
 inline PyObject* none() { Py_RETURN_NONE; }
+
+namespace detail {
+// A result list being filled a block at a time, complete whenever Python
+// code can run: one of a real length is created whole and kept out of the
+// collector's sight (gc.get_objects()) until every item is set; one of a
+// claimed length grows by appending, so a length that lies costs nothing.
+class ResultList {
+public:
+    bool open(const StrikeBlocks& strikes);
+    bool append(std::span<const double> values);
+    // The finished list, a new reference.
+    PyObject* release();
+
+private:
+    PyRef list_;
+    Py_ssize_t filled_ = 0;
+    bool presized_ = false;
+};
+}  // namespace detail
+
+// One float per strike, in order: `evaluate(strikes, vols)` fills a block
+// of volatilities for a block of strikes. A strike that fails to convert
+// is reported under `argument` and leaves nothing behind.
+template <class Evaluate>
+PyObject* strip_to_python(StrikeBlocks& strikes, const char* argument, Evaluate&& evaluate) {
+    detail::ResultList result;
+    if (!result.open(strikes)) return nullptr;
+    double in[StrikeBlocks::block_size];
+    double out[StrikeBlocks::block_size];
+    while (strikes.remaining() > 0) {
+        const std::size_t count = std::min(strikes.remaining(), StrikeBlocks::block_size);
+        if (!strikes.read(std::span<double>(in, count))) {
+            prefix_argument_error(argument);
+            return nullptr;
+        }
+        evaluate(std::span<const double>(in, count), std::span<double>(out, count));
+        if (!result.append(std::span<const double>(out, count))) return nullptr;
+    }
+    return result.release();
+}
 
 }  // namespace kelvane::py

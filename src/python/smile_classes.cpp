@@ -103,9 +103,13 @@ struct Smile {
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::shared);
         double ttx, spot;
-        TrailingStrikeList strikes;
+        StrikeBlocks strikes;
         if (!borrow || !convert_args(sig, bound, ttx, spot, strikes)) return nullptr;
-        return to_python(model(self).get_vol(ttx, spot, strikes.values()));
+        // The borrow keeps the model unchanged while later blocks convert.
+        const Model& smile = model(self);
+        return strip_to_python(strikes, "strikes", [&](std::span<const double> block, std::span<double> vols) {
+            smile.fill_vols(ttx, spot, block, vols);
+        });
     }
 
     static PyObject* get_vol_single(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {

@@ -157,6 +157,11 @@ std::vector<double> CubicSpline::get_vol(double ttx, double spot,
     return detail::evaluate<CubicKernel>(CubicKernel::prepare(params_, ttx, spot), strikes);
 }
 
+void CubicSpline::fill_vols(double ttx, double spot, std::span<const double> strikes,
+                         std::span<double> vols) const {
+    detail::evaluate_into<CubicKernel>(CubicKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
 double CubicSpline::get_vol_single(double ttx, double spot, double strike) const {
     const CubicKernel::Setup setup = CubicKernel::prepare(params_, ttx, spot);
     return CubicKernel::vol(setup, CubicKernel::strike_term(setup, strike));

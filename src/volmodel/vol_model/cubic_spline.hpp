@@ -83,6 +83,8 @@ public:
     const kelvane::UtcInstant& expiry() const override { return expiry_; }
     std::unique_ptr<VolSlice> clone_and_bump(const ParamMap& bumps) const override;
     kelvane::Result<void> reanchor(double spot, double ttx) override;
+    void fill_vols(double ttx, double spot, std::span<const double> strikes,
+                   std::span<double> vols) const override;
 
 private:
     CubicParams params_;

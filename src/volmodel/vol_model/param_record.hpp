@@ -102,11 +102,17 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 // NaN payloads included.
 
 template <class Kernel>
-std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<const double> strikes) {
-    std::vector<double> vols(strikes.size());
+void evaluate_into(const typename Kernel::Setup& setup, std::span<const double> strikes,
+                   std::span<double> vols) {
     for (std::size_t i = 0; i < strikes.size(); ++i) {
         vols[i] = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
     }
+}
+
+template <class Kernel>
+std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<const double> strikes) {
+    std::vector<double> vols(strikes.size());
+    evaluate_into<Kernel>(setup, strikes, vols);
     return vols;
 }
 

@@ -71,6 +71,11 @@ std::vector<double> VolGeo::get_vol(double ttx, double spot,
     return detail::evaluate<VolGeoKernel>(VolGeoKernel::prepare(params_, ttx, spot), strikes);
 }
 
+void VolGeo::fill_vols(double ttx, double spot, std::span<const double> strikes,
+                         std::span<double> vols) const {
+    detail::evaluate_into<VolGeoKernel>(VolGeoKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
 double VolGeo::get_vol_single(double ttx, double spot, double strike) const {
     const VolGeoKernel::Setup setup = VolGeoKernel::prepare(params_, ttx, spot);
     return VolGeoKernel::vol(setup, VolGeoKernel::strike_term(setup, strike));

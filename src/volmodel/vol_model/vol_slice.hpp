@@ -83,6 +83,11 @@ public:
     // spot for this ttx. Where that volatility is not finite the model is
     // left unchanged and the call fails.
     virtual kelvane::Result<void> reanchor(double spot, double ttx) = 0;
+    // get_vol written into `vols`, as long as `strikes`. The set-up depends
+    // on ttx, spot and the parameters alone, so a strip evaluated a block
+    // at a time gives the bits of one get_vol over all of it.
+    virtual void fill_vols(double ttx, double spot, std::span<const double> strikes,
+                           std::span<double> vols) const = 0;
 
     // Declared after the operations so that they keep their slot order.
     virtual ~VolSlice() = default;
