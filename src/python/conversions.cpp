@@ -328,8 +328,15 @@ bool StrikeBlocks::read(std::span<double> out) {
 namespace detail {
 
 bool ResultList::open(const StrikeBlocks& strikes) {
-    presized_ = strikes.length_is_real();
-    list_ = PyRef::steal(PyList_New(presized_ ? static_cast<Py_ssize_t>(strikes.remaining()) : 0));
+    const bool presized = strikes.length_is_real();
+    return open(presized ? static_cast<Py_ssize_t>(strikes.remaining()) : 0, presized);
+}
+
+bool ResultList::open(std::size_t length) { return open(static_cast<Py_ssize_t>(length), true); }
+
+bool ResultList::open(Py_ssize_t length, bool presized) {
+    presized_ = presized;
+    list_ = PyRef::steal(PyList_New(length));
     if (!list_) return false;
     // Until its last item is set, the list holds nulls that no Python code
     // (a strike's __float__ calling gc.get_objects()) may see.
@@ -355,6 +362,17 @@ bool ResultList::append(std::span<const double> values) {
 PyObject* ResultList::release() {
     if (presized_) PyObject_GC_Track(list_.get());
     return list_.release();
+}
+
+PyObject* dict_of_lists(std::span<const std::string> names, std::span<ResultList> lists) {
+    PyRef dict = PyRef::steal(PyDict_New());
+    if (!dict) return nullptr;
+    for (std::size_t j = 0; j < names.size(); ++j) {
+        const PyRef key = PyRef::steal(to_python(names[j]));
+        const PyRef list = PyRef::steal(lists[j].release());
+        if (!key || PyDict_SetItem(dict.get(), key.get(), list.get()) < 0) return nullptr;
+    }
+    return dict.release();
 }
 
 }  // namespace detail

@@ -169,16 +169,46 @@ namespace detail {
 class ResultList {
 public:
     bool open(const StrikeBlocks& strikes);
+    // A list of exactly `length` items.
+    bool open(std::size_t length);
     bool append(std::span<const double> values);
     // The finished list, a new reference.
     PyObject* release();
 
 private:
+    bool open(Py_ssize_t length, bool presized);
+
     PyRef list_;
     Py_ssize_t filled_ = 0;
     bool presized_ = false;
 };
+PyObject* dict_of_lists(std::span<const std::string> names, std::span<ResultList> lists);
 }  // namespace detail
+
+// A dict from each name to a list of one float per strike, filled a block
+// at a time: `evaluate(strikes, columns)` fills columns[j] for names[j]
+// over a block of strikes. The names are distinct, and every argument has
+// converted, so no Python code runs until the dict is complete.
+template <class Evaluate>
+PyObject* columns_to_python(std::span<const double> strikes, std::span<const std::string> names,
+                            Evaluate&& evaluate) {
+    const std::size_t block = std::min(strikes.size(), StrikeBlocks::block_size);
+    std::vector<double> storage(names.size() * block);
+    std::vector<std::span<double>> columns(names.size());
+    std::vector<detail::ResultList> lists(names.size());
+    for (detail::ResultList& list : lists) {
+        if (!list.open(strikes.size())) return nullptr;
+    }
+    for (std::size_t start = 0; start < strikes.size(); start += block) {
+        const std::size_t count = std::min(block, strikes.size() - start);
+        for (std::size_t j = 0; j < names.size(); ++j) columns[j] = {storage.data() + j * block, count};
+        evaluate(strikes.subspan(start, count), std::span<const std::span<double>>(columns));
+        for (std::size_t j = 0; j < names.size(); ++j) {
+            if (!lists[j].append(columns[j])) return nullptr;
+        }
+    }
+    return detail::dict_of_lists(names, lists);
+}
 
 // One float per strike, in order: `evaluate(strikes, vols)` fills a block
 // of volatilities for a block of strikes. A strike that fails to convert

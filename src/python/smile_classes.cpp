@@ -202,7 +202,12 @@ struct Smile {
         StrikeList strikes;
         NameList params;
         if (!borrow || !convert_args(sig, bound, ttx, spot, strikes, params)) return nullptr;
-        return to_python(model(self).get_jacobian(ttx, spot, strikes.values(), params));
+        const std::vector<std::string> names = vol_model::distinct_names(params);
+        const Model& smile = model(self);
+        return columns_to_python(strikes.values(), names,
+                                 [&](std::span<const double> block, std::span<const std::span<double>> columns) {
+                                     smile.fill_jacobian(ttx, spot, block, names, columns);
+                                 });
     }
 
     static inline PyMethodDef methods[] = {

@@ -63,6 +63,8 @@ def smile_cases(name):
         f"{name}.get_vol, huge length": lambda: smile.get_vol(0.25, 100.0, Lying()),
         f"{name}.get_vol, strip of blocks": lambda: smile.get_vol(0.25, 100.0, LONG_STRIKES),
         f"{name}.get_vol, bad strike after blocks": lambda: smile.get_vol(0.25, 100.0, LONG_STRIKES + ["x"]),
+        f"{name}.get_jacobian, strip of blocks":
+            lambda: smile.get_jacobian(0.25, 100.0, LONG_STRIKES, ["ref_vol", "vpr", "x", "vpr"]),
         f"{name}.get_vol, items running out after blocks":
             lambda: smile.get_vol(0.25, 100.0, Overstating(LONG_STRIKES)),
         f"{name}.get_vol_single": lambda: smile.get_vol_single(0.25, 100.0, 95.0),
@@ -124,7 +126,8 @@ class Stamp:
 # Calendar construction reads the whole embedded document: fewer calls.
 CALLS_OF = {"Calendar construction": 4_000,
             **{f"{name}.get_vol, {case}": 2_000 for name in SMILES
-               for case in ("strip of blocks", "bad strike after blocks", "items running out after blocks")}}
+               for case in ("strip of blocks", "bad strike after blocks", "items running out after blocks")},
+            **{f"{name}.get_jacobian, strip of blocks": 1_000 for name in SMILES}}
 
 
 class MallInfo2(ctypes.Structure):

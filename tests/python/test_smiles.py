@@ -507,3 +507,20 @@ class TestLongStrips:
         smile = kelvane.VolGeo(EXPIRY, corr=-0.4, vvol=35.0)
         assert smile.get_vol(0.5, 100.0, range(1, 5000, 2)) == \
             [smile.get_vol_single(0.5, 100.0, k) for k in range(1, 5000, 2)]
+
+    @parametrize_classes
+    @pytest.mark.parametrize("source", ["list", "numpy strided", "generic sequence"])
+    def test_a_jacobian_over_a_long_strip_is_its_forward_differences_byte_for_byte(self, cls, source):
+        r = random.Random(f"jacobian {cls.__name__} {source}")
+        smile = next(hostile_cases(cls, 1, seed=r.random()))[0]
+        strikes = seeded_strip(r, r.choice([1024, 1025, 2500]))
+        names = list(DEFAULTS[cls]) + ["not_a_name", "ref_vol"]
+        jacobian = smile.get_jacobian(0.7, 104.0, STRIP_SOURCES[source](strikes), names)
+        assert sorted(jacobian) == sorted(set(names))
+        vols = [smile.get_vol_single(0.7, 104.0, k) for k in strikes]
+        for name, column in jacobian.items():
+            params = smile.get_param_dict()
+            if name in params:
+                params[name] = 0.01 + params[name]
+            bumped = cls.with_params(EXPIRY, params).get_vol(0.7, 104.0, strikes)
+            assert as_bytes(column) == as_bytes((b - v) / 0.01 for b, v in zip(bumped, vols)), name

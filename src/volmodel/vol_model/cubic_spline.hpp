@@ -85,6 +85,9 @@ public:
     kelvane::Result<void> reanchor(double spot, double ttx) override;
     void fill_vols(double ttx, double spot, std::span<const double> strikes,
                    std::span<double> vols) const override;
+    void fill_jacobian(double ttx, double spot, std::span<const double> strikes,
+                       std::span<const std::string> names,
+                       std::span<const std::span<double>> columns) const override;
 
 private:
     CubicParams params_;
