@@ -186,15 +186,10 @@ bool parse_option_type(const OptionTypeText& text, option_pricing::OptionType& o
     return true;
 }
 
-template <BufferUse Use>
-Strikes<Use>::~Strikes() {
-    if (holds_view_) PyBuffer_Release(&view_);
-}
-
-template <BufferUse Use>
-bool Strikes<Use>::take_float64_buffer(PyObject* obj) {
+bool StrikeList::take_float64_buffer(PyObject* obj) {
     if (PyList_Check(obj) || PyTuple_Check(obj) || !PyObject_CheckBuffer(obj)) return false;
-    if (PyObject_GetBuffer(obj, &view_, PyBUF_STRIDES | PyBUF_FORMAT) != 0) {
+    Py_buffer view;
+    if (PyObject_GetBuffer(obj, &view, PyBUF_STRIDES | PyBUF_FORMAT) != 0) {
         // An exporter that cannot describe itself by strides and a format
         // (numpy refuses datetimes with ValueError): the sequence path reads
         // it, and reports what the equivalent list would. An interrupt is
@@ -203,32 +198,23 @@ bool Strikes<Use>::take_float64_buffer(PyObject* obj) {
         PyErr_Clear();
         return false;
     }
-    if (view_.ndim != 1 || !is_native_float64(view_)) {
-        PyBuffer_Release(&view_);
+    if (view.ndim != 1 || !is_native_float64(view)) {
+        PyBuffer_Release(&view);
         return false;
     }
-    holds_view_ = true;
-    const auto count = static_cast<std::size_t>(view_.shape[0]);
-    const Py_ssize_t stride = view_.strides[0];
-    if constexpr (Use == BufferUse::in_place) {
-        if (stride == static_cast<Py_ssize_t>(sizeof(double))) {
-            values_ = {static_cast<const double*>(view_.buf), count};
-            return true;
-        }
-    }
+    const auto count = static_cast<std::size_t>(view.shape[0]);
+    const Py_ssize_t stride = view.strides[0];
     copied_.resize(count);
-    const auto* bytes = static_cast<const char*>(view_.buf);
+    const auto* bytes = static_cast<const char*>(view.buf);
     for (std::size_t i = 0; i < count; ++i) {
         std::memcpy(&copied_[i], bytes + static_cast<Py_ssize_t>(i) * stride, sizeof(double));
     }
     values_ = copied_;
-    PyBuffer_Release(&view_);
-    holds_view_ = false;
+    PyBuffer_Release(&view);
     return true;
 }
 
-template <BufferUse Use>
-bool convert(PyObject* obj, Strikes<Use>& out) {
+bool convert(PyObject* obj, StrikeList& out) {
     if (!check_sequence(obj)) return false;
     if (out.take_float64_buffer(obj)) return true;
     if (PyErr_Occurred()) return false;
@@ -237,11 +223,6 @@ bool convert(PyObject* obj, Strikes<Use>& out) {
     out.values_ = out.copied_;
     return true;
 }
-
-template class Strikes<BufferUse::copy>;
-template class Strikes<BufferUse::in_place>;
-template bool convert(PyObject*, Strikes<BufferUse::copy>&);
-template bool convert(PyObject*, Strikes<BufferUse::in_place>&);
 
 StrikeBlocks::~StrikeBlocks() {
     if (holds_view_) PyBuffer_Release(&view_);
@@ -260,7 +241,7 @@ bool convert(PyObject* obj, StrikeBlocks& out) {
             }
             PyBuffer_Release(&out.view_);
         } else {
-            // As for Strikes: the sequence path reads what cannot describe
+            // As for StrikeList: the sequence path reads what cannot describe
             // itself; an interrupt is the caller's to see.
             if (!PyErr_ExceptionMatches(PyExc_Exception)) return false;
             PyErr_Clear();

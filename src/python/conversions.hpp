@@ -35,55 +35,41 @@ struct OptionTypeText {
     std::string_view utf8;
 };
 
-// Whether a strike buffer may be read where it lies. Only when the strikes
-// are the last argument: nothing then runs between the conversion and the
-// model, while a later argument's conversion (a __float__, a sequence's
-// __getitem__) could write into the caller's array.
-enum class BufferUse { copy, in_place };
-
-// A strike sequence: its values at conversion. A one-dimensional native
-// float64 buffer (a numpy array, an array('d')) is copied in one pass, or
-// read in place when `Use` allows and it is contiguous; every other
+// A strike sequence converted whole: its values at conversion. A
+// one-dimensional native float64 buffer (a numpy array, an array('d')) is
+// copied in one pass, since a later argument's conversion (a __float__, a
+// sequence's __getitem__) could write into the caller's array; every other
 // sequence is converted element by element through the float conversion.
-// All give the values of the equivalent list.
-template <BufferUse Use>
-class Strikes {
+// All give the values of the equivalent list. For strikes followed by other
+// arguments (get_jacobian).
+class StrikeList {
 public:
-    Strikes() = default;
-    Strikes(const Strikes&) = delete;
-    Strikes& operator=(const Strikes&) = delete;
-    ~Strikes();
+    StrikeList() = default;
+    StrikeList(const StrikeList&) = delete;
+    StrikeList& operator=(const StrikeList&) = delete;
 
     std::span<const double> values() const noexcept { return values_; }
 
 private:
-    template <BufferUse U>
-    friend bool convert(PyObject* obj, Strikes<U>& out);
+    friend bool convert(PyObject* obj, StrikeList& out);
     // False with no exception set when the buffer path does not apply.
     bool take_float64_buffer(PyObject* obj);
 
     std::vector<double> copied_;
     std::span<const double> values_;
-    Py_buffer view_{};
-    bool holds_view_ = false;
 };
-
-// Strikes followed by other arguments (get_jacobian).
-using StrikeList = Strikes<BufferUse::copy>;
-// Strikes as the last argument (get_vol).
-using TrailingStrikeList = Strikes<BufferUse::in_place>;
 
 // A strike sequence read a block at a time, for a strip whose volatilities
 // are emitted as they are evaluated: neither the whole input nor the whole
 // output exists as doubles beside the result list. The rules are those of
-// Strikes: a length only claims (MemoryError up front for one no memory
+// StrikeList: a length only claims (MemoryError up front for one no memory
 // could hold, IndexError when the items run out), list and tuple items are
 // held while a __float__ runs, other sequences are read through their
 // iterator, a one-dimensional native float64 buffer is read where it lies,
 // at any stride. Each strike is its value when its block is read, which is
 // when it would have been converted whole, since the reading is in order.
 // Only for the last argument: the buffer stays exported until the strip is
-// done, and nothing but the reading runs between blocks.
+// done, and nothing but the reading runs between blocks (get_vol).
 class StrikeBlocks {
 public:
     // The most strikes a block holds: small enough for the stack and the
@@ -127,8 +113,7 @@ bool convert(PyObject* obj, double& out);
 bool convert(PyObject* obj, Utf8& out);
 bool convert(PyObject* obj, std::string& out);
 bool convert(PyObject* obj, OptionTypeText& out);
-template <BufferUse Use>
-bool convert(PyObject* obj, Strikes<Use>& out);
+bool convert(PyObject* obj, StrikeList& out);
 bool convert(PyObject* obj, StrikeBlocks& out);
 bool convert(PyObject* obj, NameList& out);
 bool convert(PyObject* obj, ParamDict& out);
