@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -288,22 +289,29 @@ bool StrikeBlocks::read_item(std::size_t i, double& value) {
     return convert(borrowed, value);
 }
 
-bool StrikeBlocks::read(std::span<double> out) {
+const double* StrikeBlocks::read(std::span<double> scratch) {
     if (source_ == Source::buffer) {
         const auto* bytes = static_cast<const char*>(view_.buf);
         const Py_ssize_t stride = view_.strides[0];
-        for (std::size_t j = 0; j < out.size(); ++j) {
-            const auto i = static_cast<Py_ssize_t>(next_ + j);
-            std::memcpy(&out[j], bytes + i * stride, sizeof(double));
+        const std::size_t first = next_;
+        next_ += scratch.size();
+        // Read where they lie only when they lie as doubles must: a view
+        // may start at any byte.
+        const bool aligned = reinterpret_cast<std::uintptr_t>(bytes) % alignof(double) == 0;
+        if (stride == static_cast<Py_ssize_t>(sizeof(double)) && aligned) {
+            return reinterpret_cast<const double*>(bytes) + first;
         }
-        next_ += out.size();
-        return true;
+        for (std::size_t j = 0; j < scratch.size(); ++j) {
+            const auto i = static_cast<Py_ssize_t>(first + j);
+            std::memcpy(&scratch[j], bytes + i * stride, sizeof(double));
+        }
+        return scratch.data();
     }
-    for (double& value : out) {
-        if (!read_item(next_, value)) return false;
+    for (double& value : scratch) {
+        if (!read_item(next_, value)) return nullptr;
         ++next_;
     }
-    return true;
+    return scratch.data();
 }
 
 namespace detail {

@@ -87,9 +87,10 @@ public:
     // Whether the claimed length is the number of items that exist (a list,
     // a tuple, a buffer), so that storage by it is no larger than the input.
     bool length_is_real() const noexcept { return source_ != Source::iterator; }
-    // Fills `out` with the next out.size() <= remaining() strikes; false
-    // with the element's (or the sequence's) exception set.
-    bool read(std::span<double> out);
+    // The next scratch.size() <= remaining() strikes, in `scratch` or,
+    // from a contiguous buffer, where they lie; null with the element's (or
+    // the sequence's) exception set.
+    const double* read(std::span<double> scratch);
 
 private:
     friend bool convert(PyObject* obj, StrikeBlocks& out);
@@ -206,11 +207,12 @@ PyObject* strip_to_python(StrikeBlocks& strikes, const char* argument, Evaluate&
     double out[StrikeBlocks::block_size];
     while (strikes.remaining() > 0) {
         const std::size_t count = std::min(strikes.remaining(), StrikeBlocks::block_size);
-        if (!strikes.read(std::span<double>(in, count))) {
+        const double* block = strikes.read(std::span<double>(in, count));
+        if (block == nullptr) {
             prefix_argument_error(argument);
             return nullptr;
         }
-        evaluate(std::span<const double>(in, count), std::span<double>(out, count));
+        evaluate(std::span<const double>(block, count), std::span<double>(out, count));
         if (!result.append(std::span<const double>(out, count))) return nullptr;
     }
     return result.release();

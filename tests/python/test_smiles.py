@@ -457,9 +457,18 @@ STRIP_SOURCES = {
     "numpy contiguous": np.array,
     "numpy strided": lambda ks: np.array([[k, -1.0] for k in ks])[:, 0],
     "numpy reversed": lambda ks: np.array(ks[::-1])[::-1],
+    "numpy unaligned": lambda ks: unaligned(np.array(ks)),
     "generic sequence": lambda ks: Sequence(ks),
     "pandas Series": lambda ks: pytest.importorskip("pandas").Series(ks, index=range(len(ks), 0, -1)),
 }
+
+
+def unaligned(doubles):
+    """The doubles in a view that starts one byte into its memory."""
+    raw = np.zeros(doubles.nbytes + 1, dtype=np.uint8)
+    view = raw[1:].view(np.float64)
+    view[:] = doubles
+    return view
 
 
 class Sequence:
