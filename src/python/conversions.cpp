@@ -270,23 +270,31 @@ bool convert(PyObject* obj, StrikeBlocks& out) {
     return true;
 }
 
-bool StrikeBlocks::read_item(std::size_t i, double& value) {
-    const auto index = static_cast<Py_ssize_t>(i);
-    if (source_ == Source::iterator) {
+template <PyObject* (*GetItem)(PyObject*, Py_ssize_t)>
+bool StrikeBlocks::read_items(std::span<double> out) {
+    for (double& value : out) {
+        PyObject* borrowed = GetItem(sequence_, static_cast<Py_ssize_t>(next_));
+        if (borrowed == nullptr) return false;  // a __float__ shortened the list
+        // An exact float converts without running Python code, so nothing
+        // can release the borrowed item meanwhile.
+        if (PyFloat_CheckExact(borrowed)) {
+            value = PyFloat_AsDouble(borrowed);
+        } else {
+            const PyRef held = PyRef::borrow(borrowed);
+            if (!convert(borrowed, value)) return false;
+        }
+        ++next_;
+    }
+    return true;
+}
+
+bool StrikeBlocks::read_iterated(std::span<double> out) {
+    for (double& value : out) {
         const PyRef item = PyRef::steal(next_item(iterator_.get()));
-        return item && convert(item.get(), value);
+        if (!item || !convert(item.get(), value)) return false;
+        ++next_;
     }
-    PyObject* borrowed = source_ == Source::list ? PyList_GetItem(sequence_, index)
-                                                 : PyTuple_GetItem(sequence_, index);
-    if (borrowed == nullptr) return false;  // a __float__ shortened the list
-    // An exact float converts without running Python code, so nothing can
-    // release the borrowed item meanwhile.
-    if (PyFloat_CheckExact(borrowed)) {
-        value = PyFloat_AsDouble(borrowed);
-        return true;
-    }
-    const PyRef held = PyRef::borrow(borrowed);
-    return convert(borrowed, value);
+    return true;
 }
 
 const double* StrikeBlocks::read(std::span<double> scratch) {
@@ -307,11 +315,13 @@ const double* StrikeBlocks::read(std::span<double> scratch) {
         }
         return scratch.data();
     }
-    for (double& value : scratch) {
-        if (!read_item(next_, value)) return nullptr;
-        ++next_;
+    bool read = false;
+    switch (source_) {
+        case Source::list: read = read_items<PyList_GetItem>(scratch); break;
+        case Source::tuple: read = read_items<PyTuple_GetItem>(scratch); break;
+        default: read = read_iterated(scratch); break;
     }
-    return scratch.data();
+    return read ? scratch.data() : nullptr;
 }
 
 namespace detail {
@@ -334,16 +344,17 @@ bool ResultList::open(Py_ssize_t length, bool presized) {
 }
 
 bool ResultList::append(std::span<const double> values) {
-    for (const double value : values) {
-        PyObject* item = PyFloat_FromDouble(value);
-        if (item == nullptr) return false;
-        if (presized_) {
-            PyList_SetItem(list_.get(), filled_, item);  // steals item
-        } else {
-            const PyRef owned = PyRef::steal(item);
-            if (PyList_Append(list_.get(), item) < 0) return false;
+    if (presized_) {
+        for (const double value : values) {
+            PyObject* item = PyFloat_FromDouble(value);
+            if (item == nullptr) return false;
+            PyList_SetItem(list_.get(), filled_++, item);  // steals item
         }
-        ++filled_;
+        return true;
+    }
+    for (const double value : values) {
+        const PyRef item = PyRef::steal(PyFloat_FromDouble(value));
+        if (!item || PyList_Append(list_.get(), item.get()) < 0) return false;
     }
     return true;
 }

@@ -96,7 +96,9 @@ private:
     friend bool convert(PyObject* obj, StrikeBlocks& out);
     enum class Source { list, tuple, iterator, buffer };
 
-    bool read_item(std::size_t i, double& value);
+    template <PyObject* (*GetItem)(PyObject*, Py_ssize_t)>
+    bool read_items(std::span<double> out);
+    bool read_iterated(std::span<double> out);
 
     PyObject* sequence_ = nullptr;  // borrowed: the argument outlives the call
     PyRef iterator_;
