@@ -62,13 +62,14 @@ def update_readme(kernels: dict[str, float]) -> None:
 
 
 def report(kernels: dict[str, float], markdown: bool) -> None:
-    rows, comparisons, ratios, excess = [], [], [], []
+    rows, comparisons, ratios, excess, growth = [], [], [], [], []
     for name in SECTIONS:
         module = importlib.import_module(name)
         rows += module.rows()
         comparisons += getattr(module, "COMPARISONS", [])
         ratios += getattr(module, "RATIOS", [])
         excess += getattr(module, "EXCESS_RATIOS", [])
+        growth += getattr(module, "GROWTH_RATIOS", [])
     by_name = {row.name: row for row in rows}
 
     def floor_ns(row) -> float | None:
@@ -123,6 +124,12 @@ def report(kernels: dict[str, float], markdown: bool) -> None:
             mine, theirs = by_name[ours], by_name[other]
             value = (mine.ns - floor_ns(mine)) / (theirs.ns - floor_ns(theirs))
             show(f"{ours}, above its floor", f"{other}, above its floor", f"{value:.2f}x", f"<= {target:g}x")
+    for long, short, long_floor, short_floor, target in growth:
+        if all(name in by_name for name in (long, short, long_floor, short_floor)):
+            ours = by_name[long].ns / by_name[short].ns
+            floors = by_name[long_floor].ns / by_name[short_floor].ns
+            show(f"{long}, per strike", f"{short}, beside the floor's growth",
+                 f"{ours:.2f}x / {floors:.2f}x = {ours / floors:.2f}x", f"<= {target:g}x")
 
 
 def main() -> None:

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -186,15 +187,10 @@ bool parse_option_type(const OptionTypeText& text, option_pricing::OptionType& o
     return true;
 }
 
-template <BufferUse Use>
-Strikes<Use>::~Strikes() {
-    if (holds_view_) PyBuffer_Release(&view_);
-}
-
-template <BufferUse Use>
-bool Strikes<Use>::take_float64_buffer(PyObject* obj) {
+bool StrikeList::take_float64_buffer(PyObject* obj) {
     if (PyList_Check(obj) || PyTuple_Check(obj) || !PyObject_CheckBuffer(obj)) return false;
-    if (PyObject_GetBuffer(obj, &view_, PyBUF_STRIDES | PyBUF_FORMAT) != 0) {
+    Py_buffer view;
+    if (PyObject_GetBuffer(obj, &view, PyBUF_STRIDES | PyBUF_FORMAT) != 0) {
         // An exporter that cannot describe itself by strides and a format
         // (numpy refuses datetimes with ValueError): the sequence path reads
         // it, and reports what the equivalent list would. An interrupt is
@@ -203,32 +199,23 @@ bool Strikes<Use>::take_float64_buffer(PyObject* obj) {
         PyErr_Clear();
         return false;
     }
-    if (view_.ndim != 1 || !is_native_float64(view_)) {
-        PyBuffer_Release(&view_);
+    if (view.ndim != 1 || !is_native_float64(view)) {
+        PyBuffer_Release(&view);
         return false;
     }
-    holds_view_ = true;
-    const auto count = static_cast<std::size_t>(view_.shape[0]);
-    const Py_ssize_t stride = view_.strides[0];
-    if constexpr (Use == BufferUse::in_place) {
-        if (stride == static_cast<Py_ssize_t>(sizeof(double))) {
-            values_ = {static_cast<const double*>(view_.buf), count};
-            return true;
-        }
-    }
+    const auto count = static_cast<std::size_t>(view.shape[0]);
+    const Py_ssize_t stride = view.strides[0];
     copied_.resize(count);
-    const auto* bytes = static_cast<const char*>(view_.buf);
+    const auto* bytes = static_cast<const char*>(view.buf);
     for (std::size_t i = 0; i < count; ++i) {
         std::memcpy(&copied_[i], bytes + static_cast<Py_ssize_t>(i) * stride, sizeof(double));
     }
     values_ = copied_;
-    PyBuffer_Release(&view_);
-    holds_view_ = false;
+    PyBuffer_Release(&view);
     return true;
 }
 
-template <BufferUse Use>
-bool convert(PyObject* obj, Strikes<Use>& out) {
+bool convert(PyObject* obj, StrikeList& out) {
     if (!check_sequence(obj)) return false;
     if (out.take_float64_buffer(obj)) return true;
     if (PyErr_Occurred()) return false;
@@ -238,10 +225,157 @@ bool convert(PyObject* obj, Strikes<Use>& out) {
     return true;
 }
 
-template class Strikes<BufferUse::copy>;
-template class Strikes<BufferUse::in_place>;
-template bool convert(PyObject*, Strikes<BufferUse::copy>&);
-template bool convert(PyObject*, Strikes<BufferUse::in_place>&);
+StrikeBlocks::~StrikeBlocks() {
+    if (holds_view_) PyBuffer_Release(&view_);
+}
+
+bool convert(PyObject* obj, StrikeBlocks& out) {
+    if (!check_sequence(obj)) return false;
+    out.sequence_ = obj;
+    if (!PyList_Check(obj) && !PyTuple_Check(obj) && PyObject_CheckBuffer(obj)) {
+        if (PyObject_GetBuffer(obj, &out.view_, PyBUF_STRIDES | PyBUF_FORMAT) == 0) {
+            if (out.view_.ndim == 1 && is_native_float64(out.view_)) {
+                out.holds_view_ = true;
+                out.source_ = StrikeBlocks::Source::buffer;
+                out.size_ = static_cast<std::size_t>(out.view_.shape[0]);
+                return true;
+            }
+            PyBuffer_Release(&out.view_);
+        } else {
+            // As for StrikeList: the sequence path reads what cannot describe
+            // itself; an interrupt is the caller's to see.
+            if (!PyErr_ExceptionMatches(PyExc_Exception)) return false;
+            PyErr_Clear();
+        }
+    }
+    const Py_ssize_t size = PySequence_Size(obj);
+    if (size < 0) return false;
+    static const std::size_t max_items = physical_memory_bytes() / sizeof(double);
+    if (static_cast<std::size_t>(size) > max_items) {
+        PyErr_NoMemory();
+        return false;
+    }
+    out.size_ = static_cast<std::size_t>(size);
+    if (PyList_Check(obj)) {
+        out.source_ = StrikeBlocks::Source::list;
+    } else if (PyTuple_Check(obj)) {
+        out.source_ = StrikeBlocks::Source::tuple;
+    } else {
+        out.source_ = StrikeBlocks::Source::iterator;
+        if (size > 0) {
+            out.iterator_ = PyRef::steal(PyObject_GetIter(obj));
+            if (!out.iterator_) return false;
+        }
+    }
+    return true;
+}
+
+template <PyObject* (*GetItem)(PyObject*, Py_ssize_t)>
+bool StrikeBlocks::read_items(std::span<double> out) {
+    for (double& value : out) {
+        PyObject* borrowed = GetItem(sequence_, static_cast<Py_ssize_t>(next_));
+        if (borrowed == nullptr) return false;  // a __float__ shortened the list
+        // An exact float converts without running Python code, so nothing
+        // can release the borrowed item meanwhile.
+        if (PyFloat_CheckExact(borrowed)) {
+            value = PyFloat_AsDouble(borrowed);
+        } else {
+            const PyRef held = PyRef::borrow(borrowed);
+            if (!convert(borrowed, value)) return false;
+        }
+        ++next_;
+    }
+    return true;
+}
+
+bool StrikeBlocks::read_iterated(std::span<double> out) {
+    for (double& value : out) {
+        const PyRef item = PyRef::steal(next_item(iterator_.get()));
+        if (!item || !convert(item.get(), value)) return false;
+        ++next_;
+    }
+    return true;
+}
+
+const double* StrikeBlocks::read(std::span<double> scratch) {
+    if (source_ == Source::buffer) {
+        const auto* bytes = static_cast<const char*>(view_.buf);
+        const Py_ssize_t stride = view_.strides[0];
+        const std::size_t first = next_;
+        next_ += scratch.size();
+        // Read where they lie only when they lie as doubles must: a view
+        // may start at any byte.
+        const bool aligned = reinterpret_cast<std::uintptr_t>(bytes) % alignof(double) == 0;
+        if (stride == static_cast<Py_ssize_t>(sizeof(double)) && aligned) {
+            return reinterpret_cast<const double*>(bytes) + first;
+        }
+        for (std::size_t j = 0; j < scratch.size(); ++j) {
+            const auto i = static_cast<Py_ssize_t>(first + j);
+            std::memcpy(&scratch[j], bytes + i * stride, sizeof(double));
+        }
+        return scratch.data();
+    }
+    bool read = false;
+    switch (source_) {
+        case Source::list: read = read_items<PyList_GetItem>(scratch); break;
+        case Source::tuple: read = read_items<PyTuple_GetItem>(scratch); break;
+        default: read = read_iterated(scratch); break;
+    }
+    return read ? scratch.data() : nullptr;
+}
+
+namespace detail {
+
+bool ResultList::open(const StrikeBlocks& strikes) {
+    const bool presized = strikes.length_is_real();
+    return open(presized ? static_cast<Py_ssize_t>(strikes.remaining()) : 0, presized);
+}
+
+bool ResultList::open(std::size_t length) { return open(static_cast<Py_ssize_t>(length), true); }
+
+bool ResultList::open(Py_ssize_t length, bool presized) {
+    presized_ = presized;
+    list_ = PyRef::steal(PyList_New(length));
+    if (!list_) return false;
+    // Until its last item is set, the list holds nulls that no Python code
+    // (a strike's __float__ calling gc.get_objects()) may see.
+    if (presized_) PyObject_GC_UnTrack(list_.get());
+    return true;
+}
+
+bool ResultList::append(std::span<const double> values) {
+    if (presized_) {
+        for (const double value : values) {
+            PyObject* item = PyFloat_FromDouble(value);
+            if (item == nullptr) return false;
+            PyList_SetItem(list_.get(), filled_++, item);  // steals item
+        }
+        return true;
+    }
+    for (const double value : values) {
+        const PyRef item = PyRef::steal(PyFloat_FromDouble(value));
+        if (!item || PyList_Append(list_.get(), item.get()) < 0) return false;
+    }
+    return true;
+}
+
+PyObject* ResultList::release() {
+    if (presized_) PyObject_GC_Track(list_.get());
+    return list_.release();
+}
+
+PyObject* dict_of_lists(std::span<const std::string> names, std::span<ResultList> lists) {
+    PyRef dict = PyRef::steal(PyDict_New());
+    if (!dict) return nullptr;
+    for (std::size_t j = 0; j < names.size(); ++j) {
+        const PyRef key = PyRef::steal(to_python(names[j]));
+        const PyRef list = PyRef::steal(lists[j].release());
+        if (!key || PyDict_SetItem(dict.get(), key.get(), list.get()) < 0) return nullptr;
+    }
+    return dict.release();
+}
+
+}  // namespace detail
 
 bool convert(PyObject* obj, NameList& out) {
     if (!check_sequence(obj)) return false;

@@ -6,6 +6,7 @@
 // exception set. No conversion screens numbers for NaN or infinity.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <bit>
 #include <span>
@@ -16,6 +17,7 @@
 
 #include "common/utc_instant.hpp"
 #include "option_pricing/option_type.hpp"
+#include "python/errors.hpp"
 #include "python/py_ref.hpp"
 
 namespace kelvane::py {
@@ -33,43 +35,79 @@ struct OptionTypeText {
     std::string_view utf8;
 };
 
-// Whether a strike buffer may be read where it lies. Only when the strikes
-// are the last argument: nothing then runs between the conversion and the
-// model, while a later argument's conversion (a __float__, a sequence's
-// __getitem__) could write into the caller's array.
-enum class BufferUse { copy, in_place };
-
-// A strike sequence: its values at conversion. A one-dimensional native
-// float64 buffer (a numpy array, an array('d')) is copied in one pass, or
-// read in place when `Use` allows and it is contiguous; every other
+// A strike sequence converted whole: its values at conversion. A
+// one-dimensional native float64 buffer (a numpy array, an array('d')) is
+// copied in one pass, since a later argument's conversion (a __float__, a
+// sequence's __getitem__) could write into the caller's array; every other
 // sequence is converted element by element through the float conversion.
-// All give the values of the equivalent list.
-template <BufferUse Use>
-class Strikes {
+// All give the values of the equivalent list. For strikes followed by other
+// arguments (get_jacobian).
+class StrikeList {
 public:
-    Strikes() = default;
-    Strikes(const Strikes&) = delete;
-    Strikes& operator=(const Strikes&) = delete;
-    ~Strikes();
+    StrikeList() = default;
+    StrikeList(const StrikeList&) = delete;
+    StrikeList& operator=(const StrikeList&) = delete;
 
     std::span<const double> values() const noexcept { return values_; }
 
 private:
-    template <BufferUse U>
-    friend bool convert(PyObject* obj, Strikes<U>& out);
+    friend bool convert(PyObject* obj, StrikeList& out);
     // False with no exception set when the buffer path does not apply.
     bool take_float64_buffer(PyObject* obj);
 
     std::vector<double> copied_;
     std::span<const double> values_;
-    Py_buffer view_{};
-    bool holds_view_ = false;
 };
 
-// Strikes followed by other arguments (get_jacobian).
-using StrikeList = Strikes<BufferUse::copy>;
-// Strikes as the last argument (get_vol).
-using TrailingStrikeList = Strikes<BufferUse::in_place>;
+// A strike sequence read a block at a time, for a strip whose volatilities
+// are emitted as they are evaluated: neither the whole input nor the whole
+// output exists as doubles beside the result list. The rules are those of
+// StrikeList: a length only claims (MemoryError up front for one no memory
+// could hold, IndexError when the items run out), list and tuple items are
+// held while a __float__ runs, other sequences are read through their
+// iterator, a one-dimensional native float64 buffer is read where it lies,
+// at any stride. Each strike is its value when its block is read, which is
+// when it would have been converted whole, since the reading is in order.
+// Only for the last argument: the buffer stays exported until the strip is
+// done, and nothing but the reading runs between blocks (get_vol).
+class StrikeBlocks {
+public:
+    // The most strikes a block holds: small enough for the stack and the
+    // first-level cache, large enough that a model's set-up per block is
+    // nothing beside its evaluations.
+    static constexpr std::size_t block_size = 1024;
+
+    StrikeBlocks() = default;
+    StrikeBlocks(const StrikeBlocks&) = delete;
+    StrikeBlocks& operator=(const StrikeBlocks&) = delete;
+    ~StrikeBlocks();
+
+    // The strikes still to read, as claimed.
+    std::size_t remaining() const noexcept { return size_ - next_; }
+    // Whether the claimed length is the number of items that exist (a list,
+    // a tuple, a buffer), so that storage by it is no larger than the input.
+    bool length_is_real() const noexcept { return source_ != Source::iterator; }
+    // The next scratch.size() <= remaining() strikes, in `scratch` or,
+    // from a contiguous buffer, where they lie; null with the element's (or
+    // the sequence's) exception set.
+    const double* read(std::span<double> scratch);
+
+private:
+    friend bool convert(PyObject* obj, StrikeBlocks& out);
+    enum class Source { list, tuple, iterator, buffer };
+
+    template <PyObject* (*GetItem)(PyObject*, Py_ssize_t)>
+    bool read_items(std::span<double> out);
+    bool read_iterated(std::span<double> out);
+
+    PyObject* sequence_ = nullptr;  // borrowed: the argument outlives the call
+    PyRef iterator_;
+    Py_buffer view_{};
+    bool holds_view_ = false;
+    Source source_ = Source::list;
+    std::size_t size_ = 0;
+    std::size_t next_ = 0;
+};
 
 using NameList = std::vector<std::string>;
 using ParamDict = std::unordered_map<std::string, double>;
@@ -78,8 +116,8 @@ bool convert(PyObject* obj, double& out);
 bool convert(PyObject* obj, Utf8& out);
 bool convert(PyObject* obj, std::string& out);
 bool convert(PyObject* obj, OptionTypeText& out);
-template <BufferUse Use>
-bool convert(PyObject* obj, Strikes<Use>& out);
+bool convert(PyObject* obj, StrikeList& out);
+bool convert(PyObject* obj, StrikeBlocks& out);
 bool convert(PyObject* obj, NameList& out);
 bool convert(PyObject* obj, ParamDict& out);
 // The datetime conversion (py_to_utc): calls obj.timestamp().
@@ -110,5 +148,76 @@ PyObject* to_python(const std::unordered_map<std::string, std::vector<double>>& 
 PyObject* to_python(const UtcInstant& instant);
 
 inline PyObject* none() { Py_RETURN_NONE; }
+
+namespace detail {
+// A result list being filled a block at a time, complete whenever Python
+// code can run: one of a real length is created whole and kept out of the
+// collector's sight (gc.get_objects()) until every item is set; one of a
+// claimed length grows by appending, so a length that lies costs nothing.
+class ResultList {
+public:
+    bool open(const StrikeBlocks& strikes);
+    // A list of exactly `length` items.
+    bool open(std::size_t length);
+    bool append(std::span<const double> values);
+    // The finished list, a new reference.
+    PyObject* release();
+
+private:
+    bool open(Py_ssize_t length, bool presized);
+
+    PyRef list_;
+    Py_ssize_t filled_ = 0;
+    bool presized_ = false;
+};
+PyObject* dict_of_lists(std::span<const std::string> names, std::span<ResultList> lists);
+}  // namespace detail
+
+// A dict from each name to a list of one float per strike, filled a block
+// at a time: `evaluate(strikes, columns)` fills columns[j] for names[j]
+// over a block of strikes. The names are distinct, and every argument has
+// converted, so no Python code runs until the dict is complete.
+template <class Evaluate>
+PyObject* columns_to_python(std::span<const double> strikes, std::span<const std::string> names,
+                            Evaluate&& evaluate) {
+    const std::size_t block = std::min(strikes.size(), StrikeBlocks::block_size);
+    std::vector<double> storage(names.size() * block);
+    std::vector<std::span<double>> columns(names.size());
+    std::vector<detail::ResultList> lists(names.size());
+    for (detail::ResultList& list : lists) {
+        if (!list.open(strikes.size())) return nullptr;
+    }
+    for (std::size_t start = 0; start < strikes.size(); start += block) {
+        const std::size_t count = std::min(block, strikes.size() - start);
+        for (std::size_t j = 0; j < names.size(); ++j) columns[j] = {storage.data() + j * block, count};
+        evaluate(strikes.subspan(start, count), std::span<const std::span<double>>(columns));
+        for (std::size_t j = 0; j < names.size(); ++j) {
+            if (!lists[j].append(columns[j])) return nullptr;
+        }
+    }
+    return detail::dict_of_lists(names, lists);
+}
+
+// One float per strike, in order: `evaluate(strikes, vols)` fills a block
+// of volatilities for a block of strikes. A strike that fails to convert
+// is reported under `argument` and leaves nothing behind.
+template <class Evaluate>
+PyObject* strip_to_python(StrikeBlocks& strikes, const char* argument, Evaluate&& evaluate) {
+    detail::ResultList result;
+    if (!result.open(strikes)) return nullptr;
+    double in[StrikeBlocks::block_size];
+    double out[StrikeBlocks::block_size];
+    while (strikes.remaining() > 0) {
+        const std::size_t count = std::min(strikes.remaining(), StrikeBlocks::block_size);
+        const double* block = strikes.read(std::span<double>(in, count));
+        if (block == nullptr) {
+            prefix_argument_error(argument);
+            return nullptr;
+        }
+        evaluate(std::span<const double>(block, count), std::span<double>(out, count));
+        if (!result.append(std::span<const double>(out, count))) return nullptr;
+    }
+    return result.release();
+}
 
 }  // namespace kelvane::py

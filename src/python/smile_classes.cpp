@@ -103,9 +103,13 @@ struct Smile {
         if (!bind(sig, args, nargs, kwnames, bound)) return nullptr;
         const Borrow borrow(flag(self), Kind::shared);
         double ttx, spot;
-        TrailingStrikeList strikes;
+        StrikeBlocks strikes;
         if (!borrow || !convert_args(sig, bound, ttx, spot, strikes)) return nullptr;
-        return to_python(model(self).get_vol(ttx, spot, strikes.values()));
+        // The borrow keeps the model unchanged while later blocks convert.
+        const Model& smile = model(self);
+        return strip_to_python(strikes, "strikes", [&](std::span<const double> block, std::span<double> vols) {
+            smile.fill_vols(ttx, spot, block, vols);
+        });
     }
 
     static PyObject* get_vol_single(PyObject* self, PyObject* const* args, Py_ssize_t nargs, PyObject* kwnames) {
@@ -198,7 +202,12 @@ struct Smile {
         StrikeList strikes;
         NameList params;
         if (!borrow || !convert_args(sig, bound, ttx, spot, strikes, params)) return nullptr;
-        return to_python(model(self).get_jacobian(ttx, spot, strikes.values(), params));
+        const std::vector<std::string> names = vol_model::distinct_names(params);
+        const Model& smile = model(self);
+        return columns_to_python(strikes.values(), names,
+                                 [&](std::span<const double> block, std::span<const std::span<double>> columns) {
+                                     smile.fill_jacobian(ttx, spot, block, names, columns);
+                                 });
     }
 
     static inline PyMethodDef methods[] = {

@@ -444,3 +444,100 @@ class TestSelfMutatingSequences:
         assert smile.get_jacobian(0.25, 100.0, strikes, Resizing()) == \
             smile.get_jacobian(0.25, 100.0, STRIKES, ["ref_vol"])
         assert len(strikes) == len(STRIKES) + 100_000
+
+
+class TestStripsInBlocks:
+    """A strip longer than a block runs Python code (an element's __float__) while part of its
+    result exists: what that code can see and what an error leaves."""
+
+    LONG = 3000  # strikes, several blocks
+
+    @staticmethod
+    def strip_with(element, at):
+        strikes = [80.0 + i * 0.01 for i in range(TestStripsInBlocks.LONG)]
+        strikes[at] = element
+        return strikes
+
+    @pytest.mark.parametrize("cls", SMILES, ids=lambda c: c.__name__)
+    @pytest.mark.parametrize("at", [0, 1500, LONG - 1])
+    def test_code_run_mid_strip_can_walk_every_list_the_collector_knows(self, cls, at):
+        import gc
+
+        class Walking:
+            def __float__(self):
+                for obj in gc.get_objects():
+                    if type(obj) is list:
+                        for item in obj:  # a null item would crash here
+                            pass
+                return 100.0
+
+        smile = smile_of(cls)
+        strikes = self.strip_with(Walking(), at)
+        expected = smile.get_vol(0.25, 100.0, [100.0 if i == at else k for i, k in enumerate(strikes)])
+        assert smile.get_vol(0.25, 100.0, strikes) == expected
+        assert smile.get_vol(0.25, 100.0, LyingSequence(strikes, len(strikes))) == expected
+
+    @pytest.mark.parametrize("make", [list, lambda ks: LyingSequence(ks, len(ks))], ids=["list", "sequence"])
+    @pytest.mark.parametrize("at", [1, 1500, LONG - 1])
+    def test_a_bad_strike_mid_strip_is_reported_under_its_argument(self, make, at):
+        smile = smile_of(kelvane.CubicSpline)
+        with pytest.raises(TypeError, match=r"^argument 'strikes': must be real number, not str$"):
+            smile.get_vol(0.25, 100.0, make(self.strip_with("x", at)))
+
+    @pytest.mark.parametrize("error", [ZeroDivisionError, KeyboardInterrupt, MemoryError])
+    def test_an_error_raised_mid_strip_passes_through_unchanged(self, error):
+        class Raising:
+            def __float__(self):
+                raise error("raised mid-strip")
+
+        with pytest.raises(error, match="^raised mid-strip$"):
+            smile_of(kelvane.VolGeo).get_vol(0.25, 100.0, self.strip_with(Raising(), 2500))
+
+    def test_a_list_shortened_mid_strip_raises_index_error(self):
+        strikes = []
+
+        class Shortening:
+            def __float__(self):
+                del strikes[1200:]
+                return 100.0
+
+        strikes[:] = self.strip_with(Shortening(), 1100)
+        with pytest.raises(IndexError):
+            smile_of(kelvane.GVVSpline).get_vol(0.25, 100.0, strikes)
+
+    def test_a_sequence_whose_items_run_out_after_blocks_raises_index_error(self):
+        with pytest.raises(IndexError, match="^sequence has fewer items than its length$"):
+            smile_of(kelvane.GVVSpline).get_vol(0.25, 100.0, LyingSequence([100.0] * 2500, 2600))
+
+    @pytest.mark.parametrize("cls", SMILES, ids=lambda c: c.__name__)
+    def test_a_model_changed_mid_strip_is_refused_and_stays_unchanged(self, cls):
+        smile = smile_of(cls)
+        before = smile.get_param_dict()
+
+        class Mutating:
+            def __float__(self):
+                smile.set_param("ref_vol", 10.0)
+                return 100.0
+
+        with pytest.raises(RuntimeError, match="^Already borrowed$"):
+            smile.get_vol(0.25, 100.0, self.strip_with(Mutating(), 2100))
+        assert smile.get_param_dict() == before
+
+    def test_reading_the_same_model_mid_strip_is_allowed(self):
+        smile = smile_of(kelvane.GVVSpline)
+        seen = []
+
+        class Reading:
+            def __float__(self):
+                seen.append(smile.get_vol(0.25, 100.0, [90.0, 110.0] * 600))
+                return 100.0
+
+        strikes = self.strip_with(Reading(), 2000)
+        plain = [100.0 if isinstance(k, Reading) else k for k in strikes]
+        assert smile.get_vol(0.25, 100.0, strikes) == smile.get_vol(0.25, 100.0, plain)
+        assert seen == [smile.get_vol(0.25, 100.0, [90.0, 110.0] * 600)]
+
+    def test_a_result_is_tracked_by_the_collector_once_complete(self):
+        import gc
+        vols = smile_of(kelvane.GVVSpline).get_vol(0.25, 100.0, self.strip_with(100.0, 0))
+        assert gc.is_tracked(vols) and len(vols) == self.LONG

@@ -25,6 +25,23 @@ STRIKES = [80.0, 90.0, 100.0, 110.0, 120.0]
 ARRAY = np.array(STRIKES)
 
 
+# Strips of several blocks, read, evaluated and emitted a block at a time.
+LONG_STRIKES = [50.0 + i * 0.05 for i in range(2500)]
+
+
+class Overstating:
+    """A sequence whose items run out one short of its length."""
+
+    def __init__(self, items):
+        self.items = items
+
+    def __len__(self):
+        return len(self.items) + 1
+
+    def __getitem__(self, i):
+        return self.items[i]
+
+
 class Lying(list):
     def __len__(self):
         return 2**62
@@ -44,6 +61,12 @@ def smile_cases(name):
         f"{name}.get_vol, array": lambda: smile.get_vol(0.25, 100.0, ARRAY),
         f"{name}.get_vol, bad strike": lambda: smile.get_vol(0.25, 100.0, [100.0, "x"]),
         f"{name}.get_vol, huge length": lambda: smile.get_vol(0.25, 100.0, Lying()),
+        f"{name}.get_vol, strip of blocks": lambda: smile.get_vol(0.25, 100.0, LONG_STRIKES),
+        f"{name}.get_vol, bad strike after blocks": lambda: smile.get_vol(0.25, 100.0, LONG_STRIKES + ["x"]),
+        f"{name}.get_jacobian, strip of blocks":
+            lambda: smile.get_jacobian(0.25, 100.0, LONG_STRIKES, ["ref_vol", "vpr", "x", "vpr"]),
+        f"{name}.get_vol, items running out after blocks":
+            lambda: smile.get_vol(0.25, 100.0, Overstating(LONG_STRIKES)),
         f"{name}.get_vol_single": lambda: smile.get_vol_single(0.25, 100.0, 95.0),
         f"{name}.arb_free": smile.arb_free,
         f"{name}.get_parameter": lambda: (smile.get_parameter("ref_vol"), smile.get_parameter("nope")),
@@ -101,7 +124,10 @@ class Stamp:
 
 
 # Calendar construction reads the whole embedded document: fewer calls.
-CALLS_OF = {"Calendar construction": 4_000}
+CALLS_OF = {"Calendar construction": 4_000,
+            **{f"{name}.get_vol, {case}": 2_000 for name in SMILES
+               for case in ("strip of blocks", "bad strike after blocks", "items running out after blocks")},
+            **{f"{name}.get_jacobian, strip of blocks": 1_000 for name in SMILES}}
 
 
 class MallInfo2(ctypes.Structure):
@@ -129,7 +155,7 @@ def run(call, times):
     for _ in range(times):
         try:
             call()
-        except (TypeError, ValueError, AttributeError, MemoryError):
+        except (TypeError, ValueError, AttributeError, MemoryError, IndexError):
             pass
 
 

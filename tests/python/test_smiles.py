@@ -1,4 +1,5 @@
 """The smile classes GVVSpline, VolGeo and CubicSpline from Python."""
+import array
 import datetime
 import inspect
 import math
@@ -443,3 +444,92 @@ def test_strike_lists_changed_during_conversion_are_handled():
     # The last element survives its own removal while it converts.
     strikes[:] = [90.0, Shrinking()]
     assert smile.get_vol(0.25, 100.0, strikes) == smile.get_vol(0.25, 100.0, [90.0, 100.0])
+
+
+# Strips are read, evaluated and emitted a block at a time: lengths on each
+# side of block boundaries of every plausible size, and beyond one block.
+STRIP_LENGTHS = [255, 256, 257, 1023, 1024, 1025, 2047, 2048, 2049, 4097, 9001]
+STRIP_SOURCES = {
+    "list": list,
+    "tuple": tuple,
+    "list of ints and floats": lambda ks: [int(k) if k.is_integer() else k for k in ks],
+    "array('d')": lambda ks: array.array("d", ks),
+    "numpy contiguous": np.array,
+    "numpy strided": lambda ks: np.array([[k, -1.0] for k in ks])[:, 0],
+    "numpy reversed": lambda ks: np.array(ks[::-1])[::-1],
+    "numpy unaligned": lambda ks: unaligned(np.array(ks)),
+    "generic sequence": lambda ks: Sequence(ks),
+    "pandas Series": lambda ks: pytest.importorskip("pandas").Series(ks, index=range(len(ks), 0, -1)),
+}
+
+
+def unaligned(doubles):
+    """The doubles in a view that starts one byte into its memory."""
+    raw = np.zeros(doubles.nbytes + 1, dtype=np.uint8)
+    view = raw[1:].view(np.float64)
+    view[:] = doubles
+    return view
+
+
+class Sequence:
+    """A sequence that is no list, tuple or buffer: read through its iterator."""
+
+    def __init__(self, items):
+        self.items = list(items)
+
+    def __len__(self):
+        return len(self.items)
+
+    def __getitem__(self, i):
+        return self.items[i]
+
+
+def seeded_strip(r, length):
+    """Strikes over a wide range, one in twenty hostile (NaN payloads, signed zeros, infinities)."""
+    return [r.choice(HOSTILE) if r.random() < 0.05 else r.uniform(1.0, 400.0) for _ in range(length)]
+
+
+class TestLongStrips:
+    @parametrize_classes
+    @pytest.mark.parametrize("source", STRIP_SOURCES.keys())
+    def test_a_strip_gives_the_bytes_of_its_strikes_one_by_one(self, cls, source):
+        r = random.Random(f"{cls.__name__} {source}")
+        for length in STRIP_LENGTHS:
+            smile = next(hostile_cases(cls, 1, seed=r.random()))[0]
+            ttx, spot = r.choice([r.uniform(0.01, 2.0), 0.0, math.nan]), r.uniform(60.0, 150.0)
+            strikes = seeded_strip(r, length)
+            vols = smile.get_vol(ttx, spot, STRIP_SOURCES[source](strikes))
+            assert len(vols) == length
+            expected = [smile.get_vol_single(ttx, spot, k) for k in strikes]
+            case = f"{smile.get_param_dict()} ttx={ttx!r} spot={spot!r} length={length}"
+            assert as_bytes(vols) == as_bytes(expected), case
+
+    @parametrize_classes
+    def test_a_strip_gives_the_bytes_of_one_call_per_strike(self, cls):
+        r = random.Random(5)
+        smile = cls.with_params(EXPIRY, SHAPES[cls](r))
+        strikes = seeded_strip(r, 3001)
+        assert as_bytes(smile.get_vol(0.3, 99.0, strikes)) == \
+            as_bytes(smile.get_vol(0.3, 99.0, [k])[0] for k in strikes)
+
+    def test_a_range_longer_than_a_block(self):
+        smile = kelvane.VolGeo(EXPIRY, corr=-0.4, vvol=35.0)
+        assert smile.get_vol(0.5, 100.0, range(1, 5000, 2)) == \
+            [smile.get_vol_single(0.5, 100.0, k) for k in range(1, 5000, 2)]
+
+    @parametrize_classes
+    @pytest.mark.parametrize("source", ["list", "numpy strided", "generic sequence"])
+    def test_a_jacobian_over_a_long_strip_is_its_forward_differences_byte_for_byte(self, cls, source):
+        r = random.Random(f"jacobian {cls.__name__} {source}")
+        smile = next(hostile_cases(cls, 1, seed=r.random()))[0]
+        strikes = seeded_strip(r, r.choice([1024, 1025, 2500]))
+        names = list(DEFAULTS[cls]) + ["not_a_name", "ref_vol"]
+        jacobian = smile.get_jacobian(0.7, 104.0, STRIP_SOURCES[source](strikes), names)
+        assert sorted(jacobian) == sorted(set(names))
+        vols = [smile.get_vol_single(0.7, 104.0, k) for k in strikes]
+        for name, column in jacobian.items():
+            params = smile.get_param_dict()
+            if name in params:
+                params[name] = 0.01 + params[name]
+            bumped = cls.with_params(EXPIRY, params).get_vol(0.7, 104.0, strikes)
+            assert as_bytes(column) == as_bytes((b - v) / 0.01 for b, v in zip(bumped, vols)), name

@@ -157,6 +157,17 @@ std::vector<double> CubicSpline::get_vol(double ttx, double spot,
     return detail::evaluate<CubicKernel>(CubicKernel::prepare(params_, ttx, spot), strikes);
 }
 
+void CubicSpline::fill_vols(double ttx, double spot, std::span<const double> strikes,
+                         std::span<double> vols) const {
+    detail::evaluate_into<CubicKernel>(CubicKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
+void CubicSpline::fill_jacobian(double ttx, double spot, std::span<const double> strikes,
+                             std::span<const std::string> names,
+                             std::span<const std::span<double>> columns) const {
+    detail::shared_jacobian_columns<CubicKernel>(params_, cubic_fields, ttx, spot, strikes, names, columns);
+}
+
 double CubicSpline::get_vol_single(double ttx, double spot, double strike) const {
     const CubicKernel::Setup setup = CubicKernel::prepare(params_, ttx, spot);
     return CubicKernel::vol(setup, CubicKernel::strike_term(setup, strike));

@@ -82,6 +82,17 @@ std::vector<double> GVVSpline::get_vol(double ttx, double spot,
     return detail::evaluate<GvvKernel>(GvvKernel::prepare(params_, ttx, spot), strikes);
 }
 
+void GVVSpline::fill_vols(double ttx, double spot, std::span<const double> strikes,
+                         std::span<double> vols) const {
+    detail::evaluate_into<GvvKernel>(GvvKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
+void GVVSpline::fill_jacobian(double ttx, double spot, std::span<const double> strikes,
+                             std::span<const std::string> names,
+                             std::span<const std::span<double>> columns) const {
+    detail::shared_jacobian_columns<GvvKernel>(params_, gvv_fields, ttx, spot, strikes, names, columns);
+}
+
 double GVVSpline::get_vol_single(double ttx, double spot, double strike) const {
     const GvvKernel::Setup setup = GvvKernel::prepare(params_, ttx, spot);
     return GvvKernel::vol(setup, GvvKernel::strike_term(setup, strike));

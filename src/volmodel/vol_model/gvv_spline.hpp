@@ -63,6 +63,11 @@ public:
     const kelvane::UtcInstant& expiry() const override { return expiry_; }
     std::unique_ptr<VolSlice> clone_and_bump(const ParamMap& bumps) const override;
     kelvane::Result<void> reanchor(double spot, double ttx) override;
+    void fill_vols(double ttx, double spot, std::span<const double> strikes,
+                   std::span<double> vols) const override;
+    void fill_jacobian(double ttx, double spot, std::span<const double> strikes,
+                       std::span<const std::string> names,
+                       std::span<const std::span<double>> columns) const override;
 
 private:
     GvvParams params_;

@@ -102,27 +102,37 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 // NaN payloads included.
 
 template <class Kernel>
-std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<const double> strikes) {
-    std::vector<double> vols(strikes.size());
+void evaluate_into(const typename Kernel::Setup& setup, std::span<const double> strikes,
+                   std::span<double> vols) {
     for (std::size_t i = 0; i < strikes.size(); ++i) {
         vols[i] = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
     }
+}
+
+template <class Kernel>
+std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<const double> strikes) {
+    std::vector<double> vols(strikes.size());
+    evaluate_into<Kernel>(setup, strikes, vols);
     return vols;
 }
 
-// The forward-difference Jacobian of the general recipe, with the same
+// The forward-difference columns of the general recipe over a strip, one
+// per name, column j (as long as the strikes) for names[j], with the same
 // bits: the bumped record is the receiver's with jacobian_bump + value in
 // the bumped field (the bump-and-rebuild expression, without the
 // dictionary round trip, which copies every value unchanged), and the
 // strike terms are computed once unless the bumped field moves them. A name
 // the record lacks leaves the model unchanged, so its bumped vols are the
-// base vols bit for bit; a repeated name would recompute the same column.
+// base vols bit for bit; a repeated name recomputes the same column. The
+// set-up depends on ttx, spot and the record alone, so a strip cut into
+// blocks gives the bits of the whole.
 // Each difference is divided by the bump itself: multiplying by 100 instead
 // would differ in the last bit.
 template <class Kernel>
-JacobianMap shared_jacobian(const typename Kernel::Record& record,
-                            FieldTable<typename Kernel::Record> fields, double ttx, double spot,
-                            std::span<const double> strikes, std::span<const std::string> names) {
+void shared_jacobian_columns(const typename Kernel::Record& record,
+                             FieldTable<typename Kernel::Record> fields, double ttx, double spot,
+                             std::span<const double> strikes, std::span<const std::string> names,
+                             std::span<const std::span<double>> columns) {
     using Record = typename Kernel::Record;
     const std::size_t n = strikes.size();
     const typename Kernel::Setup base_setup = Kernel::prepare(record, ttx, spot);
@@ -133,30 +143,41 @@ JacobianMap shared_jacobian(const typename Kernel::Record& record,
         base[i] = Kernel::vol(base_setup, terms[i]);
     }
 
-    JacobianMap result;
-    for (const std::string& name : names) {
-        if (result.contains(name)) continue;
-        std::vector<double> d(n);
-        const NamedField<Record>* field = find_field<Record>(fields, name);
+    for (std::size_t j = 0; j < names.size(); ++j) {
+        const std::span<double> d = columns[j];
+        const NamedField<Record>* field = find_field<Record>(fields, names[j]);
         if (field == nullptr) {
             for (std::size_t i = 0; i < n; ++i) d[i] = (base[i] - base[i]) / jacobian_bump;
+            continue;
+        }
+        Record bumped = record;
+        bumped.*field->member = jacobian_bump + bumped.*field->member;
+        const typename Kernel::Setup setup = Kernel::prepare(bumped, ttx, spot);
+        if (Kernel::term_follows(field->member)) {
+            for (std::size_t i = 0; i < n; ++i) {
+                const double vol = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
+                d[i] = (vol - base[i]) / jacobian_bump;
+            }
         } else {
-            Record bumped = record;
-            bumped.*field->member = jacobian_bump + bumped.*field->member;
-            const typename Kernel::Setup setup = Kernel::prepare(bumped, ttx, spot);
-            if (Kernel::term_follows(field->member)) {
-                for (std::size_t i = 0; i < n; ++i) {
-                    const double vol = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
-                    d[i] = (vol - base[i]) / jacobian_bump;
-                }
-            } else {
-                for (std::size_t i = 0; i < n; ++i) {
-                    d[i] = (Kernel::vol(setup, terms[i]) - base[i]) / jacobian_bump;
-                }
+            for (std::size_t i = 0; i < n; ++i) {
+                d[i] = (Kernel::vol(setup, terms[i]) - base[i]) / jacobian_bump;
             }
         }
-        result.emplace(name, std::move(d));
     }
+}
+
+// The Jacobian map of shared_jacobian_columns over the whole strip, one
+// column per distinct name.
+template <class Kernel>
+JacobianMap shared_jacobian(const typename Kernel::Record& record,
+                            FieldTable<typename Kernel::Record> fields, double ttx, double spot,
+                            std::span<const double> strikes, std::span<const std::string> names) {
+    const std::vector<std::string> distinct = distinct_names(names);
+    std::vector<std::vector<double>> columns(distinct.size(), std::vector<double>(strikes.size()));
+    const std::vector<std::span<double>> spans(columns.begin(), columns.end());
+    shared_jacobian_columns<Kernel>(record, fields, ttx, spot, strikes, distinct, spans);
+    JacobianMap result;
+    for (std::size_t j = 0; j < distinct.size(); ++j) result.emplace(distinct[j], std::move(columns[j]));
     return result;
 }
 

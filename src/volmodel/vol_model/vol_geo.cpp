@@ -71,6 +71,17 @@ std::vector<double> VolGeo::get_vol(double ttx, double spot,
     return detail::evaluate<VolGeoKernel>(VolGeoKernel::prepare(params_, ttx, spot), strikes);
 }
 
+void VolGeo::fill_vols(double ttx, double spot, std::span<const double> strikes,
+                         std::span<double> vols) const {
+    detail::evaluate_into<VolGeoKernel>(VolGeoKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
+void VolGeo::fill_jacobian(double ttx, double spot, std::span<const double> strikes,
+                             std::span<const std::string> names,
+                             std::span<const std::span<double>> columns) const {
+    detail::shared_jacobian_columns<VolGeoKernel>(params_, vol_geo_fields, ttx, spot, strikes, names, columns);
+}
+
 double VolGeo::get_vol_single(double ttx, double spot, double strike) const {
     const VolGeoKernel::Setup setup = VolGeoKernel::prepare(params_, ttx, spot);
     return VolGeoKernel::vol(setup, VolGeoKernel::strike_term(setup, strike));

@@ -4,6 +4,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <string_view>
+#include <unordered_set>
 
 namespace vol_model {
 namespace {
@@ -16,6 +18,15 @@ std::string shortest_text(double x) {
 }
 
 }  // namespace
+
+std::vector<std::string> distinct_names(std::span<const std::string> names) {
+    std::unordered_set<std::string_view> seen;
+    std::vector<std::string> distinct;
+    for (const std::string& name : names) {
+        if (seen.insert(name).second) distinct.push_back(name);
+    }
+    return distinct;
+}
 
 double VolSlice::get_vol_single(double ttx, double spot, double strike) const {
     const std::vector<double> vols = get_vol(ttx, spot, std::span<const double>(&strike, 1));

@@ -41,6 +41,10 @@ using JacobianMap = std::unordered_map<std::string, std::vector<double>>;
 // also its divisor.
 inline constexpr double jacobian_bump = 0.01;
 
+// The names in the order of their first appearance, each once: the keys of
+// a Jacobian.
+std::vector<std::string> distinct_names(std::span<const std::string> names);
+
 class VolSlice {
 public:
     // One volatility per strike, in order.
@@ -83,6 +87,17 @@ public:
     // spot for this ttx. Where that volatility is not finite the model is
     // left unchanged and the call fails.
     virtual kelvane::Result<void> reanchor(double spot, double ttx) = 0;
+    // get_vol written into `vols`, as long as `strikes`. The set-up depends
+    // on ttx, spot and the parameters alone, so a strip evaluated a block
+    // at a time gives the bits of one get_vol over all of it.
+    virtual void fill_vols(double ttx, double spot, std::span<const double> strikes,
+                           std::span<double> vols) const = 0;
+    // The columns of get_jacobian written into `columns`: columns[j], as
+    // long as `strikes`, for names[j] (a repeated name gets the same
+    // column again). Blockwise like fill_vols, with the same bits.
+    virtual void fill_jacobian(double ttx, double spot, std::span<const double> strikes,
+                               std::span<const std::string> names,
+                               std::span<const std::span<double>> columns) const = 0;
 
     // Declared after the operations so that they keep their slot order.
     virtual ~VolSlice() = default;

@@ -1,6 +1,6 @@
-// The models' own get_vol_single and get_jacobian, which evaluate one strike
-// without a vector and share the strike-only work between the bumped
-// parameters, against the general recipes of the interface (a one-element
+// The models' own get_vol_single, get_jacobian and fill_vols, which evaluate
+// one strike without a vector, share the strike-only work between the
+// bumped parameters and evaluate a strip a block at a time, against the general recipes of the interface (a one-element
 // get_vol; a rebuilt model per name through clone_and_bump), byte for byte:
 // NaN payloads and signed zeros included, over seeded random models,
 // markets and hostile values.
@@ -13,6 +13,7 @@
 #include <memory>
 #include <ostream>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -140,6 +141,61 @@ TEST_P(SharedWork, JacobianMatchesTheRebuildRecipe) {
             }
         }
     }
+}
+
+// A strip cut into blocks of any sizes, each evaluated on its own, gives the
+// bytes of one get_vol over the whole strip.
+TEST_P(SharedWork, BlocksMatchTheWholeStrip) {
+    for (int n = 0; n < cases_per_kind; ++n) {
+        const Case c = random_case(rng, kind(), n % 2 == 1);
+        const auto model = kind().build(c.params);
+        const std::vector<double> whole = model->get_vol(c.ttx, c.spot, c.strikes);
+        std::vector<double> blocked(c.strikes.size(), -1.0);
+        for (std::size_t start = 0; start < c.strikes.size();) {
+            const std::size_t count =
+                std::min(c.strikes.size() - start, std::uniform_int_distribution<std::size_t>(1, 9)(rng));
+            model->fill_vols(c.ttx, c.spot, std::span<const double>(c.strikes).subspan(start, count),
+                             std::span<double>(blocked).subspan(start, count));
+            start += count;
+        }
+        for (std::size_t i = 0; i < whole.size(); ++i) {
+            EXPECT_TRUE(same_bytes(whole[i], blocked[i])) << describe(c) << " K=" << text(c.strikes[i]);
+        }
+    }
+}
+
+TEST_P(SharedWork, JacobianBlocksMatchTheWholeStrip) {
+    for (int n = 0; n < cases_per_kind; ++n) {
+        const Case c = random_case(rng, kind(), n % 2 == 1);
+        const auto model = kind().build(c.params);
+        std::vector<std::string> names;
+        for (const auto& entry : c.params) names.push_back(entry.first);
+        names.insert(names.end(), {"nope", "ref_vol"});
+        const JacobianMap whole = model->get_jacobian(c.ttx, c.spot, c.strikes, names);
+        std::vector<std::vector<double>> blocked(names.size(), std::vector<double>(c.strikes.size(), -1.0));
+        for (std::size_t start = 0; start < c.strikes.size();) {
+            const std::size_t count =
+                std::min(c.strikes.size() - start, std::uniform_int_distribution<std::size_t>(1, 9)(rng));
+            std::vector<std::span<double>> columns;
+            for (auto& column : blocked) columns.push_back(std::span<double>(column).subspan(start, count));
+            model->fill_jacobian(c.ttx, c.spot, std::span<const double>(c.strikes).subspan(start, count), names,
+                                 columns);
+            start += count;
+        }
+        for (std::size_t j = 0; j < names.size(); ++j) {
+            const std::vector<double>& column = whole.at(names[j]);
+            for (std::size_t i = 0; i < column.size(); ++i) {
+                EXPECT_TRUE(same_bytes(column[i], blocked[j][i]))
+                    << names[j] << " at " << describe(c) << " K=" << text(c.strikes[i]);
+            }
+        }
+    }
+}
+
+TEST(DistinctNames, KeepTheFirstOfEachInOrder) {
+    const std::vector<std::string> names{"b", "a", "b", "", "a", "c", ""};
+    EXPECT_EQ(vol_model::distinct_names(names), (std::vector<std::string>{"b", "a", "", "c"}));
+    EXPECT_TRUE(vol_model::distinct_names({}).empty());
 }
 
 TEST_P(SharedWork, JacobianEdgeShapes) {
