@@ -20,21 +20,27 @@ std::size_t physical_memory_bytes() noexcept {
     return static_cast<std::size_t>(pages) * static_cast<std::size_t>(page_size);
 }
 
-// Storage for a sequence of `reported` items. A length is only a claim (a
-// range, or a __len__ that lies): one beyond what the machine's memory could
-// hold raises MemoryError at once, as Python's own list() does, instead of
-// failing an allocation deep inside the conversion or iterating for
-// minutes. Below that, only lists and tuples, whose items exist, have
-// their storage reserved in full; other sequences grow as their items
-// arrive, so a length that lies costs nothing before the items run out.
-template <class T>
-bool reserve_for(PyObject* obj, Py_ssize_t reported, std::vector<T>& out) {
-    static const std::size_t max_items = physical_memory_bytes() / sizeof(T);
-    const auto n = static_cast<std::size_t>(reported);
-    if (n > max_items) {
+// A length is only a claim (a range, or a __len__ that lies): one beyond
+// what the machine's memory could hold raises MemoryError at once, as
+// Python's own list() does, instead of failing an allocation deep inside
+// the conversion or iterating for minutes.
+bool length_could_fit(Py_ssize_t reported, std::size_t item_size) {
+    static const std::size_t memory = physical_memory_bytes();
+    if (static_cast<std::size_t>(reported) > memory / item_size) {
         PyErr_NoMemory();
         return false;
     }
+    return true;
+}
+
+// Storage for a sequence of `reported` items. Only lists and tuples, whose
+// items exist, have it reserved in full; other sequences grow as their
+// items arrive, so a length that lies costs nothing before the items run
+// out.
+template <class T>
+bool reserve_for(PyObject* obj, Py_ssize_t reported, std::vector<T>& out) {
+    if (!length_could_fit(reported, sizeof(T))) return false;
+    const auto n = static_cast<std::size_t>(reported);
     constexpr std::size_t first_block = std::size_t{1} << 16;
     const bool items_exist = PyList_CheckExact(obj) || PyTuple_CheckExact(obj);
     out.reserve(items_exist ? n : std::min(n, first_block));
@@ -187,40 +193,20 @@ bool parse_option_type(const OptionTypeText& text, option_pricing::OptionType& o
     return true;
 }
 
-bool StrikeList::take_float64_buffer(PyObject* obj) {
-    if (PyList_Check(obj) || PyTuple_Check(obj) || !PyObject_CheckBuffer(obj)) return false;
-    Py_buffer view;
-    if (PyObject_GetBuffer(obj, &view, PyBUF_STRIDES | PyBUF_FORMAT) != 0) {
-        // An exporter that cannot describe itself by strides and a format
-        // (numpy refuses datetimes with ValueError): the sequence path reads
-        // it, and reports what the equivalent list would. An interrupt is
-        // the caller's to see.
-        if (!PyErr_ExceptionMatches(PyExc_Exception)) return false;
-        PyErr_Clear();
-        return false;
-    }
-    if (view.ndim != 1 || !is_native_float64(view)) {
-        PyBuffer_Release(&view);
-        return false;
-    }
-    const auto count = static_cast<std::size_t>(view.shape[0]);
-    const Py_ssize_t stride = view.strides[0];
-    copied_.resize(count);
-    const auto* bytes = static_cast<const char*>(view.buf);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::memcpy(&copied_[i], bytes + static_cast<Py_ssize_t>(i) * stride, sizeof(double));
-    }
-    values_ = copied_;
-    PyBuffer_Release(&view);
-    return true;
-}
-
+// Read whole at conversion through the strip reader, into storage of our
+// own: a later argument's conversion cannot change the values.
 bool convert(PyObject* obj, StrikeList& out) {
-    if (!check_sequence(obj)) return false;
-    if (out.take_float64_buffer(obj)) return true;
-    if (PyErr_Occurred()) return false;
-    const auto element = [](PyObject* item, double& value) { return convert(item, value); };
-    if (!convert_sequence(obj, out.copied_, element)) return false;
+    StrikeBlocks blocks;
+    if (!convert(obj, blocks)) return false;
+    out.copied_.clear();
+    if (blocks.length_is_real()) out.copied_.reserve(blocks.remaining());
+    double scratch[StrikeBlocks::block_size];
+    while (blocks.remaining() > 0) {
+        const std::size_t count = std::min(blocks.remaining(), StrikeBlocks::block_size);
+        const double* block = blocks.read(std::span<double>(scratch, count));
+        if (block == nullptr) return false;
+        out.copied_.insert(out.copied_.end(), block, block + count);
+    }
     out.values_ = out.copied_;
     return true;
 }
@@ -236,26 +222,25 @@ bool convert(PyObject* obj, StrikeBlocks& out) {
         if (PyObject_GetBuffer(obj, &out.view_, PyBUF_STRIDES | PyBUF_FORMAT) == 0) {
             if (out.view_.ndim == 1 && is_native_float64(out.view_)) {
                 out.holds_view_ = true;
+                out.length_is_real_ = true;
                 out.source_ = StrikeBlocks::Source::buffer;
                 out.size_ = static_cast<std::size_t>(out.view_.shape[0]);
                 return true;
             }
             PyBuffer_Release(&out.view_);
         } else {
-            // As for StrikeList: the sequence path reads what cannot describe
-            // itself; an interrupt is the caller's to see.
+            // An exporter that cannot describe itself by strides and a
+            // format (numpy refuses datetimes with ValueError): the sequence
+            // path reads it, and reports what the equivalent list would. An
+            // interrupt is the caller's to see.
             if (!PyErr_ExceptionMatches(PyExc_Exception)) return false;
             PyErr_Clear();
         }
     }
     const Py_ssize_t size = PySequence_Size(obj);
-    if (size < 0) return false;
-    static const std::size_t max_items = physical_memory_bytes() / sizeof(double);
-    if (static_cast<std::size_t>(size) > max_items) {
-        PyErr_NoMemory();
-        return false;
-    }
+    if (size < 0 || !length_could_fit(size, sizeof(double))) return false;
     out.size_ = static_cast<std::size_t>(size);
+    out.length_is_real_ = PyList_CheckExact(obj) || PyTuple_CheckExact(obj);
     if (PyList_Check(obj)) {
         out.source_ = StrikeBlocks::Source::list;
     } else if (PyTuple_Check(obj)) {

@@ -35,12 +35,10 @@ struct OptionTypeText {
     std::string_view utf8;
 };
 
-// A strike sequence converted whole: its values at conversion. A
-// one-dimensional native float64 buffer (a numpy array, an array('d')) is
-// copied in one pass, since a later argument's conversion (a __float__, a
-// sequence's __getitem__) could write into the caller's array; every other
-// sequence is converted element by element through the float conversion.
-// All give the values of the equivalent list. For strikes followed by other
+// A strike sequence converted whole, by the rules of StrikeBlocks below,
+// into storage of its own: its values at conversion, which a later
+// argument's conversion (a __float__, a sequence's __getitem__ writing into
+// the caller's array) cannot change. For strikes followed by other
 // arguments (get_jacobian).
 class StrikeList {
 public:
@@ -52,8 +50,6 @@ public:
 
 private:
     friend bool convert(PyObject* obj, StrikeList& out);
-    // False with no exception set when the buffer path does not apply.
-    bool take_float64_buffer(PyObject* obj);
 
     std::vector<double> copied_;
     std::span<const double> values_;
@@ -61,9 +57,9 @@ private:
 
 // A strike sequence read a block at a time, for a strip whose volatilities
 // are emitted as they are evaluated: neither the whole input nor the whole
-// output exists as doubles beside the result list. The rules are those of
-// StrikeList: a length only claims (MemoryError up front for one no memory
-// could hold, IndexError when the items run out), list and tuple items are
+// output exists as doubles beside the result list. A length only claims
+// (MemoryError up front for one no memory could hold, IndexError when the
+// items run out), list and tuple items are
 // held while a __float__ runs, other sequences are read through their
 // iterator, a one-dimensional native float64 buffer is read where it lies,
 // at any stride. Each strike is its value when its block is read, which is
@@ -84,9 +80,10 @@ public:
 
     // The strikes still to read, as claimed.
     std::size_t remaining() const noexcept { return size_ - next_; }
-    // Whether the claimed length is the number of items that exist (a list,
-    // a tuple, a buffer), so that storage by it is no larger than the input.
-    bool length_is_real() const noexcept { return source_ != Source::iterator; }
+    // Whether the claimed length is the number of items that exist (an
+    // exact list or tuple, a buffer), so that storage by it is no larger
+    // than the input.
+    bool length_is_real() const noexcept { return length_is_real_; }
     // The next scratch.size() <= remaining() strikes, in `scratch` or,
     // from a contiguous buffer, where they lie; null with the element's (or
     // the sequence's) exception set.
@@ -104,6 +101,7 @@ private:
     PyRef iterator_;
     Py_buffer view_{};
     bool holds_view_ = false;
+    bool length_is_real_ = false;
     Source source_ = Source::list;
     std::size_t size_ = 0;
     std::size_t next_ = 0;
