@@ -33,20 +33,6 @@ bool length_could_fit(Py_ssize_t reported, std::size_t item_size) {
     return true;
 }
 
-// Storage for a sequence of `reported` items. Only lists and tuples, whose
-// items exist, have it reserved in full; other sequences grow as their
-// items arrive, so a length that lies costs nothing before the items run
-// out.
-template <class T>
-bool reserve_for(PyObject* obj, Py_ssize_t reported, std::vector<T>& out) {
-    if (!length_could_fit(reported, sizeof(T))) return false;
-    const auto n = static_cast<std::size_t>(reported);
-    constexpr std::size_t first_block = std::size_t{1} << 16;
-    const bool items_exist = PyList_CheckExact(obj) || PyTuple_CheckExact(obj);
-    out.reserve(items_exist ? n : std::min(n, first_block));
-    return true;
-}
-
 // Sequences only, as the argument tables say: a str is refused with its
 // own message, and a non-sequence (a set, a dict, a bare buffer exporter)
 // with the type-cast error.
@@ -71,46 +57,6 @@ PyObject* next_item(PyObject* iterator) {
         PyErr_SetString(PyExc_IndexError, "sequence has fewer items than its length");
     }
     return item;
-}
-
-// Converts the first len(obj) items of a sequence with a per-element
-// conversion. Lists and tuples are indexed directly; an element whose
-// conversion may run Python code (a __float__ that mutates the list, say) is
-// held while it converts, and a list that shrank meanwhile ends the
-// conversion with IndexError. Other sequences are read through their
-// iterator, so that one whose __getitem__ goes by label (a pandas Series)
-// gives its items in their order, as list() would.
-template <class T, class Element>
-bool convert_sequence(PyObject* obj, std::vector<T>& out, Element&& convert_element) {
-    const Py_ssize_t size = PySequence_Size(obj);
-    if (size < 0) return false;
-    out.clear();
-    if (!reserve_for(obj, size, out)) return false;
-    const bool is_list = PyList_Check(obj);
-    const bool is_tuple = !is_list && PyTuple_Check(obj);
-    PyRef iterator;
-    if (!is_list && !is_tuple && size > 0) {
-        iterator = PyRef::steal(PyObject_GetIter(obj));
-        if (!iterator) return false;
-    }
-    for (Py_ssize_t i = 0; i < size; ++i) {
-        T value;
-        if (is_list || is_tuple) {
-            PyObject* borrowed = is_list ? PyList_GetItem(obj, i) : PyTuple_GetItem(obj, i);
-            if (borrowed == nullptr) return false;  // a __float__ shortened the list
-            // Converting an exact float or str runs no Python code, so nothing
-            // can release the borrowed item meanwhile: the common case skips
-            // the two reference-count calls.
-            const bool runs_no_code = PyFloat_CheckExact(borrowed) || PyUnicode_CheckExact(borrowed);
-            const PyRef held = runs_no_code ? PyRef() : PyRef::borrow(borrowed);
-            if (!convert_element(borrowed, value)) return false;
-        } else {
-            const PyRef item = PyRef::steal(next_item(iterator.get()));
-            if (!item || !convert_element(item.get(), value)) return false;
-        }
-        out.push_back(std::move(value));
-    }
-    return true;
 }
 
 bool is_native_float64(const Py_buffer& view) {
@@ -215,16 +161,70 @@ StrikeBlocks::~StrikeBlocks() {
     if (holds_view_) PyBuffer_Release(&view_);
 }
 
+bool SequenceItems::open(PyObject* obj, std::size_t item_size) {
+    const Py_ssize_t size = PySequence_Size(obj);
+    if (size < 0 || !length_could_fit(size, item_size)) return false;
+    sequence_ = obj;
+    size_ = static_cast<std::size_t>(size);
+    next_ = 0;
+    length_is_real_ = PyList_CheckExact(obj) || PyTuple_CheckExact(obj);
+    if (PyList_Check(obj)) {
+        source_ = Source::list;
+    } else if (PyTuple_Check(obj)) {
+        source_ = Source::tuple;
+    } else {
+        source_ = Source::iterator;
+        if (size > 0) {
+            iterator_ = PyRef::steal(PyObject_GetIter(obj));
+            if (!iterator_) return false;
+        }
+    }
+    return true;
+}
+
+template <class T, PyObject* (*GetItem)(PyObject*, Py_ssize_t)>
+bool SequenceItems::read_items(std::span<T> out) {
+    for (T& value : out) {
+        PyObject* borrowed = GetItem(sequence_, static_cast<Py_ssize_t>(next_));
+        if (borrowed == nullptr) return false;  // a __float__ shortened the list
+        // Converting an exact float or str runs no Python code, so nothing
+        // can release the borrowed item meanwhile: the common case skips
+        // the two reference-count calls.
+        const bool runs_no_code = PyFloat_CheckExact(borrowed) || PyUnicode_CheckExact(borrowed);
+        const PyRef held = runs_no_code ? PyRef() : PyRef::borrow(borrowed);
+        if (!convert(borrowed, value)) return false;
+        ++next_;
+    }
+    return true;
+}
+
+template <class T>
+bool SequenceItems::read_iterated(std::span<T> out) {
+    for (T& value : out) {
+        const PyRef item = PyRef::steal(next_item(iterator_.get()));
+        if (!item || !convert(item.get(), value)) return false;
+        ++next_;
+    }
+    return true;
+}
+
+template <class T>
+bool SequenceItems::read(std::span<T> out) {
+    switch (source_) {
+        case Source::list: return read_items<T, PyList_GetItem>(out);
+        case Source::tuple: return read_items<T, PyTuple_GetItem>(out);
+        case Source::iterator: return read_iterated(out);
+    }
+    return false;
+}
+
 bool convert(PyObject* obj, StrikeBlocks& out) {
     if (!check_sequence(obj)) return false;
-    out.sequence_ = obj;
     if (!PyList_Check(obj) && !PyTuple_Check(obj) && PyObject_CheckBuffer(obj)) {
         if (PyObject_GetBuffer(obj, &out.view_, PyBUF_STRIDES | PyBUF_FORMAT) == 0) {
             if (out.view_.ndim == 1 && is_native_float64(out.view_)) {
                 out.holds_view_ = true;
-                out.length_is_real_ = true;
-                out.source_ = StrikeBlocks::Source::buffer;
-                out.size_ = static_cast<std::size_t>(out.view_.shape[0]);
+                out.view_size_ = static_cast<std::size_t>(out.view_.shape[0]);
                 return true;
             }
             PyBuffer_Release(&out.view_);
@@ -237,76 +237,26 @@ bool convert(PyObject* obj, StrikeBlocks& out) {
             PyErr_Clear();
         }
     }
-    const Py_ssize_t size = PySequence_Size(obj);
-    if (size < 0 || !length_could_fit(size, sizeof(double))) return false;
-    out.size_ = static_cast<std::size_t>(size);
-    out.length_is_real_ = PyList_CheckExact(obj) || PyTuple_CheckExact(obj);
-    if (PyList_Check(obj)) {
-        out.source_ = StrikeBlocks::Source::list;
-    } else if (PyTuple_Check(obj)) {
-        out.source_ = StrikeBlocks::Source::tuple;
-    } else {
-        out.source_ = StrikeBlocks::Source::iterator;
-        if (size > 0) {
-            out.iterator_ = PyRef::steal(PyObject_GetIter(obj));
-            if (!out.iterator_) return false;
-        }
-    }
-    return true;
-}
-
-template <PyObject* (*GetItem)(PyObject*, Py_ssize_t)>
-bool StrikeBlocks::read_items(std::span<double> out) {
-    for (double& value : out) {
-        PyObject* borrowed = GetItem(sequence_, static_cast<Py_ssize_t>(next_));
-        if (borrowed == nullptr) return false;  // a __float__ shortened the list
-        // An exact float converts without running Python code, so nothing
-        // can release the borrowed item meanwhile.
-        if (PyFloat_CheckExact(borrowed)) {
-            value = PyFloat_AsDouble(borrowed);
-        } else {
-            const PyRef held = PyRef::borrow(borrowed);
-            if (!convert(borrowed, value)) return false;
-        }
-        ++next_;
-    }
-    return true;
-}
-
-bool StrikeBlocks::read_iterated(std::span<double> out) {
-    for (double& value : out) {
-        const PyRef item = PyRef::steal(next_item(iterator_.get()));
-        if (!item || !convert(item.get(), value)) return false;
-        ++next_;
-    }
-    return true;
+    return out.items_.open(obj, sizeof(double));
 }
 
 const double* StrikeBlocks::read(std::span<double> scratch) {
-    if (source_ == Source::buffer) {
-        const auto* bytes = static_cast<const char*>(view_.buf);
-        const Py_ssize_t stride = view_.strides[0];
-        const std::size_t first = next_;
-        next_ += scratch.size();
-        // Read where they lie only when they lie as doubles must: a view
-        // may start at any byte.
-        const bool aligned = reinterpret_cast<std::uintptr_t>(bytes) % alignof(double) == 0;
-        if (stride == static_cast<Py_ssize_t>(sizeof(double)) && aligned) {
-            return reinterpret_cast<const double*>(bytes) + first;
-        }
-        for (std::size_t j = 0; j < scratch.size(); ++j) {
-            const auto i = static_cast<Py_ssize_t>(first + j);
-            std::memcpy(&scratch[j], bytes + i * stride, sizeof(double));
-        }
-        return scratch.data();
+    if (!holds_view_) return items_.read(scratch) ? scratch.data() : nullptr;
+    const auto* bytes = static_cast<const char*>(view_.buf);
+    const Py_ssize_t stride = view_.strides[0];
+    const std::size_t first = view_next_;
+    view_next_ += scratch.size();
+    // Read where they lie only when they lie as doubles must: a view may
+    // start at any byte.
+    const bool aligned = reinterpret_cast<std::uintptr_t>(bytes) % alignof(double) == 0;
+    if (stride == static_cast<Py_ssize_t>(sizeof(double)) && aligned) {
+        return reinterpret_cast<const double*>(bytes) + first;
     }
-    bool read = false;
-    switch (source_) {
-        case Source::list: read = read_items<PyList_GetItem>(scratch); break;
-        case Source::tuple: read = read_items<PyTuple_GetItem>(scratch); break;
-        default: read = read_iterated(scratch); break;
+    for (std::size_t j = 0; j < scratch.size(); ++j) {
+        const auto i = static_cast<Py_ssize_t>(first + j);
+        std::memcpy(&scratch[j], bytes + i * stride, sizeof(double));
     }
-    return read ? scratch.data() : nullptr;
+    return scratch.data();
 }
 
 namespace detail {
@@ -363,9 +313,16 @@ PyObject* dict_of_lists(std::span<const std::string> names, std::span<ResultList
 }  // namespace detail
 
 bool convert(PyObject* obj, NameList& out) {
-    if (!check_sequence(obj)) return false;
-    const auto element = [](PyObject* item, std::string& value) { return convert(item, value); };
-    return convert_sequence(obj, out, element);
+    SequenceItems items;
+    if (!check_sequence(obj) || !items.open(obj, sizeof(std::string))) return false;
+    out.clear();
+    if (items.length_is_real()) out.reserve(items.remaining());
+    while (items.remaining() > 0) {
+        std::string name;
+        if (!items.read(std::span<std::string>(&name, 1))) return false;
+        out.push_back(std::move(name));
+    }
+    return true;
 }
 
 bool convert(PyObject* obj, ParamDict& out) {

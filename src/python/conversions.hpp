@@ -35,6 +35,52 @@ struct OptionTypeText {
     std::string_view utf8;
 };
 
+// The items of a sequence argument (a list, a tuple or any other sequence),
+// converted in order by the rules every sequence conversion shares. A
+// length only claims: one beyond what the machine's memory could hold
+// raises MemoryError up front, and one that overstates raises IndexError
+// when the items run out. List and tuple items are indexed and held while
+// a conversion that may run Python code runs (a __float__ that shortens the
+// list ends the reading with IndexError); other sequences are read through
+// their iterator, so that one whose __getitem__ goes by label (a pandas
+// Series) gives its items in their order, as list() would.
+class SequenceItems {
+public:
+    SequenceItems() = default;
+    SequenceItems(const SequenceItems&) = delete;
+    SequenceItems& operator=(const SequenceItems&) = delete;
+
+    // Takes the length claim of `obj` for items of `item_size` bytes; false
+    // with the exception set.
+    bool open(PyObject* obj, std::size_t item_size);
+    // The items still to read, as claimed.
+    std::size_t remaining() const noexcept { return size_ - next_; }
+    // Whether the claimed length is the number of items that exist (an
+    // exact list or tuple), so that storage by it is no larger than the
+    // input.
+    bool length_is_real() const noexcept { return length_is_real_; }
+    // Converts the next out.size() <= remaining() items into `out`; false
+    // with the item's (or the sequence's) exception set. For double and
+    // std::string.
+    template <class T>
+    bool read(std::span<T> out);
+
+private:
+    enum class Source { list, tuple, iterator };
+
+    template <class T, PyObject* (*GetItem)(PyObject*, Py_ssize_t)>
+    bool read_items(std::span<T> out);
+    template <class T>
+    bool read_iterated(std::span<T> out);
+
+    PyObject* sequence_ = nullptr;  // borrowed: the argument outlives the call
+    PyRef iterator_;
+    Source source_ = Source::list;
+    bool length_is_real_ = false;
+    std::size_t size_ = 0;
+    std::size_t next_ = 0;
+};
+
 // A strike sequence converted whole, by the rules of StrikeBlocks below,
 // into storage of its own: its values at conversion, which a later
 // argument's conversion (a __float__, a sequence's __getitem__ writing into
@@ -57,12 +103,9 @@ private:
 
 // A strike sequence read a block at a time, for a strip whose volatilities
 // are emitted as they are evaluated: neither the whole input nor the whole
-// output exists as doubles beside the result list. A length only claims
-// (MemoryError up front for one no memory could hold, IndexError when the
-// items run out), list and tuple items are
-// held while a __float__ runs, other sequences are read through their
-// iterator, a one-dimensional native float64 buffer is read where it lies,
-// at any stride. Each strike is its value when its block is read, which is
+// output exists as doubles beside the result list. A one-dimensional
+// native float64 buffer is read where it lies, at any stride; any other
+// sequence by the rules of SequenceItems. Each strike is its value when its block is read, which is
 // when it would have been converted whole, since the reading is in order.
 // Only for the last argument: the buffer stays exported until the strip is
 // done, and nothing but the reading runs between blocks (get_vol).
@@ -79,11 +122,13 @@ public:
     ~StrikeBlocks();
 
     // The strikes still to read, as claimed.
-    std::size_t remaining() const noexcept { return size_ - next_; }
+    std::size_t remaining() const noexcept {
+        return holds_view_ ? view_size_ - view_next_ : items_.remaining();
+    }
     // Whether the claimed length is the number of items that exist (an
     // exact list or tuple, a buffer), so that storage by it is no larger
     // than the input.
-    bool length_is_real() const noexcept { return length_is_real_; }
+    bool length_is_real() const noexcept { return holds_view_ || items_.length_is_real(); }
     // The next scratch.size() <= remaining() strikes, in `scratch` or,
     // from a contiguous buffer, where they lie; null with the element's (or
     // the sequence's) exception set.
@@ -91,20 +136,12 @@ public:
 
 private:
     friend bool convert(PyObject* obj, StrikeBlocks& out);
-    enum class Source { list, tuple, iterator, buffer };
 
-    template <PyObject* (*GetItem)(PyObject*, Py_ssize_t)>
-    bool read_items(std::span<double> out);
-    bool read_iterated(std::span<double> out);
-
-    PyObject* sequence_ = nullptr;  // borrowed: the argument outlives the call
-    PyRef iterator_;
+    SequenceItems items_;
     Py_buffer view_{};
     bool holds_view_ = false;
-    bool length_is_real_ = false;
-    Source source_ = Source::list;
-    std::size_t size_ = 0;
-    std::size_t next_ = 0;
+    std::size_t view_size_ = 0;
+    std::size_t view_next_ = 0;
 };
 
 using NameList = std::vector<std::string>;
