@@ -4,9 +4,9 @@ Each figure is the best of several repeats of a timed loop (the least
 disturbed run), in nanoseconds per call. The repeats of all rows are taken in
 rounds, so that the machine's load falls on every row alike. Floors are
 builtin calls of the same shape, measured in the same run, so that ratios
-against them do not depend on the machine's speed. A row's kernel is the C++ benchmark of the same work
-without the binding (bench/kernels.cpp): a call at its limit costs its floor
-plus its kernel.
+against them do not depend on the machine's speed. A row's kernel is the
+C++ benchmark of the same work without the binding (bench/kernels.cpp): a
+call at its limit costs its floor plus its kernel.
 """
 from __future__ import annotations
 
