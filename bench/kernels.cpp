@@ -6,6 +6,7 @@
 // is the figure.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdint>
 #include <random>
 #include <span>
@@ -71,6 +72,70 @@ void calibrate_black76_iv(benchmark::State& state) {
     lone_calls(state, F, [price](double f) {
         return option_pricing::iv_calibration::calibrate_black76_iv(OptionType::Call, T, f, K, price, DF);
     });
+}
+
+// ---------------------------------------------------------------------------
+// Books of options (bench/arrays.py): the loop an array call runs on one
+// thread, the kernel per element over contiguous inputs into an output
+// vector.
+
+// A random book drawn as bench/arrays.py draws its own: forwards uniform on
+// [50, 150], strikes at a normal log-moneyness of deviation 0.25, ttx uniform
+// on [0.02, 2], vols uniform on [0.1, 1.2], calls and puts at random, df 1.
+// The prices are the book's Black-76 values, for the solver. The Python rows
+// pass df as one scalar, so the loops take it as a constant.
+struct Book {
+    std::vector<OptionType> type;
+    std::vector<double> fwd, strike, ttx, vol, price;
+};
+
+constexpr double book_df = 1.0;
+
+constexpr std::size_t fairvalue_book_size = 1'000'000;
+constexpr std::size_t iv_book_size = 100'000;
+
+Book random_book(std::size_t size) {
+    std::mt19937_64 random(13);
+    std::uniform_real_distribution<double> fwd(50.0, 150.0), ttx(0.02, 2.0), vol(0.1, 1.2);
+    std::normal_distribution<double> log_moneyness(0.0, 0.25);
+    std::bernoulli_distribution call(0.5);
+    Book book;
+    for (std::size_t i = 0; i < size; ++i) {
+        book.type.push_back(call(random) ? OptionType::Call : OptionType::Put);
+        book.fwd.push_back(fwd(random));
+        book.strike.push_back(book.fwd.back() * std::exp(log_moneyness(random)));
+        book.ttx.push_back(ttx(random));
+        book.vol.push_back(vol(random));
+        book.price.push_back(option_pricing::b76::fairvalue(book.type[i], book.fwd[i], book.strike[i], book.ttx[i],
+                                                            book.vol[i], book_df));
+    }
+    return book;
+}
+
+void b76_fairvalue_book(benchmark::State& state) {
+    const Book book = random_book(fairvalue_book_size);
+    std::vector<double> out(book.fwd.size());
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = option_pricing::b76::fairvalue(book.type[i], book.fwd[i], book.strike[i], book.ttx[i],
+                                                    book.vol[i], book_df);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(out.size());
+}
+
+void calibrate_black76_iv_book(benchmark::State& state) {
+    const Book book = random_book(iv_book_size);
+    std::vector<double> out(book.fwd.size());
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = option_pricing::iv_calibration::calibrate_black76_iv(
+                book.type[i], book.ttx[i], book.fwd[i], book.strike[i], book.price[i], book_df);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(out.size());
 }
 
 // ---------------------------------------------------------------------------
@@ -205,6 +270,8 @@ void get_bus_ttx_first_pass(benchmark::State& state, std::int64_t first_year, st
 BENCHMARK(b76_fairvalue)->Name("kelvane.b76_fairvalue");
 BENCHMARK(binary_fairvalue)->Name("kelvane.binary_fairvalue");
 BENCHMARK(calibrate_black76_iv)->Name("kelvane.calibrate_black76_iv");
+BENCHMARK(b76_fairvalue_book)->Name("kelvane_arrays.b76_fairvalue, 1,000,000 options");
+BENCHMARK(calibrate_black76_iv_book)->Name("kelvane_arrays.calibrate_black76_iv, 100,000 options");
 
 BENCHMARK(get_vol<vol_model::GVVSpline>)->Name("GVVSpline.get_vol");
 BENCHMARK(get_jacobian<vol_model::GVVSpline>)->Name("GVVSpline.get_jacobian");
