@@ -45,10 +45,12 @@ test: $(STAMPS)/installed $(STAMPS)/extra-test
 bench: $(STAMPS)/installed $(STAMPS)/extra-bench kernel-bench
 	$(PY) bench/run.py --kernels $(KERNELS)
 	$(PY) bench/book.py
+	$(PY) bench/arrays.py --kernels $(KERNELS)
 
 bench-readme: $(STAMPS)/installed $(STAMPS)/extra-bench kernel-bench
 	$(PY) bench/run.py --kernels $(KERNELS) --readme
 	$(PY) bench/book.py --readme
+	$(PY) bench/arrays.py --kernels $(KERNELS) --readme
 
 # The C++ kernels alone, which bench/run.py runs for the kernel column.
 kernel-bench: $(STAMPS)/system $(STAMPS)/build-deps
