@@ -1,5 +1,6 @@
 #include "common/utc_instant.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -78,6 +79,60 @@ Result<UtcInstant> utc_instant_from_timestamp(double timestamp) {
         nanos = static_cast<std::uint32_t>(scaled);
     }
     return make_utc_instant(whole, nanos);
+}
+
+namespace {
+
+// c * 10^6 - micros exactly, as a multiple of 2^scale (scale <= 0).
+struct ScaledError {
+    __int128 value;
+    int scale;
+};
+
+ScaledError error_of(double candidate, std::int64_t micros) noexcept {
+    int exponent = 0;
+    const double fraction = std::frexp(candidate, &exponent);
+    const auto mantissa = static_cast<std::int64_t>(std::ldexp(fraction, 53));
+    const int scale = exponent - 53;  // candidate == mantissa * 2^scale, scale < 0 here
+    return {static_cast<__int128>(mantissa) * 1'000'000 - (static_cast<__int128>(micros) << -scale), scale};
+}
+
+bool has_even_mantissa(double x) noexcept {
+    int exponent = 0;
+    return (static_cast<std::int64_t>(std::ldexp(std::frexp(x, &exponent), 53)) & 1) == 0;
+}
+
+__int128 magnitude_at(const ScaledError& error, int scale) noexcept {
+    const __int128 v = error.value < 0 ? -error.value : error.value;
+    return v << (error.scale - scale);
+}
+
+}  // namespace
+
+double timestamp_from_micros(std::int64_t micros) noexcept {
+    constexpr std::int64_t exact = std::int64_t{1} << 53;
+    // Both operands exact: one division, correctly rounded.
+    if (micros > -exact && micros < exact) return static_cast<double>(micros) / 1e6;
+    // Beyond 2^53 microseconds (after the year 2255) the count is not a
+    // double: a candidate within an ulp, then the nearest of it and its
+    // neighbours by exact integer arithmetic.
+    const double guess = static_cast<double>(micros / 1'000'000) +
+                         static_cast<double>(micros % 1'000'000) / 1e6;
+    const double candidates[] = {std::nextafter(guess, -HUGE_VAL), guess,
+                                 std::nextafter(guess, HUGE_VAL)};
+    ScaledError errors[3];
+    int scale = 0;
+    for (int i = 0; i < 3; ++i) {
+        errors[i] = error_of(candidates[i], micros);
+        scale = std::min(scale, errors[i].scale);
+    }
+    int best = 0;
+    for (int i = 1; i < 3; ++i) {
+        const __int128 a = magnitude_at(errors[i], scale);
+        const __int128 b = magnitude_at(errors[best], scale);
+        if (a < b || (a == b && has_even_mantissa(candidates[i]))) best = i;
+    }
+    return candidates[best];
 }
 
 CivilTime to_civil_time(const UtcInstant& instant) noexcept {

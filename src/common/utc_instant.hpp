@@ -53,6 +53,11 @@ Result<UtcInstant> make_utc_instant(std::int64_t seconds, std::uint32_t nanos);
 // saturation, the fraction rounded to the nanosecond, halves away from zero.
 Result<UtcInstant> utc_instant_from_timestamp(double timestamp);
 
+// The timestamp of a count of microseconds since the epoch: the double
+// nearest to micros / 10^6, ties to even, which is what an aware
+// datetime.datetime's timestamp() returns for the same instant.
+double timestamp_from_micros(std::int64_t micros) noexcept;
+
 // Broken-down UTC time of an instant, for building a datetime.
 struct CivilTime {
     CivilDate date;

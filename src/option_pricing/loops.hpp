@@ -1,0 +1,46 @@
+// The pricing formulas over rows of strided arrays: element i of the output
+// is the formula at element i of each input, the very function the scalar
+// call runs, so every element has its bits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "common/strided.hpp"
+#include "option_pricing/option_type.hpp"
+
+namespace option_pricing {
+
+// Option types travel as one byte each: 0 a call, anything else a put.
+inline constexpr std::uint8_t call_code = 0;
+inline constexpr std::uint8_t put_code = 1;
+
+inline OptionType option_type_of(std::uint8_t code) noexcept {
+    return code == call_code ? OptionType::Call : OptionType::Put;
+}
+
+using OptionFormula = double (*)(OptionType, double, double, double, double, double);
+using PlainFormula = double (*)(double, double, double, double, double);
+
+template <class T>
+using Row = kelvane::strided::Row<T>;
+using OutRow = kelvane::strided::OutRow<double>;
+
+// out[i] = Formula(types[i], a[i], b[i], c[i], d[i], df[i]).
+template <OptionFormula Formula>
+void option_row(std::size_t count, Row<std::uint8_t> types, Row<double> a, Row<double> b,
+                Row<double> c, Row<double> d, Row<double> df, OutRow out) noexcept {
+    for (std::size_t i = 0; i < count; ++i) {
+        out.set(i, Formula(option_type_of(types[i]), a[i], b[i], c[i], d[i], df[i]));
+    }
+}
+
+// out[i] = Formula(a[i], b[i], c[i], d[i], df[i]): the greeks that calls and
+// puts share.
+template <PlainFormula Formula>
+void plain_row(std::size_t count, Row<double> a, Row<double> b, Row<double> c, Row<double> d,
+               Row<double> df, OutRow out) noexcept {
+    for (std::size_t i = 0; i < count; ++i) out.set(i, Formula(a[i], b[i], c[i], d[i], df[i]));
+}
+
+}  // namespace option_pricing

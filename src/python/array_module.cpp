@@ -1,0 +1,544 @@
+// kelvane_arrays._native: the array module's native entry points, which the
+// Python front (kelvane_arrays/__init__.py) calls with its operands already
+// resolved: an output of the broadcast shape, numpy arrays or Python
+// scalars for the inputs, option types as codes and instants as timestamps
+// or datetime64 ticks. Each entry places its operands, releases the
+// interpreter lock and runs the core's loops over them, on the caller's
+// thread or on `threads` threads; the output is written in place and the
+// entry returns None.
+//
+// Entries take their arguments by position only: they are the front's, not
+// the user's, and they check every argument again all the same.
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "calendar/calendar.hpp"
+#include "calendar/loops.hpp"
+#include "common/parallel.hpp"
+#include "option_pricing/b76.hpp"
+#include "option_pricing/binary.hpp"
+#include "option_pricing/iv_calibration.hpp"
+#include "option_pricing/loops.hpp"
+#include "python/array_operands.hpp"
+#include "python/conversions.hpp"
+#include "python/errors.hpp"
+#include "python/py_ref.hpp"
+#include "volmodel/vol_model/loops.hpp"
+
+namespace kelvane::py::arrays {
+namespace {
+
+using option_pricing::OptionFormula;
+using option_pricing::PlainFormula;
+using strided::Layout;
+using strided::OutRow;
+using strided::Row;
+namespace b76 = option_pricing::b76;
+namespace binary = option_pricing::binary;
+
+// Runs `row(bases, strides, count, first)` over every element of the
+// layout, cut into chunks over `threads` threads, without the interpreter
+// lock.
+template <std::size_t N, class RowFunction>
+void run_loop(const Layout<N>& layout, std::size_t threads, RowFunction&& row) {
+    const GilReleased unlocked;
+    parallel::for_chunks(layout.size(), threads, [&](std::size_t, std::size_t begin, std::size_t end) {
+        layout.for_rows(begin, end, row);
+    });
+}
+
+// ---- option types ------------------------------------------------------
+
+// The code of a str by the scalar parser; the text's own errors.
+bool code_of_str(PyObject* text, std::uint8_t& code) {
+    OptionTypeText parsed_text;
+    option_pricing::OptionType type;
+    if (!convert(text, parsed_text)) {
+        prefix_argument_error("call_put");
+        return false;
+    }
+    if (!parse_option_type(parsed_text, type)) return false;
+    code = type == option_pricing::OptionType::Call ? option_pricing::call_code : option_pricing::put_code;
+    return true;
+}
+
+// Puts "where: " before the message of the pending exception, keeping its
+// class.
+void locate_error(const std::string& where) {
+    const PyRef raised = PyRef::steal(PyErr_GetRaisedException());
+    if (!raised) return;
+    const PyRef message = PyRef::steal(PyObject_Str(raised.get()));
+    if (!message) return;  // that failure is the one reported
+    PyErr_Format(reinterpret_cast<PyObject*>(Py_TYPE(raised.get())), "%s: %U", where.c_str(), message.get());
+}
+
+// The code of element text of code points (UCS4, trailing NULs not part
+// of it, as numpy's str_ arrays hold them).
+bool code_of_ucs4(const char* at, std::size_t units, std::uint8_t& code) {
+    std::vector<std::uint32_t> points(units);
+    std::memcpy(points.data(), at, units * 4);
+    while (!points.empty() && points.back() == 0) points.pop_back();
+    const bool ascii = std::all_of(points.begin(), points.end(), [](std::uint32_t c) { return c < 128; });
+    if (ascii) {
+        // ASCII text lowers the same under the full Unicode mapping.
+        std::string lowered(points.size(), '\0');
+        std::transform(points.begin(), points.end(), lowered.begin(), [](std::uint32_t c) {
+            return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+        });
+        auto parsed = option_pricing::parse_lowered_option_type(lowered);
+        if (!parsed) {
+            raise_error(parsed.error());
+            return false;
+        }
+        code = *parsed == option_pricing::OptionType::Call ? option_pricing::call_code
+                                                           : option_pricing::put_code;
+        return true;
+    }
+    int byte_order = -1;  // the buffer's native order, little-endian here
+    const PyRef text = PyRef::steal(PyUnicode_DecodeUTF32(
+        reinterpret_cast<const char*>(points.data()), static_cast<Py_ssize_t>(points.size() * 4), "strict",
+        &byte_order));
+    return text && code_of_str(text.get(), code);
+}
+
+// option_types(call_put) -> int | bytearray: the code of a str, or one
+// code per element, in C order, of a list or tuple of str or of a buffer of
+// str_ (UCS4) or object elements. A failing element raises its scalar error
+// with its position.
+PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("option_types", nargs, 1)) return nullptr;
+    PyObject* obj = args[0];
+    std::uint8_t code = 0;
+    if (PyUnicode_Check(obj)) {
+        if (!code_of_str(obj, code)) return nullptr;
+        return PyLong_FromLong(code);
+    }
+    if (PyList_Check(obj) || PyTuple_Check(obj)) {
+        const bool list = PyList_Check(obj);
+        const Py_ssize_t n = list ? PyList_Size(obj) : PyTuple_Size(obj);
+        PyRef codes = PyRef::steal(PyByteArray_FromStringAndSize(nullptr, n));
+        if (!codes) return nullptr;
+        // Converting a str runs no Python code, so the list cannot change
+        // under the loop; the length is read again all the same.
+        for (Py_ssize_t i = 0; i < n && i < (list ? PyList_Size(obj) : PyTuple_Size(obj)); ++i) {
+            const PyRef item = PyRef::borrow(list ? PyList_GetItem(obj, i) : PyTuple_GetItem(obj, i));
+            if (!item || !code_of_str(item.get(), code)) {
+                locate_error(position("call_put", {static_cast<std::size_t>(n)}, static_cast<std::size_t>(i)));
+                return nullptr;
+            }
+            PyByteArray_AsString(codes.get())[i] = static_cast<char>(code);
+        }
+        return codes.release();
+    }
+    Py_buffer view{};
+    if (PyObject_GetBuffer(obj, &view, PyBUF_STRIDES | PyBUF_FORMAT) < 0) {
+        PyErr_Clear();
+        raise_type_cast_error(obj, "str");
+        prefix_argument_error("call_put");
+        return nullptr;
+    }
+    struct Release {
+        Py_buffer* view;
+        ~Release() { PyBuffer_Release(view); }
+    } release{&view};
+    std::string_view format = view.format == nullptr ? "B" : view.format;
+    if (!format.empty() && (format[0] == '=' || format[0] == '<' || format[0] == '@')) format.remove_prefix(1);
+    const bool objects = format == "O" && view.itemsize == sizeof(PyObject*);
+    const bool ucs4 = !format.empty() && format.back() == 'w' && view.itemsize % 4 == 0;
+    if (!objects && !ucs4) {
+        PyErr_Format(PyExc_TypeError, "argument 'call_put': expected str elements, got format '%s'",
+                     view.format == nullptr ? "B" : view.format);
+        return nullptr;
+    }
+    std::vector<std::size_t> shape(static_cast<std::size_t>(view.ndim));
+    for (int d = 0; d < view.ndim; ++d) shape[d] = static_cast<std::size_t>(view.shape[d]);
+    Layout<1> layout(shape);
+    layout.operand(0).base = static_cast<char*>(view.buf);
+    for (int d = 0; d < view.ndim; ++d) layout.operand(0).strides[d] = view.strides[d];
+    const std::size_t n = layout.size();
+    PyRef codes = PyRef::steal(PyByteArray_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(n)));
+    if (!codes) return nullptr;
+    char* written = PyByteArray_AsString(codes.get());
+    bool ok = true;
+    layout.coalesce();
+    layout.for_rows(0, n, [&](const std::array<char*, 1>& bases, const std::array<std::ptrdiff_t, 1>& steps,
+                              std::size_t count, std::size_t first) {
+        for (std::size_t i = 0; ok && i < count; ++i) {
+            const char* at = bases[0] + static_cast<std::ptrdiff_t>(i) * steps[0];
+            std::uint8_t element_code = 0;
+            bool element_ok;
+            if (objects) {
+                // No Python code runs while the elements are read under the
+                // lock, so each pointer is live; a reference is held anyway.
+                const PyRef item = PyRef::borrow(strided::load<PyObject*>(at));
+                if (!item) raise_type_cast_error(Py_None, "str");
+                element_ok = item && code_of_str(item.get(), element_code);
+            } else {
+                element_ok = code_of_ucs4(at, static_cast<std::size_t>(view.itemsize) / 4, element_code);
+            }
+            if (!element_ok) {
+                locate_error(position("call_put", shape, first + i));
+                ok = false;
+                return;
+            }
+            written[first + i] = static_cast<char>(element_code);
+        }
+    });
+    return ok ? codes.release() : nullptr;
+}
+
+// ---- pricing -----------------------------------------------------------
+
+constexpr const char* option_names[] = {"call_put", "fwd", "strike", "ttx", "vol", "df"};
+constexpr const char* calibration_names[] = {"call_put", "ttx", "fwd", "strike", "price", "df"};
+constexpr const char* plain_names[] = {"fwd", "strike", "ttx", "vol", "df"};
+
+// Places the inputs args[2..] and the output args[0] of a loop of N
+// operands; names[k] names input k. The output is operand N - 1.
+template <std::size_t N>
+bool prepare(PyObject* const* args, const char* const* names, const Element* elements,
+             std::array<Operand, N>& ops, std::optional<Layout<N>>& layout, std::size_t& threads) {
+    Operand& out = ops[N - 1];
+    if (!out.acquire_output(args[0]) || !convert_threads(args[1], threads)) return false;
+    layout.emplace(out.shape());
+    for (std::size_t k = 0; k + 1 < N; ++k) {
+        if (!ops[k].acquire(args[2 + k], elements[k], names[k]) || !place(ops[k], names[k], *layout, k)) {
+            return false;
+        }
+    }
+    if (!place(out, "out", *layout, N - 1)) return false;
+    layout->coalesce();
+    return true;
+}
+
+// name(out, threads, call_put codes, a, b, c, d, df).
+template <const char* Name, OptionFormula Formula, const auto& Names>
+PyObject* option_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count(Name, nargs, 8)) return nullptr;
+    static constexpr Element elements[] = {Element::code,    Element::float64, Element::float64,
+                                           Element::float64, Element::float64, Element::float64};
+    std::array<Operand, 7> ops;
+    std::optional<Layout<7>> layout;
+    std::size_t threads;
+    if (!prepare(args, Names, elements, ops, layout, threads)) return nullptr;
+    run_loop(*layout, threads, [](const auto& at, const auto& step, std::size_t count, std::size_t) {
+        option_pricing::option_row<Formula>(
+            count, Row<std::uint8_t>{at[0], step[0]}, Row<double>{at[1], step[1]}, Row<double>{at[2], step[2]},
+            Row<double>{at[3], step[3]}, Row<double>{at[4], step[4]}, Row<double>{at[5], step[5]},
+            OutRow<double>{at[6], step[6]});
+    });
+    return none();
+}
+
+// name(out, threads, fwd, strike, ttx, vol, df).
+template <const char* Name, PlainFormula Formula>
+PyObject* plain_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count(Name, nargs, 7)) return nullptr;
+    static constexpr Element elements[] = {Element::float64, Element::float64, Element::float64,
+                                           Element::float64, Element::float64};
+    std::array<Operand, 6> ops;
+    std::optional<Layout<6>> layout;
+    std::size_t threads;
+    if (!prepare(args, plain_names, elements, ops, layout, threads)) return nullptr;
+    run_loop(*layout, threads, [](const auto& at, const auto& step, std::size_t count, std::size_t) {
+        option_pricing::plain_row<Formula>(count, Row<double>{at[0], step[0]}, Row<double>{at[1], step[1]},
+                                           Row<double>{at[2], step[2]}, Row<double>{at[3], step[3]},
+                                           Row<double>{at[4], step[4]}, OutRow<double>{at[5], step[5]});
+    });
+    return none();
+}
+
+// ---- smiles ------------------------------------------------------------
+
+// The model of kind args[0] with the parameter dict args[1].
+std::unique_ptr<vol_model::VolSlice> smile_of(PyObject* kind, PyObject* params) {
+    Utf8 name;
+    ParamDict values;
+    if (!convert(kind, name)) {
+        prefix_argument_error("kind");
+        return nullptr;
+    }
+    if (!convert(params, values)) {
+        prefix_argument_error("params");
+        return nullptr;
+    }
+    auto model = vol_model::model_of_kind(name.text, std::move(values));
+    if (!model) {
+        PyErr_Format(PyExc_TypeError, "argument 'smile': no smile of kind '%s'", std::string(name.text).c_str());
+    }
+    return model;
+}
+
+// get_vol(kind, params, out, threads, ttx, spot, strikes).
+PyObject* get_vol(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("get_vol", nargs, 7)) return nullptr;
+    const auto model = smile_of(args[0], args[1]);
+    if (!model) return nullptr;
+    static constexpr const char* names[] = {"ttx", "spot", "strikes"};
+    static constexpr Element elements[] = {Element::float64, Element::float64, Element::float64};
+    std::array<Operand, 4> ops;
+    std::optional<Layout<4>> layout;
+    std::size_t threads;
+    if (!prepare(args + 2, names, elements, ops, layout, threads)) return nullptr;
+    const vol_model::VolSlice& smile = *model;
+    run_loop(*layout, threads, [&](const auto& at, const auto& step, std::size_t count, std::size_t) {
+        vol_model::vols_row(smile, count, Row<double>{at[0], step[0]}, Row<double>{at[1], step[1]},
+                            Row<double>{at[2], step[2]}, OutRow<double>{at[3], step[3]});
+    });
+    return none();
+}
+
+// get_jacobian(kind, params, ttx, spot, strikes, names, out): out[i, j] is
+// the derivative at strikes[i] by names[j]; strikes one-dimensional, out
+// of shape (len(strikes), len(names)).
+PyObject* get_jacobian(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("get_jacobian", nargs, 7)) return nullptr;
+    const auto model = smile_of(args[0], args[1]);
+    if (!model) return nullptr;
+    double ttx, spot;
+    NameList names;
+    Operand strikes, out;
+    if (!convert(args[2], ttx)) return prefix_argument_error("ttx"), nullptr;
+    if (!convert(args[3], spot)) return prefix_argument_error("spot"), nullptr;
+    if (!strikes.acquire(args[4], Element::float64, "strikes")) return nullptr;
+    if (!convert(args[5], names)) return prefix_argument_error("params"), nullptr;
+    if (!out.acquire_output(args[6])) return nullptr;
+    if (strikes.shape().size() != 1 || out.shape().size() != 2 || out.shape()[0] != strikes.shape()[0] ||
+        out.shape()[1] != names.size()) {
+        PyErr_SetString(PyExc_ValueError, "argument 'out': must be of shape (len(strikes), len(params))");
+        return nullptr;
+    }
+    const std::size_t n = strikes.shape()[0];
+    const std::size_t block = std::min<std::size_t>(n, 1024);
+    std::vector<double> in(block), storage(block * names.size());
+    std::vector<std::span<double>> columns(names.size());
+    const Row<double> strike_row{strikes.base(), strikes.strides()[0]};
+    for (std::size_t start = 0; start < n; start += block) {
+        const std::size_t count = std::min(block, n - start);
+        for (std::size_t i = 0; i < count; ++i) in[i] = strike_row[start + i];
+        for (std::size_t j = 0; j < names.size(); ++j) columns[j] = {storage.data() + j * block, count};
+        model->fill_jacobian(ttx, spot, std::span<const double>(in.data(), count), names, columns);
+        for (std::size_t j = 0; j < names.size(); ++j) {
+            const OutRow<double> column{out.base() + out.strides()[1] * static_cast<std::ptrdiff_t>(j),
+                                        out.strides()[0]};
+            for (std::size_t i = 0; i < count; ++i) column.set(start + i, columns[j][i]);
+        }
+    }
+    return none();
+}
+
+// ---- business and calendar time ----------------------------------------
+
+// Each underlying's calendar, built once per process when first asked for;
+// the loops compute on copies of it, so it never changes after that.
+const calendar::Calendar* calendar_for(PyObject* underlying) {
+    static std::unordered_map<std::string, calendar::Calendar>* calendars =
+        new std::unordered_map<std::string, calendar::Calendar>();
+    Utf8 name;
+    if (!convert(underlying, name)) {
+        prefix_argument_error("underlying");
+        return nullptr;
+    }
+    const std::string key(name.text);
+    if (auto found = calendars->find(key); found != calendars->end()) return &found->second;
+    auto created = calendar::Calendar::create(key);
+    if (!created) {
+        raise_error(created.error());
+        return nullptr;
+    }
+    return &calendars->emplace(key, std::move(*created)).first->second;
+}
+
+bool time_unit_of(PyObject* obj, const char* name, calendar::TimeUnit& unit) {
+    const long code = PyLong_AsLong(obj);
+    if (code == -1 && PyErr_Occurred()) return prefix_argument_error(name), false;
+    if (!calendar::is_time_unit(static_cast<int>(code))) {
+        PyErr_Format(PyExc_ValueError, "argument '%s': no time unit of code %ld", name, code);
+        return false;
+    }
+    unit = static_cast<calendar::TimeUnit>(code);
+    return true;
+}
+
+// The first failure among the chunks, by element number.
+struct LoopFailure {
+    std::mutex mutex;
+    std::optional<std::pair<std::size_t, Error>> first;
+    void record(std::size_t at, Error error) {
+        const std::lock_guard lock(mutex);
+        if (!first || at < first->first) first.emplace(at, std::move(error));
+    }
+};
+
+// The interval entries: (out, threads, from, from_unit, to, to_unit) after
+// their own leading arguments; `row(chunk, bases, strides, count)` runs a
+// row and returns its failure.
+template <class IntervalRow>
+PyObject* interval_entry(PyObject* const* args, IntervalRow&& row, std::size_t& chunks_out) {
+    calendar::TimeUnit from_unit, to_unit;
+    if (!time_unit_of(args[3], "from_unit", from_unit) || !time_unit_of(args[5], "to_unit", to_unit)) return nullptr;
+    std::array<Operand, 3> ops;
+    std::size_t threads;
+    if (!ops[2].acquire_output(args[0]) || !convert_threads(args[1], threads)) return nullptr;
+    Layout<3> layout(ops[2].shape());
+    if (!ops[0].acquire(args[2], Element::time, "from_", from_unit != calendar::TimeUnit::timestamp) ||
+        !place(ops[0], "from_", layout, 0) ||
+        !ops[1].acquire(args[4], Element::time, "to", to_unit != calendar::TimeUnit::timestamp) ||
+        !place(ops[1], "to", layout, 1) || !place(ops[2], "out", layout, 2)) {
+        return nullptr;
+    }
+    const std::vector<std::size_t> shape = ops[2].shape();
+    layout.coalesce();
+    chunks_out = parallel::chunk_count(layout.size(), threads);
+    LoopFailure failure;
+    {
+        const GilReleased unlocked;
+        parallel::for_chunks(layout.size(), threads, [&](std::size_t chunk, std::size_t begin, std::size_t end) {
+            bool failed = false;
+            layout.for_rows(begin, end, [&](const auto& at, const auto& step, std::size_t count, std::size_t first) {
+                if (failed) return;
+                const calendar::TimeRow from{Row<std::int64_t>{at[0], step[0]}, from_unit};
+                const calendar::TimeRow to{Row<std::int64_t>{at[1], step[1]}, to_unit};
+                std::optional<calendar::RowFailure> failed_at = row(chunk, count, from, to, OutRow<double>{at[2], step[2]});
+                if (failed_at) {
+                    failed = true;
+                    failure.record(first + failed_at->index, std::move(failed_at->error));
+                }
+            });
+        });
+    }
+    if (failure.first) {
+        PyErr_Format(PyExc_ValueError, "%s: %s", position("interval", shape, failure.first->first).c_str(),
+                     failure.first->second.message.c_str());
+        return nullptr;
+    }
+    return none();
+}
+
+// bus_ttx(underlying, out, threads, from, from_unit, to, to_unit).
+PyObject* bus_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("bus_ttx", nargs, 7)) return nullptr;
+    const calendar::Calendar* shared = calendar_for(args[0]);
+    if (shared == nullptr) return nullptr;
+    // One copy of the calendar per chunk, made on the chunk's thread: the
+    // year cache of a copy fills as its chunk goes.
+    std::vector<std::optional<calendar::Calendar>> copies(parallel::max_threads);
+    std::size_t chunks = 0;
+    return interval_entry(args + 1,
+                          [&](std::size_t chunk, std::size_t count, const calendar::TimeRow& from,
+                              const calendar::TimeRow& to, OutRow<double> out) {
+                              if (!copies[chunk]) copies[chunk].emplace(*shared);
+                              return calendar::bus_ttx_row(*copies[chunk], count, from, to, out);
+                          },
+                          chunks);
+}
+
+// cal_ttx(out, threads, from, from_unit, to, to_unit).
+PyObject* cal_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("cal_ttx", nargs, 6)) return nullptr;
+    std::size_t chunks = 0;
+    return interval_entry(args,
+                          [](std::size_t, std::size_t count, const calendar::TimeRow& from,
+                             const calendar::TimeRow& to, OutRow<double> out) {
+                              return calendar::cal_ttx_row(count, from, to, out);
+                          },
+                          chunks);
+}
+
+// timestamps(iterable) -> bytearray: the float64 timestamp of each item by
+// the scalar datetime conversion's first steps (item.timestamp(), then the
+// float conversion), in order; the item's own error with its position.
+PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("timestamps", nargs, 2)) return nullptr;
+    const char* name = PyUnicode_Check(args[1]) ? PyUnicode_AsUTF8AndSize(args[1], nullptr) : nullptr;
+    if (name == nullptr) return PyErr_Occurred() ? nullptr : (raise_type_cast_error(args[1], "str"), nullptr);
+    const std::string argument(name);
+    const PyRef iterator = PyRef::steal(PyObject_GetIter(args[0]));
+    if (!iterator) return nullptr;
+    static PyObject* method = PyUnicode_InternFromString("timestamp");
+    if (method == nullptr) return nullptr;
+    std::vector<double> values;
+    while (true) {
+        const PyRef item = PyRef::steal(PyIter_Next(iterator.get()));
+        if (!item) {
+            if (PyErr_Occurred()) return nullptr;
+            break;
+        }
+        PyObject* call_args[] = {item.get()};
+        const PyRef stamp = PyRef::steal(
+            PyObject_VectorcallMethod(method, call_args, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+        double seconds;
+        if (!stamp || !convert(stamp.get(), seconds)) {
+            locate_error(argument + "[" + std::to_string(values.size()) + "]");
+            return nullptr;
+        }
+        values.push_back(seconds);
+    }
+    return PyByteArray_FromStringAndSize(reinterpret_cast<const char*>(values.data()),
+                                         static_cast<Py_ssize_t>(values.size() * sizeof(double)));
+}
+
+// ---- the module ---------------------------------------------------------
+
+using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t);
+
+template <FastCall F>
+PyMethodDef def(const char* name) {
+    constexpr FastCall entry = guarded<F>;
+    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(entry)), METH_FASTCALL, nullptr};
+}
+
+constexpr char b76_fairvalue_name[] = "b76_fairvalue";
+constexpr char b76_delta_name[] = "b76_delta";
+constexpr char b76_vega_name[] = "b76_vega";
+constexpr char b76_gamma_name[] = "b76_gamma";
+constexpr char binary_fairvalue_name[] = "binary_fairvalue";
+constexpr char binary_vega_name[] = "binary_vega";
+constexpr char binary_delta_name[] = "binary_delta";
+constexpr char binary_gamma_name[] = "binary_gamma";
+constexpr char binary_speed_name[] = "binary_speed";
+constexpr char binary_theta_name[] = "binary_theta";
+constexpr char calibrate_name[] = "calibrate_black76_iv";
+
+PyMethodDef methods[] = {
+    def<option_types>("option_types"),
+    def<timestamps>("timestamps"),
+    def<option_entry<b76_fairvalue_name, b76::fairvalue, option_names>>(b76_fairvalue_name),
+    def<option_entry<b76_delta_name, b76::delta, option_names>>(b76_delta_name),
+    def<plain_entry<b76_vega_name, b76::vega>>(b76_vega_name),
+    def<plain_entry<b76_gamma_name, b76::gamma>>(b76_gamma_name),
+    def<option_entry<binary_fairvalue_name, binary::fairvalue, option_names>>(binary_fairvalue_name),
+    def<option_entry<binary_vega_name, binary::vega, option_names>>(binary_vega_name),
+    def<option_entry<binary_delta_name, binary::delta, option_names>>(binary_delta_name),
+    def<option_entry<binary_gamma_name, binary::gamma, option_names>>(binary_gamma_name),
+    def<option_entry<binary_speed_name, binary::speed, option_names>>(binary_speed_name),
+    def<option_entry<binary_theta_name, binary::theta, option_names>>(binary_theta_name),
+    def<option_entry<calibrate_name, option_pricing::iv_calibration::calibrate_black76_iv, calibration_names>>(
+        calibrate_name),
+    def<get_vol>("get_vol"),
+    def<get_jacobian>("get_jacobian"),
+    def<bus_ttx>("bus_ttx"),
+    def<cal_ttx>("cal_ttx"),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+PyModuleDef_Slot slots[] = {
+    {0, nullptr},
+};
+
+PyModuleDef module_def = {
+    PyModuleDef_HEAD_INIT, "kelvane_arrays._native", "", 0, methods, slots, nullptr, nullptr, nullptr,
+};
+
+}  // namespace
+}  // namespace kelvane::py::arrays
+
+PyMODINIT_FUNC PyInit__native() {
+    return PyModuleDef_Init(&kelvane::py::arrays::module_def);
+}
