@@ -12,7 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <vector>
+#include <span>
 
 namespace kelvane::strided {
 
@@ -47,29 +47,37 @@ struct OutRow {
     }
 };
 
+// The most dimensions an array has (numpy's limit).
+inline constexpr std::size_t max_dims = 64;
+
 // The layout of a loop over N operands. Dimensions run from the outermost to
 // the innermost; elements are numbered in that (C) order, which is the order
-// of the output the caller allocates.
+// of the output the caller allocates. Fixed storage, so that a call on a few
+// elements allocates nothing.
 template <std::size_t N>
 class Layout {
 public:
     struct Operand {
         char* base = nullptr;
-        std::vector<std::ptrdiff_t> strides;  // one per dimension, in bytes
+        std::array<std::ptrdiff_t, max_dims> strides;  // one per dimension, in bytes
     };
 
-    explicit Layout(std::vector<std::size_t> shape) : shape_(std::move(shape)) {
-        for (Operand& op : operands_) op.strides.assign(shape_.size(), 0);
+    // ndim <= max_dims.
+    Layout(std::size_t ndim, const std::size_t* shape) noexcept : ndim_(ndim) {
+        for (std::size_t d = 0; d < ndim; ++d) {
+            shape_[d] = shape[d];
+            for (Operand& op : operands_) op.strides[d] = 0;
+        }
     }
 
-    std::size_t ndim() const noexcept { return shape_.size(); }
-    const std::vector<std::size_t>& shape() const noexcept { return shape_; }
+    std::size_t ndim() const noexcept { return ndim_; }
+    std::span<const std::size_t> shape() const noexcept { return {shape_.data(), ndim_}; }
     Operand& operand(std::size_t k) noexcept { return operands_[k]; }
 
     // The number of elements; the caller has checked that it fits memory.
     std::size_t size() const noexcept {
         std::size_t n = 1;
-        for (std::size_t extent : shape_) n *= extent;
+        for (std::size_t d = 0; d < ndim_; ++d) n *= shape_[d];
         return n;
     }
 
@@ -77,34 +85,32 @@ public:
     // outer stride is the inner extent times the inner stride) and drops
     // dimensions of extent 1, so that contiguous and broadcast operands give
     // long rows. The numbering of the elements is unchanged.
-    void coalesce() {
-        std::vector<std::size_t> shape;
-        std::array<std::vector<std::ptrdiff_t>, N> strides;
-        for (std::size_t d = 0; d < shape_.size(); ++d) {
+    void coalesce() noexcept {
+        std::size_t kept = 0;
+        for (std::size_t d = 0; d < ndim_; ++d) {
             if (shape_[d] == 1) continue;
-            const bool merges = !shape.empty() && [&] {
-                for (std::size_t k = 0; k < N; ++k) {
-                    if (strides[k].back() !=
-                        static_cast<std::ptrdiff_t>(shape_[d]) * operands_[k].strides[d]) {
-                        return false;
-                    }
-                }
-                return true;
-            }();
+            bool merges = kept > 0;
+            for (std::size_t k = 0; k < N && merges; ++k) {
+                merges = operands_[k].strides[kept - 1] ==
+                         static_cast<std::ptrdiff_t>(shape_[d]) * operands_[k].strides[d];
+            }
             if (merges) {
-                shape.back() *= shape_[d];
-                for (std::size_t k = 0; k < N; ++k) strides[k].back() = operands_[k].strides[d];
+                shape_[kept - 1] *= shape_[d];
+                for (Operand& op : operands_) op.strides[kept - 1] = op.strides[d];
             } else {
-                shape.push_back(shape_[d]);
-                for (std::size_t k = 0; k < N; ++k) strides[k].push_back(operands_[k].strides[d]);
+                shape_[kept] = shape_[d];
+                for (Operand& op : operands_) op.strides[kept] = op.strides[d];
+                ++kept;
             }
         }
-        if (shape.empty()) {  // a single element
-            shape.push_back(1);
-            for (std::size_t k = 0; k < N; ++k) strides[k].push_back(0);
+        if (kept == 0) {  // a single element (or an extent of 0 somewhere)
+            bool empty = false;
+            for (std::size_t d = 0; d < ndim_; ++d) empty = empty || shape_[d] == 0;
+            shape_[0] = empty ? 0 : 1;
+            for (Operand& op : operands_) op.strides[0] = 0;
+            kept = 1;
         }
-        shape_ = std::move(shape);
-        for (std::size_t k = 0; k < N; ++k) operands_[k].strides = std::move(strides[k]);
+        ndim_ = kept;
     }
 
     // Calls row(bases, strides, count, first) for the elements [begin, end),
@@ -114,8 +120,8 @@ public:
     template <class RowFunction>
     void for_rows(std::size_t begin, std::size_t end, RowFunction&& row) const {
         if (begin >= end) return;
-        const std::size_t dims = shape_.size();
-        std::vector<std::size_t> index(dims, 0);
+        const std::size_t dims = ndim_;
+        std::array<std::size_t, max_dims> index;
         std::size_t rest = begin;
         for (std::size_t d = dims; d-- > 0;) {
             index[d] = rest % shape_[d];
@@ -146,7 +152,8 @@ public:
     }
 
 private:
-    std::vector<std::size_t> shape_;
+    std::size_t ndim_;
+    std::array<std::size_t, max_dims> shape_;
     std::array<Operand, N> operands_;
 };
 

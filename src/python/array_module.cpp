@@ -11,6 +11,7 @@
 // the user's, and they check every argument again all the same.
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -81,17 +82,27 @@ void locate_error(const std::string& where) {
 // The code of element text of code points (UCS4, trailing NULs not part
 // of it, as numpy's str_ arrays hold them).
 bool code_of_ucs4(const char* at, std::size_t units, std::uint8_t& code) {
-    std::vector<std::uint32_t> points(units);
-    std::memcpy(points.data(), at, units * 4);
-    while (!points.empty() && points.back() == 0) points.pop_back();
-    const bool ascii = std::all_of(points.begin(), points.end(), [](std::uint32_t c) { return c < 128; });
+    auto point = [at](std::size_t i) { return strided::load<std::uint32_t>(at + 4 * i); };
+    std::size_t length = units;
+    while (length > 0 && point(length - 1) == 0) --length;
+    bool ascii = true;
+    for (std::size_t i = 0; i < length && ascii; ++i) ascii = point(i) < 128;
     if (ascii) {
-        // ASCII text lowers the same under the full Unicode mapping.
-        std::string lowered(points.size(), '\0');
-        std::transform(points.begin(), points.end(), lowered.begin(), [](std::uint32_t c) {
-            return static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-        });
-        auto parsed = option_pricing::parse_lowered_option_type(lowered);
+        // ASCII text lowers the same under the full Unicode mapping; the
+        // accepted spellings are short, so the common case stays on the
+        // stack.
+        char small[8];
+        std::string longer;
+        char* lowered = small;
+        if (length > sizeof small) {
+            longer.resize(length);
+            lowered = longer.data();
+        }
+        for (std::size_t i = 0; i < length; ++i) {
+            const auto c = static_cast<char>(point(i));
+            lowered[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
+        }
+        auto parsed = option_pricing::parse_lowered_option_type(std::string_view(lowered, length));
         if (!parsed) {
             raise_error(parsed.error());
             return false;
@@ -101,19 +112,44 @@ bool code_of_ucs4(const char* at, std::size_t units, std::uint8_t& code) {
         return true;
     }
     int byte_order = -1;  // the buffer's native order, little-endian here
-    const PyRef text = PyRef::steal(PyUnicode_DecodeUTF32(
-        reinterpret_cast<const char*>(points.data()), static_cast<Py_ssize_t>(points.size() * 4), "strict",
-        &byte_order));
+    const PyRef text = PyRef::steal(
+        PyUnicode_DecodeUTF32(at, static_cast<Py_ssize_t>(length * 4), "strict", &byte_order));
     return text && code_of_str(text.get(), code);
 }
 
-// option_types(call_put) -> int | bytearray: the code of a str, or one
+// The code of an element of code points that is an accepted spelling in
+// ASCII; nothing for any other (a non-ASCII or unknown text, left to the
+// reading with the interpreter lock, which reports it). Touches no Python
+// object, so it runs on any thread.
+std::optional<std::uint8_t> ascii_code(const char* at, std::size_t units) noexcept {
+    char lowered[5] = {};
+    std::size_t length = 0;
+    for (std::size_t i = 0; i < units; ++i) {
+        const std::uint32_t c = strided::load<std::uint32_t>(at + 4 * i);
+        if (c == 0) {
+            for (std::size_t j = i + 1; j < units; ++j) {
+                if (strided::load<std::uint32_t>(at + 4 * j) != 0) return std::nullopt;
+            }
+            break;
+        }
+        if (c >= 128 || length == 4) return std::nullopt;
+        lowered[length++] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+    }
+    const std::string_view text(lowered, length);
+    if (text == "c" || text == "call") return option_pricing::call_code;
+    if (text == "p" || text == "put") return option_pricing::put_code;
+    return std::nullopt;
+}
+
+// option_types(call_put, threads) -> int | bytearray: the code of a str, or one
 // code per element, in C order, of a list or tuple of str or of a buffer of
 // str_ (UCS4) or object elements. A failing element raises its scalar error
 // with its position.
 PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
-    if (!check_arg_count("option_types", nargs, 1)) return nullptr;
+    if (!check_arg_count("option_types", nargs, 2)) return nullptr;
     PyObject* obj = args[0];
+    std::size_t threads;
+    if (!convert_threads(args[1], threads)) return nullptr;
     std::uint8_t code = 0;
     if (PyUnicode_Check(obj)) {
         if (!code_of_str(obj, code)) return nullptr;
@@ -129,7 +165,8 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
         for (Py_ssize_t i = 0; i < n && i < (list ? PyList_Size(obj) : PyTuple_Size(obj)); ++i) {
             const PyRef item = PyRef::borrow(list ? PyList_GetItem(obj, i) : PyTuple_GetItem(obj, i));
             if (!item || !code_of_str(item.get(), code)) {
-                locate_error(position("call_put", {static_cast<std::size_t>(n)}, static_cast<std::size_t>(i)));
+                const std::size_t extent = static_cast<std::size_t>(n);
+                locate_error(position("call_put", {&extent, 1}, static_cast<std::size_t>(i)));
                 return nullptr;
             }
             PyByteArray_AsString(codes.get())[i] = static_cast<char>(code);
@@ -156,17 +193,44 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
                      view.format == nullptr ? "B" : view.format);
         return nullptr;
     }
+    if (view.ndim < 0 || static_cast<std::size_t>(view.ndim) > strided::max_dims) {
+        PyErr_SetString(PyExc_ValueError, "argument 'call_put': too many dimensions");
+        return nullptr;
+    }
     std::vector<std::size_t> shape(static_cast<std::size_t>(view.ndim));
     for (int d = 0; d < view.ndim; ++d) shape[d] = static_cast<std::size_t>(view.shape[d]);
-    Layout<1> layout(shape);
+    Layout<1> layout(shape.size(), shape.data());
     layout.operand(0).base = static_cast<char*>(view.buf);
     for (int d = 0; d < view.ndim; ++d) layout.operand(0).strides[d] = view.strides[d];
     const std::size_t n = layout.size();
     PyRef codes = PyRef::steal(PyByteArray_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(n)));
     if (!codes) return nullptr;
     char* written = PyByteArray_AsString(codes.get());
-    bool ok = true;
     layout.coalesce();
+    const std::size_t units = static_cast<std::size_t>(view.itemsize) / 4;
+    if (ucs4) {
+        // The accepted ASCII spellings on every core; anything else sends the
+        // whole array to the reading below, which reports the first fault.
+        std::atomic<bool> all_read{true};
+        {
+            const GilReleased unlocked;
+            parallel::for_chunks(n, threads, [&](std::size_t, std::size_t begin, std::size_t end) {
+                layout.for_rows(begin, end, [&](const auto& bases, const auto& steps, std::size_t count,
+                                                std::size_t first) {
+                    for (std::size_t i = 0; i < count; ++i) {
+                        const auto code = ascii_code(bases[0] + static_cast<std::ptrdiff_t>(i) * steps[0], units);
+                        if (!code) {
+                            all_read.store(false, std::memory_order_relaxed);
+                            return;
+                        }
+                        written[first + i] = static_cast<char>(*code);
+                    }
+                });
+            });
+        }
+        if (all_read.load()) return codes.release();
+    }
+    bool ok = true;
     layout.for_rows(0, n, [&](const std::array<char*, 1>& bases, const std::array<std::ptrdiff_t, 1>& steps,
                               std::size_t count, std::size_t first) {
         for (std::size_t i = 0; ok && i < count; ++i) {
@@ -180,7 +244,7 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
                 if (!item) raise_type_cast_error(Py_None, "str");
                 element_ok = item && code_of_str(item.get(), element_code);
             } else {
-                element_ok = code_of_ucs4(at, static_cast<std::size_t>(view.itemsize) / 4, element_code);
+                element_ok = code_of_ucs4(at, units, element_code);
             }
             if (!element_ok) {
                 locate_error(position("call_put", shape, first + i));
@@ -206,7 +270,7 @@ bool prepare(PyObject* const* args, const char* const* names, const Element* ele
              std::array<Operand, N>& ops, std::optional<Layout<N>>& layout, std::size_t& threads) {
     Operand& out = ops[N - 1];
     if (!out.acquire_output(args[0]) || !convert_threads(args[1], threads)) return false;
-    layout.emplace(out.shape());
+    layout.emplace(out.shape().size(), out.shape().data());
     for (std::size_t k = 0; k + 1 < N; ++k) {
         if (!ops[k].acquire(args[2 + k], elements[k], names[k]) || !place(ops[k], names[k], *layout, k)) {
             return false;
@@ -386,14 +450,14 @@ PyObject* interval_entry(PyObject* const* args, IntervalRow&& row, std::size_t& 
     std::array<Operand, 3> ops;
     std::size_t threads;
     if (!ops[2].acquire_output(args[0]) || !convert_threads(args[1], threads)) return nullptr;
-    Layout<3> layout(ops[2].shape());
+    Layout<3> layout(ops[2].shape().size(), ops[2].shape().data());
     if (!ops[0].acquire(args[2], Element::time, "from_", from_unit != calendar::TimeUnit::timestamp) ||
         !place(ops[0], "from_", layout, 0) ||
         !ops[1].acquire(args[4], Element::time, "to", to_unit != calendar::TimeUnit::timestamp) ||
         !place(ops[1], "to", layout, 1) || !place(ops[2], "out", layout, 2)) {
         return nullptr;
     }
-    const std::vector<std::size_t> shape = ops[2].shape();
+    const std::vector<std::size_t> shape(ops[2].shape().begin(), ops[2].shape().end());
     layout.coalesce();
     chunks_out = parallel::chunk_count(layout.size(), threads);
     LoopFailure failure;

@@ -36,7 +36,7 @@ const char* expected_text(Element element, bool int_ticks) {
     return "";
 }
 
-std::string shape_text(const std::vector<std::size_t>& shape) {
+std::string shape_text(std::span<const std::size_t> shape) {
     std::string text = "(";
     for (std::size_t d = 0; d < shape.size(); ++d) {
         if (d > 0) text += ", ";
@@ -52,12 +52,6 @@ Operand::~Operand() {
     if (holds_view_) PyBuffer_Release(&view_);
 }
 
-std::size_t Operand::size() const noexcept {
-    std::size_t n = 1;
-    for (std::size_t extent : shape_) n *= extent;
-    return n;
-}
-
 bool Operand::take_buffer(PyObject* obj, int flags, const char* name) {
     if (PyObject_GetBuffer(obj, &view_, flags) < 0) {
         prefix_argument_error(name);
@@ -65,8 +59,11 @@ bool Operand::take_buffer(PyObject* obj, int flags, const char* name) {
     }
     holds_view_ = true;
     base_ = static_cast<char*>(view_.buf);
-    shape_.assign(static_cast<std::size_t>(view_.ndim), 0);
-    strides_.assign(static_cast<std::size_t>(view_.ndim), 0);
+    if (view_.ndim < 0 || static_cast<std::size_t>(view_.ndim) > strided::max_dims) {
+        PyErr_Format(PyExc_ValueError, "argument '%s': more than %zu dimensions", name, strided::max_dims);
+        return false;
+    }
+    ndim_ = static_cast<std::size_t>(view_.ndim);
     for (int d = 0; d < view_.ndim; ++d) {
         shape_[d] = static_cast<std::size_t>(view_.shape[d]);
         strides_[d] = view_.strides[d];
@@ -116,8 +113,8 @@ bool Operand::acquire_output(PyObject* obj) {
     return true;
 }
 
-bool raise_not_broadcast(const char* name, const std::vector<std::size_t>& from,
-                         const std::vector<std::size_t>& to) {
+bool raise_not_broadcast(const char* name, std::span<const std::size_t> from,
+                         std::span<const std::size_t> to) {
     PyErr_Format(PyExc_ValueError, "argument '%s': shape %s does not broadcast to %s", name,
                  shape_text(from).c_str(), shape_text(to).c_str());
     return false;
@@ -137,7 +134,7 @@ bool convert_threads(PyObject* obj, std::size_t& threads) {
     return true;
 }
 
-std::string position(const char* name, const std::vector<std::size_t>& shape, std::size_t flat) {
+std::string position(const char* name, std::span<const std::size_t> shape, std::size_t flat) {
     if (shape.empty()) return name;
     std::vector<std::size_t> index(shape.size());
     for (std::size_t d = shape.size(); d-- > 0;) {

@@ -11,8 +11,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <array>
+#include <span>
 #include <string>
-#include <vector>
 
 #include "common/strided.hpp"
 #include "python/python.hpp"
@@ -39,10 +40,9 @@ public:
     // The output: a writable buffer of doubles, of any strides.
     bool acquire_output(PyObject* obj);
 
-    const std::vector<std::size_t>& shape() const noexcept { return shape_; }
-    std::size_t size() const noexcept;
+    std::span<const std::size_t> shape() const noexcept { return {shape_.data(), ndim_}; }
     char* base() noexcept { return base_; }
-    const std::vector<std::ptrdiff_t>& strides() const noexcept { return strides_; }
+    std::span<const std::ptrdiff_t> strides() const noexcept { return {strides_.data(), ndim_}; }
 
 private:
     bool take_buffer(PyObject* obj, int flags, const char* name);
@@ -51,8 +51,9 @@ private:
     bool holds_view_ = false;
     alignas(8) unsigned char scalar_[8]{};
     char* base_ = nullptr;
-    std::vector<std::size_t> shape_;
-    std::vector<std::ptrdiff_t> strides_;
+    std::size_t ndim_ = 0;
+    std::array<std::size_t, strided::max_dims> shape_;
+    std::array<std::ptrdiff_t, strided::max_dims> strides_;
 };
 
 // Places `op` as operand k of `layout`, whose shape is the output's:
@@ -66,7 +67,7 @@ bool convert_threads(PyObject* obj, std::size_t& threads);
 
 // "name[i, j]" (or "name" for a 0-d shape): where element `flat` (in C
 // order) of an array of `shape` is.
-std::string position(const char* name, const std::vector<std::size_t>& shape, std::size_t flat);
+std::string position(const char* name, std::span<const std::size_t> shape, std::size_t flat);
 
 // Releases the interpreter lock for its lifetime; exception-safe.
 class GilReleased {
@@ -84,13 +85,13 @@ bool check_arg_count(const char* name, Py_ssize_t given, Py_ssize_t expected);
 
 // --- implementation of the template ---------------------------------------
 
-bool raise_not_broadcast(const char* name, const std::vector<std::size_t>& from,
-                         const std::vector<std::size_t>& to);
+bool raise_not_broadcast(const char* name, std::span<const std::size_t> from,
+                         std::span<const std::size_t> to);
 
 template <std::size_t N>
 bool place(Operand& op, const char* name, strided::Layout<N>& layout, std::size_t k) {
-    const std::vector<std::size_t>& shape = op.shape();
-    const std::vector<std::size_t>& target = layout.shape();
+    const std::span<const std::size_t> shape = op.shape();
+    const std::span<const std::size_t> target = layout.shape();
     if (shape.size() > target.size()) return raise_not_broadcast(name, shape, target);
     auto& placed = layout.operand(k);
     placed.base = op.base();

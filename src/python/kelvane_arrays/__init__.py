@@ -68,7 +68,7 @@ else:  # pragma: no cover
 _PARALLEL_WORK_NS = 250_000
 
 # Nanoseconds an element of each kind of work takes, about, on one core.
-_COST_NS = {"price": 60, "solve": 600, "smile": 80, "bus": 80, "cal": 30}
+_COST_NS = {"codes": 5, "price": 60, "solve": 600, "smile": 80, "bus": 80, "cal": 30}
 
 _F64 = np.dtype(np.float64)
 _REAL_KINDS = "biuf"
@@ -139,11 +139,11 @@ def _floats(value: Any, name: str) -> Any:
     raise TypeError(f"argument '{name}': expected real numbers, got an array of {array.dtype}")
 
 
-def _option_codes(call_put: Any) -> Any:
+def _option_codes(call_put: Any, threads: Any) -> Any:
     """One byte per option type (0 a call, 1 a put), or an int for a str;
     every element read as the scalar functions read call_put."""
     if isinstance(call_put, str):
-        return _native.option_types(call_put)
+        return _native.option_types(call_put, 1)
     pd = _pandas()
     if pd is not None and isinstance(call_put, (pd.Series, pd.Index)):
         call_put = call_put.to_numpy()
@@ -165,8 +165,35 @@ def _option_codes(call_put: Any) -> Any:
     else:
         # Anything else is refused by the native reader with the scalar
         # conversion's TypeError.
-        return _native.option_types(call_put)
-    return np.frombuffer(_native.option_types(array), dtype=np.uint8).reshape(shape)
+        return _native.option_types(call_put, 1)
+    codes = _native.option_types(array, _threads(threads, array.size if isinstance(array, np.ndarray) else 1,
+                                                 "codes"))
+    if len(shape) == 1:
+        return codes  # a one-dimensional buffer of its own: no array needed
+    return np.frombuffer(codes, dtype=np.uint8).reshape(shape)
+
+
+def _shape_of(value: Any) -> tuple[int, ...]:
+    if isinstance(value, np.ndarray):
+        return value.shape
+    if isinstance(value, bytearray):
+        return (len(value),)
+    return ()
+
+
+def _broadcast_shape(operands: tuple[Any, ...]) -> tuple[int, ...]:
+    """numpy's broadcast shape of the operands; inputs of one shape (and
+    scalars), the usual case, without asking numpy."""
+    shape: tuple[int, ...] | None = None
+    for value in operands:
+        if type(value) is float or type(value) is int:
+            continue
+        this = _shape_of(value)
+        if shape is None:
+            shape = this
+        elif this != shape:
+            return np.broadcast_shapes(*(_shape_of(v) for v in operands))
+    return () if shape is None else shape
 
 
 def _instants(value: Any, name: str) -> tuple[Any, int]:
@@ -242,6 +269,8 @@ def _output(out: Any, shape: tuple[int, ...], inputs: tuple[Any, ...]) -> tuple[
 
 
 def _size(shape: tuple[int, ...]) -> int:
+    if len(shape) == 1:
+        return shape[0]
     size = 1
     for extent in shape:
         size *= extent
@@ -263,19 +292,21 @@ def _result(out: FloatArray, given: Any, index: Any) -> Any:
 
 def _priced(native: Any, work: str, numbers: tuple[Any, ...], names: tuple[str, ...], call_put: Any,
             out: Any, threads: Any) -> Any:
-    index = _common_index(numbers + (call_put,))
-    codes = _option_codes(call_put)
-    operands = tuple(_floats(value, name) for value, name in zip(numbers, names))
-    shape = np.broadcast(codes, *operands).shape
+    index = _common_index(numbers + (call_put,)) if _pandas() is not None else None
+    codes = _option_codes(call_put, threads)
+    a, b, c, d, e = numbers
+    operands = (_floats(a, names[0]), _floats(b, names[1]), _floats(c, names[2]), _floats(d, names[3]),
+                _floats(e, names[4]))
+    shape = _broadcast_shape((codes,) + operands)
     target, operands = _output(out, shape, operands)
     native(target, _threads(threads, _size(shape), work), codes, *operands)
     return _result(target, out, index)
 
 
 def _plain(native: Any, numbers: tuple[Any, ...], out: Any, threads: Any) -> Any:
-    index = _common_index(numbers)
+    index = _common_index(numbers) if _pandas() is not None else None
     operands = tuple(_floats(value, name) for value, name in zip(numbers, _PLAIN_NAMES))
-    shape = np.broadcast(*operands).shape
+    shape = _broadcast_shape(operands)
     target, operands = _output(out, shape, operands)
     native(target, _threads(threads, _size(shape), "price"), *operands)
     return _result(target, out, index)
@@ -379,7 +410,7 @@ def get_vol(smile: Smile, ttx: ArrayLike, spot: ArrayLike, strikes: ArrayLike, *
     kind, params = _smile_state(smile)
     index = _common_index((ttx, spot, strikes))
     operands = (_floats(ttx, "ttx"), _floats(spot, "spot"), _floats(strikes, "strikes"))
-    shape = np.broadcast(*operands).shape
+    shape = _broadcast_shape(operands)
     target, operands = _output(out, shape, operands)
     _native.get_vol(kind, params, target, _threads(threads, _size(shape), "smile"), *operands)
     return _result(target, out, index)
@@ -409,7 +440,7 @@ def _interval(native: Any, leading: tuple[Any, ...], work: str, from_: Any, to: 
     index = _common_index((from_, to))
     start, start_unit = _instants(from_, "from_")
     end, end_unit = _instants(to, "to")
-    shape = np.broadcast(start, end).shape
+    shape = _broadcast_shape((start, end))
     target, (start, end) = _output(out, shape, (start, end))
     native(*leading, target, _threads(threads, _size(shape), work), start, start_unit, end, end_unit)
     return _result(target, out, index)
