@@ -76,8 +76,8 @@ py-test: $(STAMPS)/installed $(STAMPS)/extra-test
 	tools/test_interpreters.sh $(PY) $(WHEELS)
 
 stubtest: $(STAMPS)/installed $(STAMPS)/extra-test
-	$(PY) -m mypy.stubtest kelvane --concise
-	@echo "stubtest: the stubs match the built module"
+	$(PY) -m mypy.stubtest kelvane kelvane_arrays --concise
+	@echo "stubtest: the stubs match the built modules"
 
 # ASan and UBSan over the C++ tests, the Python tests and a bounded fuzzing
 # of the calendar reader, in build/sanitize (tools/sanitize.sh).

@@ -87,6 +87,21 @@ LD_PRELOAD="$asan_runtime" PYTHONMALLOC=malloc KELVANE_SANITIZED=1 \
   step pytest "$venv/bin/python" -m pytest -q -p no:cacheprovider tests/python \
   --ignore=tests/python/test_typing.py --ignore=tests/python/test_distributed_book.py
 
+# The threaded loops under ThreadSanitizer: the C++ tests that run them on
+# several threads, in a build of their own.
+tsan_build=$out/tsan
+echo "sanitize: building the threaded loops' tests with ThreadSanitizer into $tsan_build"
+"$main_venv/bin/cmake" -S . -B "$tsan_build" -G Ninja -DCMAKE_MAKE_PROGRAM="$main_venv/bin/ninja" \
+  -DCMAKE_BUILD_TYPE=Sanitize -DCMAKE_CXX_FLAGS="-fsanitize=thread -O1 -g1" \
+  -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=thread" \
+  -DKELVANE_BUILD_MODULE=OFF -DKELVANE_BUILD_TESTS=ON \
+  -DPython_EXECUTABLE="$main_venv/bin/python" >/dev/null
+"$main_venv/bin/cmake" --build "$tsan_build" -j2 --target kelvane_core_tests
+echo "sanitize: threaded loops (ThreadSanitizer)"
+TSAN_OPTIONS="halt_on_error=1:log_path=$reports/report" \
+  step tsan "$tsan_build/tests/cpp/kelvane_core_tests" \
+  --gtest_filter='PricingLoops.*:Parallel.*:SmileLoops.*:TimeLoops.*'
+
 echo "sanitize: fuzzing the calendar reader for ${fuzz_seconds}s"
 ASAN_OPTIONS="$common:detect_leaks=1" \
   step fuzz "$build/tests/fuzz/calendar_json_fuzz" --seconds "$fuzz_seconds" \
