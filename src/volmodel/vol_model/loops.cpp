@@ -19,6 +19,10 @@ bool same_bits(double a, double b) noexcept {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
+bool is_aligned(const char* at) noexcept {
+    return reinterpret_cast<std::uintptr_t>(at) % alignof(double) == 0;
+}
+
 template <class Model>
 std::unique_ptr<VolSlice> built(ParamMap params) {
     return std::make_unique<Model>(Model::with_params(kelvane::UtcInstant{}, std::move(params)));
@@ -36,6 +40,14 @@ std::unique_ptr<VolSlice> model_of_kind(std::string_view kind, ParamMap params) 
 void vols_row(const VolSlice& model, std::size_t count, kelvane::strided::Row<double> ttx,
               kelvane::strided::Row<double> spot, kelvane::strided::Row<double> strikes,
               kelvane::strided::OutRow<double> vols) {
+    // One (ttx, spot) for the whole row over aligned contiguous strikes and
+    // volatilities: one strip, evaluated where the values lie.
+    if (ttx.stride == 0 && spot.stride == 0 && strikes.stride == sizeof(double) &&
+        vols.stride == sizeof(double) && is_aligned(strikes.base) && is_aligned(vols.base)) {
+        model.fill_vols(ttx[0], spot[0], std::span<const double>(reinterpret_cast<const double*>(strikes.base), count),
+                        std::span<double>(reinterpret_cast<double*>(vols.base), count));
+        return;
+    }
     double run_strikes[run_size];
     double run_vols[run_size];
     std::size_t i = 0;
