@@ -43,11 +43,19 @@ using strided::Row;
 namespace b76 = option_pricing::b76;
 namespace binary = option_pricing::binary;
 
+// So few elements that releasing and taking back the interpreter lock
+// would cost more than the loop: a loop this short keeps it.
+constexpr std::size_t few_elements = 256;
+
 // Runs `row(bases, strides, count, first)` over every element of the
 // layout, cut into chunks over `threads` threads, without the interpreter
 // lock.
 template <std::size_t N, class RowFunction>
 void run_loop(const Layout<N>& layout, std::size_t threads, RowFunction&& row) {
+    if (threads == 1 && layout.size() < few_elements) {
+        layout.for_rows(0, layout.size(), row);
+        return;
+    }
     const GilReleased unlocked;
     parallel::for_chunks(layout.size(), threads, [&](std::size_t, std::size_t begin, std::size_t end) {
         layout.for_rows(begin, end, row);
@@ -56,12 +64,14 @@ void run_loop(const Layout<N>& layout, std::size_t threads, RowFunction&& row) {
 
 // ---- option types ------------------------------------------------------
 
-// The code of a str by the scalar parser; the text's own errors.
-bool code_of_str(PyObject* text, std::uint8_t& code) {
+// The code of a str by the scalar parser; the text's own errors, under
+// the argument's name for the whole argument (an element's are placed by
+// its position instead).
+bool code_of_str(PyObject* text, std::uint8_t& code, bool whole_argument = false) {
     OptionTypeText parsed_text;
     option_pricing::OptionType type;
     if (!convert(text, parsed_text)) {
-        prefix_argument_error("call_put");
+        if (whole_argument) prefix_argument_error("call_put");
         return false;
     }
     if (!parse_option_type(parsed_text, type)) return false;
@@ -152,7 +162,7 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     if (!convert_threads(args[1], threads)) return nullptr;
     std::uint8_t code = 0;
     if (PyUnicode_Check(obj)) {
-        if (!code_of_str(obj, code)) return nullptr;
+        if (!code_of_str(obj, code, true)) return nullptr;
         return PyLong_FromLong(code);
     }
     if (PyList_Check(obj) || PyTuple_Check(obj)) {
@@ -213,7 +223,8 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
         // whole array to the reading below, which reports the first fault.
         std::atomic<bool> all_read{true};
         {
-            const GilReleased unlocked;
+            std::optional<GilReleased> unlocked;
+            if (threads > 1 || n >= few_elements) unlocked.emplace();
             parallel::for_chunks(n, threads, [&](std::size_t, std::size_t begin, std::size_t end) {
                 layout.for_rows(begin, end, [&](const auto& bases, const auto& steps, std::size_t count,
                                                 std::size_t first) {
