@@ -28,7 +28,8 @@ constexpr std::int64_t scale_of(TimeUnit unit) noexcept {
         case TimeUnit::picosecond: return -1'000'000;
         case TimeUnit::femtosecond: return -1'000'000'000;
         case TimeUnit::attosecond: return -1'000'000'000'000;
-        case TimeUnit::timestamp: break;
+        case TimeUnit::timestamp:
+        case TimeUnit::timestamp_or_nat: break;
     }
     return 1;
 }
@@ -40,7 +41,10 @@ Instant instant_at(const TimeRow& row, std::size_t i, kelvane::UtcInstant& insta
                    kelvane::Error& error) {
     const std::int64_t raw = row.raw[i];
     double timestamp;
-    if (row.unit == TimeUnit::timestamp) {
+    if (row.unit == TimeUnit::timestamp || row.unit == TimeUnit::timestamp_or_nat) {
+        if (row.unit == TimeUnit::timestamp_or_nat && std::bit_cast<std::uint64_t>(raw) == not_a_time_stamp) {
+            return Instant::not_a_time;
+        }
         timestamp = std::bit_cast<double>(raw);
     } else {
         if (raw == not_a_time) return Instant::not_a_time;
@@ -88,7 +92,7 @@ std::optional<RowFailure> interval_row(std::size_t count, const TimeRow& from, c
 }  // namespace
 
 bool is_time_unit(int code) noexcept {
-    return code >= static_cast<int>(TimeUnit::timestamp) && code <= static_cast<int>(TimeUnit::attosecond);
+    return code >= static_cast<int>(TimeUnit::timestamp) && code <= static_cast<int>(TimeUnit::timestamp_or_nat);
 }
 
 std::optional<RowFailure> bus_ttx_row(Calendar& calendar, std::size_t count, TimeRow from, TimeRow to,

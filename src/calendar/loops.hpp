@@ -20,11 +20,18 @@
 namespace calendar {
 
 // How an operand holds its instants: timestamps, or ticks of a unit.
+// timestamp_or_nat is a timestamp whose not_a_time_stamp bits mark "not a
+// time" (pandas' NaT among datetime objects); a plain timestamp has no such
+// mark, so every double there is the instant the scalar conversion gives.
 enum class TimeUnit : int {
     timestamp = 0,
     week, day, hour, minute, second, millisecond, microsecond, nanosecond,
     picosecond, femtosecond, attosecond,
+    timestamp_or_nat,
 };
+
+// A quiet NaN of its own payload.
+inline constexpr std::uint64_t not_a_time_stamp = 0x7ff8'0000'4e61'5400;
 
 // Whether a code names a TimeUnit.
 bool is_time_unit(int code) noexcept;

@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <mutex>
 #include <optional>
@@ -430,6 +431,10 @@ const calendar::Calendar* calendar_for(PyObject* underlying) {
     return &calendars->emplace(key, std::move(*created)).first->second;
 }
 
+bool holds_ticks(calendar::TimeUnit unit) {
+    return unit != calendar::TimeUnit::timestamp && unit != calendar::TimeUnit::timestamp_or_nat;
+}
+
 bool time_unit_of(PyObject* obj, const char* name, calendar::TimeUnit& unit) {
     const long code = PyLong_AsLong(obj);
     if (code == -1 && PyErr_Occurred()) return prefix_argument_error(name), false;
@@ -451,43 +456,56 @@ struct LoopFailure {
     }
 };
 
-// The interval entries: (out, threads, from, from_unit, to, to_unit) after
-// their own leading arguments; `row(chunk, bases, strides, count)` runs a
-// row and returns its failure.
+// The interval entries: (out, threads, from, from_unit, to, to_unit,
+// check_first) after their own leading arguments; `row(chunk, count, from,
+// to, out)` runs a row and returns its failure. With check_first (a
+// caller's out) every element is computed once into scratch first, so that
+// a failing element leaves out as it was.
 template <class IntervalRow>
-PyObject* interval_entry(PyObject* const* args, IntervalRow&& row, std::size_t& chunks_out) {
+PyObject* interval_entry(PyObject* const* args, IntervalRow&& row) {
     calendar::TimeUnit from_unit, to_unit;
     if (!time_unit_of(args[3], "from_unit", from_unit) || !time_unit_of(args[5], "to_unit", to_unit)) return nullptr;
+    const int check_first = PyObject_IsTrue(args[6]);
+    if (check_first < 0) return nullptr;
     std::array<Operand, 3> ops;
     std::size_t threads;
     if (!ops[2].acquire_output(args[0]) || !convert_threads(args[1], threads)) return nullptr;
     Layout<3> layout(ops[2].shape().size(), ops[2].shape().data());
-    if (!ops[0].acquire(args[2], Element::time, "from_", from_unit != calendar::TimeUnit::timestamp) ||
+    if (!ops[0].acquire(args[2], Element::time, "from_", holds_ticks(from_unit)) ||
         !place(ops[0], "from_", layout, 0) ||
-        !ops[1].acquire(args[4], Element::time, "to", to_unit != calendar::TimeUnit::timestamp) ||
+        !ops[1].acquire(args[4], Element::time, "to", holds_ticks(to_unit)) ||
         !place(ops[1], "to", layout, 1) || !place(ops[2], "out", layout, 2)) {
         return nullptr;
     }
     const std::vector<std::size_t> shape(ops[2].shape().begin(), ops[2].shape().end());
     layout.coalesce();
-    chunks_out = parallel::chunk_count(layout.size(), threads);
     LoopFailure failure;
-    {
+    auto run_pass = [&](bool into_scratch) {
         const GilReleased unlocked;
         parallel::for_chunks(layout.size(), threads, [&](std::size_t chunk, std::size_t begin, std::size_t end) {
             bool failed = false;
+            double scratch[512];
             layout.for_rows(begin, end, [&](const auto& at, const auto& step, std::size_t count, std::size_t first) {
-                if (failed) return;
-                const calendar::TimeRow from{Row<std::int64_t>{at[0], step[0]}, from_unit};
-                const calendar::TimeRow to{Row<std::int64_t>{at[1], step[1]}, to_unit};
-                std::optional<calendar::RowFailure> failed_at = row(chunk, count, from, to, OutRow<double>{at[2], step[2]});
-                if (failed_at) {
-                    failed = true;
-                    failure.record(first + failed_at->index, std::move(failed_at->error));
+                // The scratch pass walks the row a piece at a time.
+                const std::size_t piece = into_scratch ? std::size(scratch) : count;
+                for (std::size_t done = 0; done < count && !failed; done += piece) {
+                    const auto offset = [&](std::size_t k) { return static_cast<std::ptrdiff_t>(done) * step[k]; };
+                    const calendar::TimeRow from{Row<std::int64_t>{at[0] + offset(0), step[0]}, from_unit};
+                    const calendar::TimeRow to{Row<std::int64_t>{at[1] + offset(1), step[1]}, to_unit};
+                    const OutRow<double> out = into_scratch ? OutRow<double>{reinterpret_cast<char*>(scratch), 8}
+                                                            : OutRow<double>{at[2] + offset(2), step[2]};
+                    std::optional<calendar::RowFailure> failed_at =
+                        row(chunk, std::min(piece, count - done), from, to, out);
+                    if (failed_at) {
+                        failed = true;
+                        failure.record(first + done + failed_at->index, std::move(failed_at->error));
+                    }
                 }
             });
         });
-    }
+    };
+    if (check_first) run_pass(true);
+    if (!failure.first) run_pass(false);
     if (failure.first) {
         PyErr_Format(PyExc_ValueError, "%s: %s", position("interval", shape, failure.first->first).c_str(),
                      failure.first->second.message.c_str());
@@ -496,67 +514,77 @@ PyObject* interval_entry(PyObject* const* args, IntervalRow&& row, std::size_t& 
     return none();
 }
 
-// bus_ttx(underlying, out, threads, from, from_unit, to, to_unit).
+// bus_ttx(underlying, out, threads, from, from_unit, to, to_unit, check_first).
 PyObject* bus_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
-    if (!check_arg_count("bus_ttx", nargs, 7)) return nullptr;
+    if (!check_arg_count("bus_ttx", nargs, 8)) return nullptr;
     const calendar::Calendar* shared = calendar_for(args[0]);
     if (shared == nullptr) return nullptr;
     // One copy of the calendar per chunk, made on the chunk's thread: the
     // year cache of a copy fills as its chunk goes.
     std::vector<std::optional<calendar::Calendar>> copies(parallel::max_threads);
-    std::size_t chunks = 0;
-    return interval_entry(args + 1,
-                          [&](std::size_t chunk, std::size_t count, const calendar::TimeRow& from,
-                              const calendar::TimeRow& to, OutRow<double> out) {
-                              if (!copies[chunk]) copies[chunk].emplace(*shared);
-                              return calendar::bus_ttx_row(*copies[chunk], count, from, to, out);
-                          },
-                          chunks);
+    return interval_entry(args + 1, [&](std::size_t chunk, std::size_t count, const calendar::TimeRow& from,
+                                        const calendar::TimeRow& to, OutRow<double> out) {
+        if (!copies[chunk]) copies[chunk].emplace(*shared);
+        return calendar::bus_ttx_row(*copies[chunk], count, from, to, out);
+    });
 }
 
-// cal_ttx(out, threads, from, from_unit, to, to_unit).
+// cal_ttx(out, threads, from, from_unit, to, to_unit, check_first).
 PyObject* cal_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
-    if (!check_arg_count("cal_ttx", nargs, 6)) return nullptr;
-    std::size_t chunks = 0;
-    return interval_entry(args,
-                          [](std::size_t, std::size_t count, const calendar::TimeRow& from,
-                             const calendar::TimeRow& to, OutRow<double> out) {
-                              return calendar::cal_ttx_row(count, from, to, out);
-                          },
-                          chunks);
+    if (!check_arg_count("cal_ttx", nargs, 7)) return nullptr;
+    return interval_entry(args, [](std::size_t, std::size_t count, const calendar::TimeRow& from,
+                                   const calendar::TimeRow& to, OutRow<double> out) {
+        return calendar::cal_ttx_row(count, from, to, out);
+    });
 }
 
-// timestamps(iterable) -> bytearray: the float64 timestamp of each item by
-// the scalar datetime conversion's first steps (item.timestamp(), then the
-// float conversion), in order; the item's own error with its position.
+// timestamps(iterable, name, nat) -> (bytearray, unit code): the float64
+// timestamp of each item by the scalar datetime conversion's first steps
+// (item.timestamp(), then the float conversion), in order; an item that is
+// `nat` (pandas' NaT, or None) marks "not a time", and the code says
+// whether any did. A failing item raises its own error with its position
+// under `name`, or unchanged when name is None (one datetime).
 PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
-    if (!check_arg_count("timestamps", nargs, 2)) return nullptr;
-    const char* name = PyUnicode_Check(args[1]) ? PyUnicode_AsUTF8AndSize(args[1], nullptr) : nullptr;
-    if (name == nullptr) return PyErr_Occurred() ? nullptr : (raise_type_cast_error(args[1], "str"), nullptr);
-    const std::string argument(name);
+    if (!check_arg_count("timestamps", nargs, 3)) return nullptr;
+    std::optional<std::string> argument;
+    if (args[1] != Py_None) {
+        Utf8 name;
+        if (!convert(args[1], name)) return prefix_argument_error("name"), nullptr;
+        argument.emplace(name.text);
+    }
+    PyObject* nat = args[2] == Py_None ? nullptr : args[2];
     const PyRef iterator = PyRef::steal(PyObject_GetIter(args[0]));
     if (!iterator) return nullptr;
     static PyObject* method = PyUnicode_InternFromString("timestamp");
     if (method == nullptr) return nullptr;
     std::vector<double> values;
+    bool saw_nat = false;
     while (true) {
         const PyRef item = PyRef::steal(PyIter_Next(iterator.get()));
         if (!item) {
             if (PyErr_Occurred()) return nullptr;
             break;
         }
+        if (nat != nullptr && item.get() == nat) {
+            values.push_back(std::bit_cast<double>(calendar::not_a_time_stamp));
+            saw_nat = true;
+            continue;
+        }
         PyObject* call_args[] = {item.get()};
         const PyRef stamp = PyRef::steal(
             PyObject_VectorcallMethod(method, call_args, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
         double seconds;
         if (!stamp || !convert(stamp.get(), seconds)) {
-            locate_error(argument + "[" + std::to_string(values.size()) + "]");
+            if (argument) locate_error(*argument + "[" + std::to_string(values.size()) + "]");
             return nullptr;
         }
         values.push_back(seconds);
     }
-    return PyByteArray_FromStringAndSize(reinterpret_cast<const char*>(values.data()),
-                                         static_cast<Py_ssize_t>(values.size() * sizeof(double)));
+    PyRef bytes = PyRef::steal(PyByteArray_FromStringAndSize(
+        reinterpret_cast<const char*>(values.data()), static_cast<Py_ssize_t>(values.size() * sizeof(double))));
+    if (!bytes) return nullptr;
+    const auto unit = saw_nat ? calendar::TimeUnit::timestamp_or_nat : calendar::TimeUnit::timestamp;
+    return Py_BuildValue("(Ni)", bytes.release(), static_cast<int>(unit));
 }
 
 // ---- the module ---------------------------------------------------------

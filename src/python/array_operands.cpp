@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "common/parallel.hpp"
 #include "python/conversions.hpp"
 #include "python/errors.hpp"
 
@@ -121,12 +122,17 @@ bool raise_not_broadcast(const char* name, std::span<const std::size_t> from,
 }
 
 bool convert_threads(PyObject* obj, std::size_t& threads) {
-    const Py_ssize_t value = PyLong_AsSsize_t(obj);
+    int overflow = 0;
+    const long long value = PyLong_Check(obj) ? PyLong_AsLongLongAndOverflow(obj, &overflow) : PyLong_AsLongLong(obj);
     if (value == -1 && PyErr_Occurred()) {
         prefix_argument_error("threads");
         return false;
     }
-    if (value < 1) {
+    if (overflow > 0) {  // more than can ever run: as many as a loop starts
+        threads = parallel::max_threads;
+        return true;
+    }
+    if (overflow < 0 || value < 1) {
         PyErr_SetString(PyExc_ValueError, "argument 'threads': must be at least 1");
         return false;
     }

@@ -70,6 +70,9 @@ _PARALLEL_WORK_NS = 250_000
 # Nanoseconds an element of each kind of work takes, about, on one core.
 _COST_NS = {"codes": 5, "price": 60, "solve": 600, "smile": 80, "bus": 80, "cal": 30}
 
+# The native loops start at most this many threads, whatever they are asked.
+_MAX_THREADS = 256
+
 _F64 = np.dtype(np.float64)
 _REAL_KINDS = "biuf"
 
@@ -198,14 +201,24 @@ def _broadcast_shape(operands: tuple[Any, ...]) -> tuple[int, ...]:
 
 def _instants(value: Any, name: str) -> tuple[Any, int]:
     """`value` as the native loops take instants: (an int64 view of a
-    datetime64 array, its unit's code), or (float64 timestamps, 0)."""
+    datetime64 array, its unit's code), or (float64 timestamps, a
+    timestamp code)."""
     pd = _pandas()
-    if pd is not None and isinstance(value, (pd.Series, pd.Index)) and value.dtype.kind == "M":
-        value = value.values  # datetime64 in UTC for aware values, the wall time for naive ones
-    elif pd is not None and isinstance(value, (pd.Series, pd.Index)):
+    if pd is not None and isinstance(value, (pd.Series, pd.Index)):
+        values = value.array
+        if value.dtype.kind == "M" and hasattr(values, "asi8"):
+            # The int64 counts behind the datetimes: UTC for aware ones, the
+            # wall time (read as UTC) for naive ones.
+            return values.asi8, _TIME_UNITS[getattr(values, "unit", "ns")]
         value = value.to_numpy()
     if isinstance(value, np.datetime64):
         value = np.asarray(value)
+    elif pd is not None and value is pd.NaT:
+        value = np.asarray(np.datetime64("NaT", "us"))
+    if isinstance(value, (list, tuple)) and any(isinstance(item, np.datetime64) for item in value):
+        converted = np.asarray(value)
+        if converted.dtype.kind == "M":
+            value = converted
     if isinstance(value, np.ndarray) and value.dtype.kind == "M":
         unit, count = np.datetime_data(value.dtype)
         if unit in ("Y", "M"):
@@ -218,18 +231,21 @@ def _instants(value: Any, name: str) -> tuple[Any, int]:
         if not value.dtype.isnative:
             value = value.astype(value.dtype.newbyteorder("="))
         return value.view(np.int64), _TIME_UNITS[unit]
+    nat = None if pd is None else pd.NaT
     if isinstance(value, np.ndarray):
         if value.dtype.kind != "O":
             raise TypeError(f"argument '{name}': expected datetimes, got an array of {value.dtype}")
-        stamps = np.frombuffer(_native.timestamps(value.ravel(), name), dtype=np.float64)
-        return stamps.reshape(value.shape), _TIMESTAMP
+        stamps, code = _native.timestamps(value.ravel(), name, nat)
+        return np.frombuffer(stamps, dtype=np.float64).reshape(value.shape), code
     if isinstance(value, (list, tuple)):
-        stamps = np.frombuffer(_native.timestamps(value, name), dtype=np.float64)
-        return stamps, _TIMESTAMP
+        stamps, code = _native.timestamps(value, name, nat)
+        return np.frombuffer(stamps, dtype=np.float64), code
     if isinstance(value, (str, bytes)) or not hasattr(value, "timestamp"):
         raise TypeError(f"argument '{name}': expected datetimes, got {type(value).__qualname__}")
-    stamp = np.frombuffer(_native.timestamps((value,), name), dtype=np.float64)
-    return stamp.reshape(()), _TIMESTAMP
+    # One datetime: its errors pass through unchanged, as the scalar
+    # methods' do.
+    stamps, code = _native.timestamps((value,), None, nat)
+    return np.frombuffer(stamps, dtype=np.float64).reshape(()), code
 
 
 def _threads(threads: Any, size: int, work: str) -> int:
@@ -241,7 +257,7 @@ def _threads(threads: Any, size: int, work: str) -> int:
         raise TypeError(f"argument 'threads': expected an int or None, got {type(threads).__qualname__}")
     if threads < 1:
         raise ValueError(f"argument 'threads': must be at least 1, got {threads}")
-    return threads
+    return min(threads, _MAX_THREADS)
 
 
 def _output(out: Any, shape: tuple[int, ...], inputs: tuple[Any, ...]) -> tuple[FloatArray, tuple[Any, ...]]:
@@ -442,7 +458,10 @@ def _interval(native: Any, leading: tuple[Any, ...], work: str, from_: Any, to: 
     end, end_unit = _instants(to, "to")
     shape = _broadcast_shape((start, end))
     target, (start, end) = _output(out, shape, (start, end))
-    native(*leading, target, _threads(threads, _size(shape), work), start, start_unit, end, end_unit)
+    # A caller's out is written only once every element is known to have
+    # an instant: the loops check the whole interval first.
+    native(*leading, target, _threads(threads, _size(shape), work), start, start_unit, end, end_unit,
+           out is not None)
     return _result(target, out, index)
 
 
