@@ -8,9 +8,11 @@ import os
 import sys
 
 import numpy as np
+import pandas as pd
 import pytest
 
 import kelvane
+import kelvane_arrays as ka
 
 pytestmark = pytest.mark.skipif(
     os.environ.get("KELVANE_SANITIZED") == "1" or sys.getallocatedblocks() == 0,
@@ -130,6 +132,51 @@ CALLS_OF = {"Calendar construction": 4_000,
             **{f"{name}.get_jacobian, strip of blocks": 1_000 for name in SMILES}}
 
 
+BOOK = np.linspace(80.0, 120.0, 64)
+DAYS = np.arange(19700, 19764).astype("M8[D]")
+BAD_DAYS = DAYS.astype("M8[s]")
+BAD_DAYS[-1] = np.datetime64(2**62, "s")  # beyond every instant
+SMILE_OF = {name: cls(EXPIRY, ref_vol=60.0) for name, cls in SMILES.items()}
+
+
+def array_function_cases(name):
+    function = getattr(ka, name)
+    types = () if name in ("b76_vega", "b76_gamma") else (np.array(["c", "PUT"] * 32),)
+    cases = {
+        f"{name}, on two threads": lambda: function(BOOK, 100.0, 1.0, 0.2, *types, threads=2),
+        f"{name}, into out": lambda: function(BOOK, 100, 1, [0.2], *types, out=np.empty(64)),
+        f"{name}, bad float": lambda: function(BOOK, 100.0, "x", 0.2, *types),
+        f"{name}, bad out": lambda: function(BOOK, 100.0, 1.0, 0.2, *types, out=np.empty(3)),
+    }
+    if types:
+        cases[f"{name}, bad option type"] = lambda: function(BOOK, 100.0, 1.0, 0.2, ["c"] * 63 + ["ÇALL"])
+        cases[f"{name}, non-ASCII option type"] = lambda: function(BOOK, 100, 1, 0.2, np.array(["Çall", "c"] * 32))
+        cases[f"{name}, option type of no str"] = lambda: function(BOOK, 100.0, 1.0, 0.2, np.array([1, "c"], object))
+    return cases
+
+
+ARRAY_CASES = {
+    "get_jacobian": lambda: ka.get_jacobian(SMILE_OF["VolGeo"], 0.25, 100.0, BOOK, ["ref_vol", "x", "vpr"]),
+    "get_jacobian, bad params": lambda: ka.get_jacobian(SMILE_OF["VolGeo"], 0.25, 100.0, BOOK, [1]),
+    "get_bus_ttx, on two threads": lambda: ka.get_bus_ttx("BTCUSDT", DAYS, EXPIRY, threads=2),
+    "get_bus_ttx, datetimes": lambda: ka.get_bus_ttx("BTCUSDT", [START, EXPIRY], EXPIRY),
+    "get_bus_ttx, invalid instant": lambda: ka.get_bus_ttx("BTCUSDT", BAD_DAYS, EXPIRY),
+    "get_bus_ttx, unknown underlying": lambda: ka.get_bus_ttx("ETHUSDT\x00", DAYS, EXPIRY),
+    "get_cal_ttx, on two threads": lambda: ka.get_cal_ttx(DAYS, EXPIRY, threads=2),
+    "get_cal_ttx, bad datetime": lambda: ka.get_cal_ttx([START, 1], EXPIRY),
+    "get_cal_ttx, invalid instant": lambda: ka.get_cal_ttx(BAD_DAYS, EXPIRY),
+    "get_cal_ttx, Series": lambda: ka.get_cal_ttx(pd.Series(DAYS), EXPIRY),
+    "get_cal_ttx, Series on other indexes": lambda: ka.get_cal_ttx(pd.Series(DAYS), pd.Series(DAYS, index=DAYS)),
+}
+for _smile, _model in SMILE_OF.items():
+    ARRAY_CASES[f"get_vol, {_smile}, on two threads"] = lambda s=_model: ka.get_vol(s, 0.25, BOOK[:, None], BOOK,
+                                                                                   threads=2)
+    ARRAY_CASES[f"get_vol, {_smile}, bad strikes"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, ["x"])
+    ARRAY_CASES[f"get_vol, {_smile}, Series"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, pd.Series(BOOK))
+for _function in ka.__all__[:11]:
+    ARRAY_CASES.update(array_function_cases(_function))
+
+
 class MallInfo2(ctypes.Structure):
     _fields_ = [(f, ctypes.c_size_t) for f in
                 ("arena", "ordblks", "smblks", "hblks", "hblkhd", "usmblks", "fsmblks", "uordblks", "fordblks",
@@ -159,9 +206,7 @@ def run(call, times):
             pass
 
 
-@pytest.mark.parametrize("case", CASES.keys())
-def test_repeated_calls_leave_nothing_behind(case):
-    call, times = CASES[case], CALLS_OF.get(case, CALLS)
+def assert_flat(case, call, times):
     run(call, times // 10)  # caches, free lists and first-use objects settle
     heap, blocks, objects = footprint()
     run(call, times)
@@ -172,6 +217,18 @@ def test_repeated_calls_leave_nothing_behind(case):
     assert heap_after - heap < 64 * 1024, f"{case}: {heap_after - heap} more heap bytes after {times} calls"
 
 
+@pytest.mark.parametrize("case", CASES.keys())
+def test_repeated_calls_leave_nothing_behind(case):
+    assert_flat(case, CASES[case], CALLS_OF.get(case, CALLS))
+
+
+@pytest.mark.parametrize("case", ARRAY_CASES.keys())
+def test_repeated_array_calls_leave_nothing_behind(case):
+    # A thread started and joined per call: fewer calls.
+    assert_flat(case, ARRAY_CASES[case], 4_000 if case.endswith("on two threads") else CALLS)
+
+
 def test_every_entry_is_exercised():
     names = {case.split(" ")[0].split(".")[0].rstrip(",") for case in CASES}
     assert names == set(kelvane.__all__)
+    assert {case.split(",")[0] for case in ARRAY_CASES} == set(ka.__all__)
