@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,8 +17,17 @@
 
 namespace kelvane::strided {
 
+// An element read once, whole: another thread may be writing the caller's
+// array meanwhile, and an aligned element is then still either its old or
+// its new value, never a mix of their bytes (an unaligned one may be).
 template <class T>
 inline T load(const char* at) noexcept {
+    if constexpr (sizeof(T) == 8) {
+        if (reinterpret_cast<std::uintptr_t>(at) % 8 == 0) {
+            const std::uint64_t raw = __atomic_load_n(reinterpret_cast<const std::uint64_t*>(at), __ATOMIC_RELAXED);
+            return std::bit_cast<T>(raw);
+        }
+    }
     T value;
     std::memcpy(&value, at, sizeof value);
     return value;

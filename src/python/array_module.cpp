@@ -538,11 +538,11 @@ PyObject* cal_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     });
 }
 
-// timestamps(iterable, name, nat) -> (bytearray, unit code): the float64
+// timestamps(iterable, name, nats) -> (bytearray, unit code): the float64
 // timestamp of each item by the scalar datetime conversion's first steps
 // (item.timestamp(), then the float conversion), in order; an item that is
-// `nat` (pandas' NaT, or None) marks "not a time", and the code says
-// whether any did. A failing item raises its own error with its position
+// one of the tuple `nats` (pandas' NaT, say) marks "not a time", and the
+// code says whether any did. A failing item raises its own error with its position
 // under `name`, or unchanged when name is None (one datetime).
 PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count("timestamps", nargs, 3)) return nullptr;
@@ -552,7 +552,14 @@ PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
         if (!convert(args[1], name)) return prefix_argument_error("name"), nullptr;
         argument.emplace(name.text);
     }
-    PyObject* nat = args[2] == Py_None ? nullptr : args[2];
+    if (!PyTuple_Check(args[2])) return raise_type_cast_error(args[2], "tuple"), nullptr;
+    PyObject* nats = args[2];
+    const auto is_nat = [nats](PyObject* item) {
+        for (Py_ssize_t i = 0; i < PyTuple_Size(nats); ++i) {
+            if (PyTuple_GetItem(nats, i) == item) return true;
+        }
+        return false;
+    };
     const PyRef iterator = PyRef::steal(PyObject_GetIter(args[0]));
     if (!iterator) return nullptr;
     static PyObject* method = PyUnicode_InternFromString("timestamp");
@@ -565,7 +572,7 @@ PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
             if (PyErr_Occurred()) return nullptr;
             break;
         }
-        if (nat != nullptr && item.get() == nat) {
+        if (is_nat(item.get())) {
             values.push_back(std::bit_cast<double>(calendar::not_a_time_stamp));
             saw_nat = true;
             continue;

@@ -199,6 +199,30 @@ def _broadcast_shape(operands: tuple[Any, ...]) -> tuple[int, ...]:
     return () if shape is None else shape
 
 
+class _Datetime64Item:
+    """A datetime64 item of a sequence of datetime objects, read through the
+    timestamp of its whole microseconds like a datetime64 array's element."""
+
+    __slots__ = ("_stamp",)
+
+    def __init__(self, stamp: float) -> None:
+        self._stamp = stamp
+
+    def timestamp(self) -> float:
+        return self._stamp
+
+    @staticmethod
+    def of(item: np.datetime64) -> Any:
+        if np.isnat(item):
+            return _NAT
+        # int / int is correctly rounded: the timestamp of the aware datetime.
+        return _Datetime64Item(int(item.astype("M8[us]").astype(np.int64)) / 10**6)
+
+
+# "Not a time" among datetime objects.
+_NAT = object()
+
+
 def _instants(value: Any, name: str) -> tuple[Any, int]:
     """`value` as the native loops take instants: (an int64 view of a
     datetime64 array, its unit's code), or (float64 timestamps, a
@@ -219,6 +243,8 @@ def _instants(value: Any, name: str) -> tuple[Any, int]:
         converted = np.asarray(value)
         if converted.dtype.kind == "M":
             value = converted
+        else:  # datetime64 items among datetime objects: each as its own array's element would be
+            value = [_Datetime64Item.of(item) if isinstance(item, np.datetime64) else item for item in value]
     if isinstance(value, np.ndarray) and value.dtype.kind == "M":
         unit, count = np.datetime_data(value.dtype)
         if unit in ("Y", "M"):
@@ -231,7 +257,7 @@ def _instants(value: Any, name: str) -> tuple[Any, int]:
         if not value.dtype.isnative:
             value = value.astype(value.dtype.newbyteorder("="))
         return value.view(np.int64), _TIME_UNITS[unit]
-    nat = None if pd is None else pd.NaT
+    nat = (_NAT,) if pd is None else (_NAT, pd.NaT)
     if isinstance(value, np.ndarray):
         if value.dtype.kind != "O":
             raise TypeError(f"argument '{name}': expected datetimes, got an array of {value.dtype}")
@@ -260,11 +286,30 @@ def _threads(threads: Any, size: int, work: str) -> int:
     return min(threads, _MAX_THREADS)
 
 
+def _memory_bytes() -> int:
+    try:
+        return int(_os.sysconf("SC_PAGE_SIZE")) * int(_os.sysconf("SC_PHYS_PAGES"))
+    except (AttributeError, ValueError, OSError):  # pragma: no cover - not on Linux
+        return _sys.maxsize
+
+
+# The memory of the machine: an output larger than that is refused before
+# anything is asked of the allocator.
+_MEMORY_BYTES = _memory_bytes()
+
+
+def _empty(shape: tuple[int, ...]) -> FloatArray:
+    if _size(shape) > _MEMORY_BYTES // 8:
+        raise MemoryError(f"an output of shape {shape} would need {_size(shape) * 8:,} bytes, more than this "
+                          f"machine's {_MEMORY_BYTES:,}")
+    return np.empty(shape)
+
+
 def _output(out: Any, shape: tuple[int, ...], inputs: tuple[Any, ...]) -> tuple[FloatArray, tuple[Any, ...]]:
     """The array to fill, and the inputs, copied where they overlap a
     caller's `out` other than element for element."""
     if out is None:
-        return np.empty(shape), inputs
+        return _empty(shape), inputs
     if not isinstance(out, np.ndarray):
         raise TypeError(f"argument 'out': expected a numpy array, got {type(out).__qualname__}")
     if out.dtype != _F64 or not out.dtype.isnative:
@@ -443,7 +488,7 @@ def get_jacobian(smile: Smile, ttx: float, spot: float, strikes: ArrayLike, para
     if isinstance(params, str):
         raise TypeError("argument 'params': Can't extract `str` to `Vec`")
     names = list(params)
-    target = np.empty((len(column), len(names)))
+    target = _empty((len(column), len(names)))
     _native.get_jacobian(kind, values, ttx, spot, column, names, target)
     return target
 

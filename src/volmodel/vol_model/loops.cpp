@@ -19,10 +19,6 @@ bool same_bits(double a, double b) noexcept {
     return std::bit_cast<std::uint64_t>(a) == std::bit_cast<std::uint64_t>(b);
 }
 
-bool is_aligned(const char* at) noexcept {
-    return reinterpret_cast<std::uintptr_t>(at) % alignof(double) == 0;
-}
-
 template <class Model>
 std::unique_ptr<VolSlice> built(ParamMap params) {
     return std::make_unique<Model>(Model::with_params(kelvane::UtcInstant{}, std::move(params)));
@@ -40,14 +36,9 @@ std::unique_ptr<VolSlice> model_of_kind(std::string_view kind, ParamMap params) 
 void vols_row(const VolSlice& model, std::size_t count, kelvane::strided::Row<double> ttx,
               kelvane::strided::Row<double> spot, kelvane::strided::Row<double> strikes,
               kelvane::strided::OutRow<double> vols) {
-    // One (ttx, spot) for the whole row over aligned contiguous strikes and
-    // volatilities: one strip, evaluated where the values lie.
-    if (ttx.stride == 0 && spot.stride == 0 && strikes.stride == sizeof(double) &&
-        vols.stride == sizeof(double) && is_aligned(strikes.base) && is_aligned(vols.base)) {
-        model.fill_vols(ttx[0], spot[0], std::span<const double>(reinterpret_cast<const double*>(strikes.base), count),
-                        std::span<double>(reinterpret_cast<double*>(vols.base), count));
-        return;
-    }
+    // Strikes are copied before they are evaluated, each read once: another
+    // thread writing the caller's array cannot give a strike two values
+    // within one evaluation.
     double run_strikes[run_size];
     double run_vols[run_size];
     std::size_t i = 0;
@@ -56,6 +47,9 @@ void vols_row(const VolSlice& model, std::size_t count, kelvane::strided::Row<do
         const double s = spot[i];
         std::size_t n = 0;
         const std::size_t limit = std::min(run_size, count - i);
+        if (ttx.stride == 0 && spot.stride == 0) {  // one (ttx, spot) for the whole row
+            for (; n < limit; ++n) run_strikes[n] = strikes[i + n];
+        }
         while (n < limit && same_bits(ttx[i + n], t) && same_bits(spot[i + n], s)) {
             run_strikes[n] = strikes[i + n];
             ++n;
