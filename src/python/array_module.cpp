@@ -30,6 +30,7 @@
 #include "python/array_operands.hpp"
 #include "python/conversions.hpp"
 #include "python/errors.hpp"
+#include "python/pricing_names.hpp"
 #include "python/py_ref.hpp"
 #include "volmodel/vol_model/loops.hpp"
 
@@ -213,7 +214,10 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     Layout<1> layout(shape.size(), shape.data());
     layout.operand(0).base = static_cast<char*>(view.buf);
     for (int d = 0; d < view.ndim; ++d) layout.operand(0).strides[d] = view.strides[d];
+    // A broadcast view claims elements it does not hold: the codes are
+    // allocated only for a count that could fit.
     const std::size_t n = layout.size();
+    if (!could_fit_in_memory(n, 1)) return nullptr;
     PyRef codes = PyRef::steal(PyByteArray_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(n)));
     if (!codes) return nullptr;
     char* written = PyByteArray_AsString(codes.get());
@@ -604,33 +608,22 @@ PyMethodDef def(const char* name) {
     return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(entry)), METH_FASTCALL, nullptr};
 }
 
-constexpr char b76_fairvalue_name[] = "b76_fairvalue";
-constexpr char b76_delta_name[] = "b76_delta";
-constexpr char b76_vega_name[] = "b76_vega";
-constexpr char b76_gamma_name[] = "b76_gamma";
-constexpr char binary_fairvalue_name[] = "binary_fairvalue";
-constexpr char binary_vega_name[] = "binary_vega";
-constexpr char binary_delta_name[] = "binary_delta";
-constexpr char binary_gamma_name[] = "binary_gamma";
-constexpr char binary_speed_name[] = "binary_speed";
-constexpr char binary_theta_name[] = "binary_theta";
-constexpr char calibrate_name[] = "calibrate_black76_iv";
 
 PyMethodDef methods[] = {
     def<option_types>("option_types"),
     def<timestamps>("timestamps"),
-    def<option_entry<b76_fairvalue_name, b76::fairvalue, option_names>>(b76_fairvalue_name),
-    def<option_entry<b76_delta_name, b76::delta, option_names>>(b76_delta_name),
-    def<plain_entry<b76_vega_name, b76::vega>>(b76_vega_name),
-    def<plain_entry<b76_gamma_name, b76::gamma>>(b76_gamma_name),
-    def<option_entry<binary_fairvalue_name, binary::fairvalue, option_names>>(binary_fairvalue_name),
-    def<option_entry<binary_vega_name, binary::vega, option_names>>(binary_vega_name),
-    def<option_entry<binary_delta_name, binary::delta, option_names>>(binary_delta_name),
-    def<option_entry<binary_gamma_name, binary::gamma, option_names>>(binary_gamma_name),
-    def<option_entry<binary_speed_name, binary::speed, option_names>>(binary_speed_name),
-    def<option_entry<binary_theta_name, binary::theta, option_names>>(binary_theta_name),
-    def<option_entry<calibrate_name, option_pricing::iv_calibration::calibrate_black76_iv, calibration_names>>(
-        calibrate_name),
+    def<option_entry<names::b76_fairvalue, b76::fairvalue, option_names>>(names::b76_fairvalue),
+    def<option_entry<names::b76_delta, b76::delta, option_names>>(names::b76_delta),
+    def<plain_entry<names::b76_vega, b76::vega>>(names::b76_vega),
+    def<plain_entry<names::b76_gamma, b76::gamma>>(names::b76_gamma),
+    def<option_entry<names::binary_fairvalue, binary::fairvalue, option_names>>(names::binary_fairvalue),
+    def<option_entry<names::binary_vega, binary::vega, option_names>>(names::binary_vega),
+    def<option_entry<names::binary_delta, binary::delta, option_names>>(names::binary_delta),
+    def<option_entry<names::binary_gamma, binary::gamma, option_names>>(names::binary_gamma),
+    def<option_entry<names::binary_speed, binary::speed, option_names>>(names::binary_speed),
+    def<option_entry<names::binary_theta, binary::theta, option_names>>(names::binary_theta),
+    def<option_entry<names::calibrate_black76_iv, option_pricing::iv_calibration::calibrate_black76_iv, calibration_names>>(
+        names::calibrate_black76_iv),
     def<get_vol>("get_vol"),
     def<get_jacobian>("get_jacobian"),
     def<bus_ttx>("bus_ttx"),

@@ -74,6 +74,15 @@ char ascii_lower(char c) noexcept { return c >= 'A' && c <= 'Z' ? static_cast<ch
 
 }  // namespace
 
+bool could_fit_in_memory(std::size_t count, std::size_t item_size) {
+    static const std::size_t memory = physical_memory_bytes();
+    if (count > memory / item_size) {
+        PyErr_NoMemory();
+        return false;
+    }
+    return true;
+}
+
 bool convert(PyObject* obj, double& out) {
     out = PyFloat_AsDouble(obj);
     return !(out == -1.0 && PyErr_Occurred());

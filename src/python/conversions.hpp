@@ -147,6 +147,10 @@ private:
 using NameList = std::vector<std::string>;
 using ParamDict = std::unordered_map<std::string, double>;
 
+// Whether `count` items of `item_size` bytes could fit the machine's memory;
+// false with MemoryError when they could not, before anything is allocated.
+bool could_fit_in_memory(std::size_t count, std::size_t item_size);
+
 bool convert(PyObject* obj, double& out);
 bool convert(PyObject* obj, Utf8& out);
 bool convert(PyObject* obj, std::string& out);

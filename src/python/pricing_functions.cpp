@@ -6,6 +6,7 @@
 #include "option_pricing/binary.hpp"
 #include "option_pricing/iv_calibration.hpp"
 #include "python/binding.hpp"
+#include "python/pricing_names.hpp"
 
 namespace kelvane::py {
 namespace {
@@ -53,17 +54,6 @@ PyObject* plain_function(PyObject*, PyObject* const* args, Py_ssize_t nargs, PyO
     return to_python(Formula(fwd, strike, ttx, vol, df));
 }
 
-constexpr char b76_fairvalue_name[] = "b76_fairvalue";
-constexpr char b76_delta_name[] = "b76_delta";
-constexpr char b76_vega_name[] = "b76_vega";
-constexpr char b76_gamma_name[] = "b76_gamma";
-constexpr char binary_fairvalue_name[] = "binary_fairvalue";
-constexpr char binary_vega_name[] = "binary_vega";
-constexpr char binary_delta_name[] = "binary_delta";
-constexpr char binary_gamma_name[] = "binary_gamma";
-constexpr char binary_speed_name[] = "binary_speed";
-constexpr char binary_theta_name[] = "binary_theta";
-constexpr char calibrate_name[] = "calibrate_black76_iv";
 
 // Module functions are static: they receive no self, and __self__ is None.
 template <FastCallWithKeywords F>
@@ -73,29 +63,29 @@ PyMethodDef def(const char* name, const char* doc) {
 
 // Registry order.
 PyMethodDef definitions[] = {
-    def<option_function<b76_fairvalue_name, option_params, b76::fairvalue>>(
-        b76_fairvalue_name, "b76_fairvalue(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
-    def<option_function<b76_delta_name, option_params, b76::delta>>(
-        b76_delta_name, "b76_delta(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
-    def<plain_function<b76_vega_name, b76::vega>>(
-        b76_vega_name, "b76_vega(fwd, strike, ttx, vol, df=1.0)\n--\n\n"),
-    def<plain_function<b76_gamma_name, b76::gamma>>(
-        b76_gamma_name, "b76_gamma(fwd, strike, ttx, vol, df=1.0)\n--\n\n"),
-    def<option_function<binary_fairvalue_name, option_params, binary::fairvalue>>(
-        binary_fairvalue_name, "binary_fairvalue(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
-    def<option_function<binary_vega_name, option_params, binary::vega>>(
-        binary_vega_name, "binary_vega(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
-    def<option_function<binary_delta_name, option_params, binary::delta>>(
-        binary_delta_name, "binary_delta(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
-    def<option_function<binary_gamma_name, option_params, binary::gamma>>(
-        binary_gamma_name, "binary_gamma(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
-    def<option_function<binary_speed_name, option_params, binary::speed>>(
-        binary_speed_name, "binary_speed(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
-    def<option_function<binary_theta_name, option_params, binary::theta>>(
-        binary_theta_name, "binary_theta(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
-    def<option_function<calibrate_name, calibration_params,
+    def<option_function<names::b76_fairvalue, option_params, b76::fairvalue>>(
+        names::b76_fairvalue, "b76_fairvalue(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
+    def<option_function<names::b76_delta, option_params, b76::delta>>(
+        names::b76_delta, "b76_delta(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
+    def<plain_function<names::b76_vega, b76::vega>>(
+        names::b76_vega, "b76_vega(fwd, strike, ttx, vol, df=1.0)\n--\n\n"),
+    def<plain_function<names::b76_gamma, b76::gamma>>(
+        names::b76_gamma, "b76_gamma(fwd, strike, ttx, vol, df=1.0)\n--\n\n"),
+    def<option_function<names::binary_fairvalue, option_params, binary::fairvalue>>(
+        names::binary_fairvalue, "binary_fairvalue(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
+    def<option_function<names::binary_vega, option_params, binary::vega>>(
+        names::binary_vega, "binary_vega(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
+    def<option_function<names::binary_delta, option_params, binary::delta>>(
+        names::binary_delta, "binary_delta(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
+    def<option_function<names::binary_gamma, option_params, binary::gamma>>(
+        names::binary_gamma, "binary_gamma(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
+    def<option_function<names::binary_speed, option_params, binary::speed>>(
+        names::binary_speed, "binary_speed(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
+    def<option_function<names::binary_theta, option_params, binary::theta>>(
+        names::binary_theta, "binary_theta(fwd, strike, ttx, vol, call_put, df=1.0)\n--\n\n"),
+    def<option_function<names::calibrate_black76_iv, calibration_params,
                     option_pricing::iv_calibration::calibrate_black76_iv>>(
-        calibrate_name,
+        names::calibrate_black76_iv,
         "calibrate_black76_iv(ttx, fwd, strike, price, call_put, df=1.0)\n--\n\n"),
 };
 

@@ -3,6 +3,7 @@ the layout, dtype or thread count; and inputs, outputs and errors as a numpy use
 import datetime
 import inspect
 import math
+import os
 import re
 import subprocess
 import sys
@@ -445,6 +446,8 @@ WRITTEN = {  # a call, and the values written into its input by another thread
 }
 
 
+@pytest.mark.skipif(os.environ.get("KELVANE_SANITIZED") == "1",
+                    reason="the sanitizer's memcpy copies byte by byte: the writer itself tears the elements")
 @pytest.mark.parametrize("case", WRITTEN)
 def test_an_input_written_during_a_call_gives_old_or_new_results(case):
     compute, values = WRITTEN[case]
