@@ -153,6 +153,15 @@ std::optional<std::uint8_t> ascii_code(const char* at, std::size_t units) noexce
     return std::nullopt;
 }
 
+// The code of a one-letter element: "c", "C", "p" or "P"; 255 for any
+// other, left to ascii_code's callers.
+inline std::uint8_t letter_code(const char* at) noexcept {
+    std::uint32_t c;
+    std::memcpy(&c, at, sizeof c);
+    c |= 0x20;  // ASCII upper to lower case; no other code point becomes 'c' or 'p'
+    return c == 'c' ? option_pricing::call_code : c == 'p' ? option_pricing::put_code : 255;
+}
+
 // option_types(call_put, threads) -> int | bytearray: the code of a str, or one
 // code per element, in C order, of a list or tuple of str or of a buffer of
 // str_ (UCS4) or object elements. A failing element raises its scalar error
@@ -233,6 +242,19 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
             parallel::for_chunks(n, threads, [&](std::size_t, std::size_t begin, std::size_t end) {
                 layout.for_rows(begin, end, [&](const auto& bases, const auto& steps, std::size_t count,
                                                 std::size_t first) {
+                    if (units == 1) {  // "c" and "p", the usual book: one letter each
+                        const char* from = bases[0];
+                        const std::ptrdiff_t step = steps[0];
+                        std::uint8_t* to = reinterpret_cast<std::uint8_t*>(written) + first;
+                        std::uint8_t worst = 0;
+                        for (std::size_t i = 0; i < count; ++i) {
+                            const std::uint8_t code = letter_code(from + static_cast<std::ptrdiff_t>(i) * step);
+                            worst = std::max(worst, code);
+                            to[i] = code;
+                        }
+                        if (worst > option_pricing::put_code) all_read.store(false, std::memory_order_relaxed);
+                        return;
+                    }
                     for (std::size_t i = 0; i < count; ++i) {
                         const auto code = ascii_code(bases[0] + static_cast<std::ptrdiff_t>(i) * steps[0], units);
                         if (!code) {
