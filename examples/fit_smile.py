@@ -4,7 +4,9 @@ A desk's morning in one script: a chain of bid and ask prices (about 40
 strikes, puts below the forward and calls above it) becomes implied vols, and
 each smile model is fitted to the mid vols by least squares over its fitting
 parameters, every residual weighted by its quote's bid/ask width in vol, with
-the Jacobian that the model itself provides.
+the Jacobian that the model itself provides (`kelvane_arrays.get_jacobian`, an
+array of one row per strike and one column per parameter, as least_squares
+takes it).
 
 The chain is made here, from a known smile with seeded noise, so the example
 needs no data files. Run with `make examples`; prints the fitted parameters
@@ -29,6 +31,7 @@ import numpy as np
 from scipy.optimize import least_squares
 
 import kelvane
+import kelvane_arrays
 
 NOW = datetime.datetime(2026, 12, 8, 14, 30, tzinfo=datetime.timezone.utc)
 EXPIRY = datetime.datetime(2027, 1, 8, 8, 0, tzinfo=datetime.timezone.utc)  # a Friday expiry
@@ -170,6 +173,7 @@ class SmileProblem:
         self.lower = np.array([floors.get(n, -np.inf) for n in self.names])
         self.x0 = np.maximum([self.base[n] for n in self.names], self.lower)
         self.strikes = quotes.strikes.tolist()
+        self.strike_array = quotes.strikes
         self.mid_points = quotes.mid * 100.0
         self.width = quotes.width_points
 
@@ -184,9 +188,11 @@ class SmileProblem:
         return self.errors_points(x) / self.width
 
     def jacobian(self, x: np.ndarray) -> np.ndarray:
-        """From the model's `get_jacobian`: d(vol fraction)/d(parameter), so x 100 for vol points."""
-        sensitivities = self.smile(x).get_jacobian(self.market.ttx, self.market.forward, self.strikes, self.names)
-        return np.column_stack([sensitivities[n] for n in self.names]) * 100.0 / self.width[:, None]
+        """The model's own d(vol fraction)/d(parameter), one row per strike and
+        one column per fitting parameter, so x 100 for vol points."""
+        sensitivities = kelvane_arrays.get_jacobian(self.smile(x), self.market.ttx, self.market.forward,
+                                                    self.strike_array, self.names)
+        return sensitivities * 100.0 / self.width[:, None]
 
 
 def fit(model_class: type, quotes: ImpliedVols, market: Market, jacobian: str = "model", repeat: int = 1) -> Fit:

@@ -18,19 +18,22 @@ def test_quickstart_runs():
     assert "implied vol" in out and "re-anchored" in out
 
 
-README = (ROOT / "README.md").read_text()
+# The README and the guides it links to.
+PAGES = {name: (ROOT / name).read_text() for name in ("README.md", "docs/arrays.md")}
 
 
-@pytest.mark.parametrize("block", re.findall(r"```python\n(.*?)```", README, re.S))
-def test_readme_code_runs(block):
-    exec(compile(block, "README.md", "exec"), {})
+@pytest.mark.parametrize("page,block", [(name, block) for name, text in PAGES.items()
+                                        for block in re.findall(r"```python\n(.*?)```", text, re.S)])
+def test_readme_code_runs(page, block):
+    exec(compile(block, page, "exec"), {})
 
 
-def test_readme_sessions_print_what_they_show():
-    """The ```pycon blocks run in order in one namespace, as one session."""
-    session = "\n".join(re.findall(r"```pycon\n(.*?)```", README, re.S))
-    test = doctest.DocTestParser().get_doctest(session, {}, "README.md", "README.md", 0)
-    assert test.examples, "the README shows no session"
+@pytest.mark.parametrize("page", PAGES)
+def test_readme_sessions_print_what_they_show(page):
+    """The ```pycon blocks of a page run in order in one namespace, as one session."""
+    session = "\n".join(re.findall(r"```pycon\n(.*?)```", PAGES[page], re.S))
+    test = doctest.DocTestParser().get_doctest(session, {}, page, page, 0)
+    assert test.examples, f"{page} shows no session"
     runner = doctest.DocTestRunner(verbose=False, optionflags=doctest.ELLIPSIS)
     runner.run(test, out=lambda text: pytest.fail(text, pytrace=False))
 

@@ -1,5 +1,6 @@
 """The shipped stubs accept the code the README shows and flag common mistakes."""
 
+import doctest
 import re
 import runpy
 import subprocess
@@ -12,17 +13,41 @@ ROOT = Path(__file__).resolve().parents[2]
 CASES = Path(__file__).parent / "typing_cases"
 
 
+def page_code(page: str, section: str | None = None) -> str:
+    """A page's sessions as one module (their sources, in order), then its
+    ```python blocks, or only those of `section` (a "## " heading)."""
+    text = (ROOT / page).read_text()
+    parser = doctest.DocTestParser()
+    sessions = "".join(example.source for block in re.findall(r"```pycon\n(.*?)```", text, re.S)
+                       for example in parser.get_examples(block))
+    if section is not None:
+        text = text[text.index(f"\n## {section}\n"):]
+        text = text[:text.find("\n## ", 1) if "\n## " in text[1:] else len(text)]
+    return sessions + "".join(re.findall(r"```python\n(.*?)```", text, re.S))
+
+
+# The pages' own code, checked as written: every session, and the blocks
+# that use kelvane_arrays (the README's other blocks are sketches without
+# annotations, which --strict would refuse for their own sake).
+PAGES = {"readme_sessions.py": ("README.md", "Arrays"), "arrays_guide.py": ("docs/arrays.md", None)}
+
+
 @pytest.fixture(scope="module")
-def mypy_errors() -> dict[str, set[int]]:
+def mypy_errors(tmp_path_factory) -> dict[str, set[int]]:
     """Lines that mypy --strict reports as errors, per case file."""
+    pages = tmp_path_factory.mktemp("pages")
+    for name, (page, section) in PAGES.items():
+        (pages / name).write_text(page_code(page, section))
     out = subprocess.run(
         [sys.executable, "-m", "mypy", "--strict", "--no-error-summary", "--show-traceback",
-         "--python-executable", sys.executable, "uses.py", "mistakes.py"],
+         # dask's own functions carry no annotations: calling them is no error of the pages'.
+         "--untyped-calls-exclude=dask",
+         "--python-executable", sys.executable, "uses.py", "mistakes.py", *(str(pages / name) for name in PAGES)],
         cwd=CASES, capture_output=True, text=True, timeout=300,
     )
     assert out.returncode in (0, 1), out.stdout + out.stderr
-    errors: dict[str, set[int]] = {"uses.py": set(), "mistakes.py": set()}
-    for match in re.finditer(r"^(\w+\.py):(\d+): error: .*$", out.stdout, re.M):
+    errors: dict[str, set[int]] = {name: set() for name in ("uses.py", "mistakes.py", *PAGES)}
+    for match in re.finditer(r"^(?:.*/)?(\w+\.py):(\d+): error: .*$", out.stdout, re.M):
         errors[match[1]].add(int(match[2]))
     errors["_output"] = out.stdout  # type: ignore[assignment]
     return errors
@@ -30,6 +55,11 @@ def mypy_errors() -> dict[str, set[int]]:
 
 def test_readme_usage_type_checks(mypy_errors):
     assert not mypy_errors["uses.py"], mypy_errors["_output"]
+
+
+@pytest.mark.parametrize("name", PAGES)
+def test_pages_type_check_as_written(mypy_errors, name):
+    assert not mypy_errors[name], mypy_errors["_output"]
 
 
 def test_readme_usage_runs():

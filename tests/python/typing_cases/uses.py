@@ -56,3 +56,29 @@ cal_ttx: float = kelvane.Calendar.get_cal_ttx(now, later)
 cal_ttx = kelvane.Calendar.get_cal_ttx(**{"from": now, "to": later})
 tenor: float = kelvane.Calendar.tenor_to_ttx("3m")
 names = kelvane.__all__
+
+import kelvane_arrays
+
+strikes = np.array([90.0, 100.0, 110.0])
+arrays = [
+    kelvane_arrays.b76_fairvalue(100.0, strikes, 0.5, 0.25, ["put", "call", "call"], 0.99),
+    kelvane_arrays.b76_delta(100.0, strikes, 0.5, 0.25, "call", threads=1),
+    kelvane_arrays.b76_vega(100.0, strikes, 0.5, 0.25, out=np.empty(3)),
+    kelvane_arrays.b76_gamma([100.0, 101.0, 102.0], strikes, 0.5, 0.25),
+    kelvane_arrays.binary_fairvalue(100.0, strikes, 0.5, 0.25, np.array(["p", "c", "c"])),
+    kelvane_arrays.binary_vega(100.0, strikes, 0.5, 0.25, "call"),
+    kelvane_arrays.binary_delta(100.0, strikes, 0.5, 0.25, "call"),
+    kelvane_arrays.binary_gamma(100.0, strikes, 0.5, 0.25, "call"),
+    kelvane_arrays.binary_speed(100.0, strikes, 0.5, 0.25, "call"),
+    kelvane_arrays.binary_theta(100.0, strikes, 0.5, 0.25, "call", threads=None),
+    kelvane_arrays.calibrate_black76_iv(0.5, 100.0, strikes, [3.0, 7.0, 3.5], "put"),
+    kelvane_arrays.get_vol(geo, 0.25, np.array([[90.0], [110.0]]), strikes),
+    kelvane_arrays.get_jacobian(geo, 0.25, 100.0, strikes, geo.get_fitting_params()),
+    kelvane_arrays.get_bus_ttx("BTCUSDT", now, [later, later]),
+    kelvane_arrays.get_cal_ttx(np.datetime64("2026-12-08T14:30"), np.array(["2027-03-26"], dtype="datetime64[D]")),
+]
+shapes: list[tuple[int, ...]] = [a.shape for a in arrays]
+one: np.float64 = kelvane_arrays.b76_fairvalue(100.0, 95.0, 0.5, 0.25, "call")
+labels = kelvane_arrays.b76_fairvalue(pd.Series([100.0, 101.0]), 95.0, 0.5, 0.25, pd.Series(["call", "put"])).index
+bus_index = kelvane_arrays.get_bus_ttx("BTCUSDT", now, pd.Series(pd.date_range(later, periods=2, tz="UTC"))).index
+names = kelvane_arrays.__all__
