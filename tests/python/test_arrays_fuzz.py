@@ -1,0 +1,56 @@
+"""The array module's native entries fuzzed: any arguments the front could
+be bypassed with get a Python exception or a result, never a crash (the
+sanitizer run makes this test its fuzzer), and any shapes and strides the
+front accepts give each element the scalar call's bits."""
+
+import numpy as np
+from hypothesis import given, settings
+from hypothesis import strategies as st
+
+import kelvane
+import kelvane_arrays as ka
+from kelvane_arrays import _native
+
+ENTRIES = [name for name in dir(_native) if not name.startswith("_")]
+ODD_OBJECTS = [None, 0, -1, 2**70, 1.5, float("nan"), "c", "", "x" * 40, b"c", bytearray(3), [], ["c", 1],
+               ("p",), {}, object(), np.zeros(0), np.zeros((2, 3)), np.zeros(3, np.int64), np.zeros(3, np.uint8),
+               np.zeros(3, np.complex128), np.array(["c", "P"]), np.array(["c", None], dtype=object),
+               np.zeros(3)[::-1], np.zeros((3, 1))[:, 0], np.broadcast_to(np.zeros(1), (4, 3)),
+               memoryview(b"abcdefgh"), np.zeros(2, ">f8"), np.array([0, 2**62], "M8[s]").view(np.int64)]
+
+
+@settings(max_examples=300, deadline=None)
+@given(st.sampled_from(ENTRIES), st.lists(st.sampled_from(range(len(ODD_OBJECTS))), max_size=9))
+def test_native_entries_never_crash_on_any_arguments(entry, picks):
+    args = [ODD_OBJECTS[i] for i in picks]
+    try:
+        getattr(_native, entry)(*args)
+    except (TypeError, ValueError, OverflowError, MemoryError, BufferError, AttributeError, IndexError):
+        pass
+
+
+shapes = st.lists(st.integers(1, 4), min_size=0, max_size=3).map(tuple)
+
+
+@st.composite
+def operand(draw, shape):
+    """An array broadcastable to `shape`: some dimensions 1, any strides."""
+    kept = tuple(draw(st.sampled_from([1, n])) for n in shape)[draw(st.integers(0, len(shape))):]
+    step = draw(st.sampled_from([1, 2, -1]))
+    base = np.random.default_rng(draw(st.integers(0, 2**32))).uniform(0.5, 2.0, tuple(n * abs(step) for n in kept))
+    view = base[tuple(slice(None, None, step) for _ in kept)]
+    return draw(st.sampled_from([view, view.astype(np.float32), np.asfortranarray(view)]))
+
+
+@settings(max_examples=150, deadline=None)
+@given(st.data(), shapes)
+def test_any_broadcast_and_strides_give_the_scalar_bits(data, shape):
+    fwd, strike, ttx, vol = (data.draw(operand(shape)) for _ in range(4))
+    call_put = data.draw(st.sampled_from(["c", "PUT", np.array(["c", "p", "Call", "put"])[: shape[-1] if shape else 1]]))
+    got = ka.b76_fairvalue(fwd, strike, ttx, vol, call_put, threads=data.draw(st.sampled_from([1, 3])))
+    arrays = np.broadcast_arrays(*(np.asarray(x, dtype=np.float64) for x in (fwd, strike, ttx, vol)),
+                                 np.asarray(call_put))
+    expected = np.array([kelvane.b76_fairvalue(*(float(a[i]) for a in arrays[:4]), str(arrays[4][i]))
+                         for i in np.ndindex(arrays[0].shape)]).reshape(arrays[0].shape)
+    assert np.shape(got) == expected.shape
+    assert np.asarray(got).tobytes() == expected.tobytes()
