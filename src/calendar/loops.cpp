@@ -75,9 +75,9 @@ std::optional<RowFailure> interval_row(std::size_t count, const TimeRow& from, c
     for (std::size_t i = 0; i < count; ++i) {
         kelvane::UtcInstant a, b;
         const Instant first = instant_at(from, i, a, error);
-        if (first == Instant::failed) return RowFailure{i, std::move(error)};
+        if (first == Instant::failed) return RowFailure{i, std::move(error), FailedSide::from};
         const Instant second = instant_at(to, i, b, error);
-        if (second == Instant::failed) return RowFailure{i, std::move(error)};
+        if (second == Instant::failed) return RowFailure{i, std::move(error), FailedSide::to};
         if (first == Instant::not_a_time || second == Instant::not_a_time) {
             out.set(i, std::numeric_limits<double>::quiet_NaN());
             continue;

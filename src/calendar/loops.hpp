@@ -41,10 +41,15 @@ struct TimeRow {
     TimeUnit unit;
 };
 
+// Which instant of an element failed: its start, its end, or (neither
+// alone) the interval of the two.
+enum class FailedSide { from, to, interval };
+
 // The first element of a row that failed, and why.
 struct RowFailure {
     std::size_t index;
     kelvane::Error error;
+    FailedSide side = FailedSide::interval;
 };
 
 // out[i] = calendar.bus_ttx(from[i], to[i]); stops at the first element that

@@ -475,12 +475,25 @@ bool time_unit_of(PyObject* obj, const char* name, calendar::TimeUnit& unit) {
 // The first failure among the chunks, by element number.
 struct LoopFailure {
     std::mutex mutex;
-    std::optional<std::pair<std::size_t, Error>> first;
-    void record(std::size_t at, Error error) {
+    std::optional<std::size_t> at;
+    calendar::RowFailure failure;
+    void record(std::size_t element, calendar::RowFailure&& row_failure) {
         const std::lock_guard lock(mutex);
-        if (!first || at < first->first) first.emplace(at, std::move(error));
+        if (!at || element < *at) {
+            at = element;
+            failure = std::move(row_failure);
+        }
     }
 };
+
+const char* side_name(calendar::FailedSide side) {
+    switch (side) {
+        case calendar::FailedSide::from: return "from_";
+        case calendar::FailedSide::to: return "to";
+        case calendar::FailedSide::interval: break;
+    }
+    return "interval";
+}
 
 // The interval entries: (out, threads, from, from_unit, to, to_unit,
 // check_first) after their own leading arguments; `row(chunk, count, from,
@@ -524,17 +537,18 @@ PyObject* interval_entry(PyObject* const* args, IntervalRow&& row) {
                         row(chunk, std::min(piece, count - done), from, to, out);
                     if (failed_at) {
                         failed = true;
-                        failure.record(first + done + failed_at->index, std::move(failed_at->error));
+                        failure.record(first + done + failed_at->index, std::move(*failed_at));
                     }
                 }
             });
         });
     };
     if (check_first) run_pass(true);
-    if (!failure.first) run_pass(false);
-    if (failure.first) {
-        PyErr_Format(PyExc_ValueError, "%s: %s", position("interval", shape, failure.first->first).c_str(),
-                     failure.first->second.message.c_str());
+    if (!failure.at) run_pass(false);
+    if (failure.at) {
+        // The position is the element's in the broadcast result.
+        PyErr_Format(PyExc_ValueError, "%s: %s", position(side_name(failure.failure.side), shape, *failure.at).c_str(),
+                     failure.failure.error.message.c_str());
         return nullptr;
     }
     return none();

@@ -431,8 +431,10 @@ def test_wrong_arguments_of_smiles_and_intervals_name_themselves(call, error, me
 def test_an_invalid_instant_names_its_position_and_writes_nothing(name):
     days = np.arange(6).astype("M8[D]").astype("M8[s]")
     days[[4, 2]], out = np.datetime64(2**62, "s"), np.full(6, -7.0)
-    with pytest.raises(ValueError, match=r"^interval\[2\]: Invalid timestamp$"):  # the first, on any thread
+    with pytest.raises(ValueError, match=r"^from_\[2\]: Invalid timestamp$"):  # the first, on any thread
         INTERVALS[name][0](days, EPOCH, out=out, threads=3)
+    with pytest.raises(ValueError, match=r"^to\[2\]: Invalid timestamp$"):
+        INTERVALS[name][0](EPOCH, days, out=out, threads=3)
     assert (out == -7.0).all()
 
 
