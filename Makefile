@@ -5,8 +5,9 @@
 # wheel is built from the oldest headers of the stable ABI it targets; the
 # Debian packages of tools/system-packages.txt are installed when missing;
 # CMake, Ninja and the other build requirements come from PyPI into .venv.
-# `make test` runs the Python tests with that one wheel under every
-# CPython >= 3.12 on the machine. A second run with nothing changed is quick.
+# `make test` runs the Python tests from the portable wheel (`make wheel`,
+# zig against glibc 2.17) installed under every CPython >= 3.12 on the
+# machine. A second run with nothing changed is quick.
 
 VENV    := .venv
 PY      := $(VENV)/bin/python
@@ -19,7 +20,7 @@ SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyp
 BENCHDIR := build/bench
 KERNELS := $(BENCHDIR)/bench/kelvane_kernel_bench
 
-.PHONY: demo test bench bench-readme kernel-bench cpp-test py-test stubtest sanitize examples clean
+.PHONY: demo test wheel bench bench-readme kernel-bench cpp-test py-test stubtest sanitize examples clean
 
 # Before any goal but clean: .venv must run the interpreter picked now. A new
 # pick makes .venv and build/ anew, so no build of another interpreter is
@@ -71,9 +72,14 @@ cpp-test: $(STAMPS)/system $(STAMPS)/build-deps
 	$(VENV)/bin/cmake --build $(CPPDIR) -j2
 	$(VENV)/bin/ctest --test-dir $(CPPDIR) --output-on-failure -j2
 
-# The wheel built once from .venv's interpreter, tested under every one.
-py-test: $(STAMPS)/installed $(STAMPS)/extra-test
-	tools/test_interpreters.sh $(PY) $(WHEELS)
+# The portable wheel, installed and tested under every interpreter.
+py-test: $(STAMPS)/installed $(STAMPS)/extra-test wheel
+	tools/test_interpreters.sh dist
+
+# The portable wheel (manylinux_2_17, both modules, checked by auditwheel
+# and abi3audit) and the sdist, in dist/ (tools/build_wheel.sh).
+wheel: $(STAMPS)/system $(STAMPS)/build-deps $(STAMPS)/extra-wheel-tools
+	tools/build_wheel.sh $(VENV)
 
 stubtest: $(STAMPS)/installed $(STAMPS)/extra-test
 	$(PY) -m mypy.stubtest kelvane kelvane_arrays --concise
