@@ -126,7 +126,7 @@ struct CubicKernel {
         NodeArray w, m;
     };
 
-    [[gnu::noipa]] static Setup prepare(const CubicParams& prm, double ttx, double spot) noexcept {
+    [[KELVANE_ONE_COPY]] static Setup prepare(const CubicParams& prm, double ttx, double spot) noexcept {
         const double atm = atm_level(prm, ttx, spot);
         const NodeArray w = node_variances(prm, atm);
         return {spot, std::sqrt(ttx), atm, w, node_slopes(w)};
@@ -134,11 +134,11 @@ struct CubicKernel {
 
     static bool term_follows(double CubicParams::* /*member*/) noexcept { return false; }
 
-    [[gnu::noipa]] static double strike_term(const Setup& s, double strike) noexcept {
+    [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
         return std::log(strike / s.spot) / s.r;
     }
 
-    [[gnu::noipa]] static double vol(const Setup& s, double scaled_log_moneyness) noexcept {
+    [[KELVANE_ONE_COPY]] static double vol(const Setup& s, double scaled_log_moneyness) noexcept {
         const double z = scaled_log_moneyness / s.atm * 100;
         return std::sqrt(pchip_eval(cubic_nodes, s.w, s.m, z));
     }

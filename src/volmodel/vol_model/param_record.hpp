@@ -96,10 +96,19 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 // Where a formula is inlined the compiler may swap the operands of + and *
 // differently, which leaves the value alone but can change which NaN's
 // payload a result carries. A model whose volatilities pass NaN payloads
-// through compiles the three once each and never inlines them (gnu::noipa):
-// with one copy of the machine code, every path (get_vol, get_vol_single,
-// the Jacobian, the general recipes built on get_vol) gives the same bytes,
-// NaN payloads included.
+// through compiles the three once each and never inlines them
+// (KELVANE_ONE_COPY): with one copy of the machine code, every path
+// (get_vol, get_vol_single, the Jacobian, the general recipes built on
+// get_vol) gives the same bytes, NaN payloads included.
+
+// g++'s noipa also forbids clones and analysis across the call; clang, which
+// knows no noipa, is held to noinline. An attribute cannot be named by a
+// template, hence the macro.
+#if __has_cpp_attribute(gnu::noipa)
+#define KELVANE_ONE_COPY gnu::noipa
+#else
+#define KELVANE_ONE_COPY gnu::noinline
+#endif
 
 template <class Kernel>
 void evaluate_into(const typename Kernel::Setup& setup, std::span<const double> strikes,

@@ -29,7 +29,7 @@ struct VolGeoKernel {
         double sigma, sigma_sq, two_a, kappa;
     };
 
-    [[gnu::noipa]] static Setup prepare(const VolGeoParams& prm, double ttx, double spot) noexcept {
+    [[KELVANE_ONE_COPY]] static Setup prepare(const VolGeoParams& prm, double ttx, double spot) noexcept {
         // tanh(corr) by its exponential quotient, not the library tanh: the
         // results (and the NaN once e^(2 corr) overflows) depend on this form.
         const double e = std::exp(prm.corr + prm.corr);
@@ -46,11 +46,11 @@ struct VolGeoKernel {
 
     static bool term_follows(double VolGeoParams::* /*member*/) noexcept { return false; }
 
-    [[gnu::noipa]] static double strike_term(const Setup& s, double strike) noexcept {
+    [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
         return std::log(strike / s.spot) / s.r;
     }
 
-    [[gnu::noipa]] static double vol(const Setup& s, double x) noexcept {
+    [[KELVANE_ONE_COPY]] static double vol(const Setup& s, double x) noexcept {
         const double u = s.sigma_sq + s.sigma * (x * s.two_a);
         // The larger root of v^2 - u v - kappa x^2 = 0.
         const double v = 0.5 * (u + std::sqrt((x * (s.kappa * x)) * 4 + u * u));
