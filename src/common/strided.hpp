@@ -113,10 +113,8 @@ public:
                 ++kept;
             }
         }
-        if (kept == 0) {  // a single element (or an extent of 0 somewhere)
-            bool empty = false;
-            for (std::size_t d = 0; d < ndim_; ++d) empty = empty || shape_[d] == 0;
-            shape_[0] = empty ? 0 : 1;
+        if (kept == 0) {  // every extent is 1: a single element
+            shape_[0] = 1;
             for (Operand& op : operands_) op.strides[0] = 0;
             kept = 1;
         }

@@ -91,44 +91,6 @@ void locate_error(const std::string& where) {
     PyErr_Format(reinterpret_cast<PyObject*>(Py_TYPE(raised.get())), "%s: %U", where.c_str(), message.get());
 }
 
-// The code of element text of code points (UCS4, trailing NULs not part
-// of it, as numpy's str_ arrays hold them).
-bool code_of_ucs4(const char* at, std::size_t units, std::uint8_t& code) {
-    auto point = [at](std::size_t i) { return strided::load<std::uint32_t>(at + 4 * i); };
-    std::size_t length = units;
-    while (length > 0 && point(length - 1) == 0) --length;
-    bool ascii = true;
-    for (std::size_t i = 0; i < length && ascii; ++i) ascii = point(i) < 128;
-    if (ascii) {
-        // ASCII text lowers the same under the full Unicode mapping; the
-        // accepted spellings are short, so the common case stays on the
-        // stack.
-        char small[8];
-        std::string longer;
-        char* lowered = small;
-        if (length > sizeof small) {
-            longer.resize(length);
-            lowered = longer.data();
-        }
-        for (std::size_t i = 0; i < length; ++i) {
-            const auto c = static_cast<char>(point(i));
-            lowered[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-        }
-        auto parsed = option_pricing::parse_lowered_option_type(std::string_view(lowered, length));
-        if (!parsed) {
-            raise_error(parsed.error());
-            return false;
-        }
-        code = *parsed == option_pricing::OptionType::Call ? option_pricing::call_code
-                                                           : option_pricing::put_code;
-        return true;
-    }
-    int byte_order = -1;  // the buffer's native order, little-endian here
-    const PyRef text = PyRef::steal(
-        PyUnicode_DecodeUTF32(at, static_cast<Py_ssize_t>(length * 4), "strict", &byte_order));
-    return text && code_of_str(text.get(), code);
-}
-
 // The code of an element of code points that is an accepted spelling in
 // ASCII; nothing for any other (a non-ASCII or unknown text, left to the
 // reading with the interpreter lock, which reports it). Touches no Python
@@ -151,6 +113,23 @@ std::optional<std::uint8_t> ascii_code(const char* at, std::size_t units) noexce
     if (text == "c" || text == "call") return option_pricing::call_code;
     if (text == "p" || text == "put") return option_pricing::put_code;
     return std::nullopt;
+}
+
+// The code of element text of code points (UCS4, trailing NULs not part
+// of it, as numpy's str_ arrays hold them): an accepted ASCII spelling at
+// once, any other text as the str it holds, read by the scalar conversion,
+// which reports it.
+bool code_of_ucs4(const char* at, std::size_t units, std::uint8_t& code) {
+    if (const auto ascii = ascii_code(at, units)) {
+        code = *ascii;
+        return true;
+    }
+    std::size_t length = units;
+    while (length > 0 && strided::load<std::uint32_t>(at + 4 * (length - 1)) == 0) --length;
+    int byte_order = -1;  // the buffer's native order, little-endian here
+    const PyRef text = PyRef::steal(
+        PyUnicode_DecodeUTF32(at, static_cast<Py_ssize_t>(length * 4), "strict", &byte_order));
+    return text && code_of_str(text.get(), code);
 }
 
 // The code of a one-letter element: "c", "C", "p" or "P"; 255 for any

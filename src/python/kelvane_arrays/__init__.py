@@ -25,7 +25,6 @@ converting it to a `datetime.datetime` does); NaT gives NaN.
 """
 from __future__ import annotations
 
-import datetime as _datetime
 import os as _os
 import sys as _sys
 from collections.abc import Sequence as _Sequence
@@ -526,5 +525,3 @@ def get_cal_ttx(from_: Any, to: Any, *, out: FloatArray | None = None, threads: 
     `to`: kelvane.Calendar.get_cal_ttx element by element."""
     return _interval(_native.cal_ttx, (), "cal", from_, to, out, threads)
 
-
-del _datetime
