@@ -1,4 +1,4 @@
-#include "python/binding.hpp"
+#include "python/shared/binding.hpp"
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "python/native_class.hpp"
+#include "python/kelvane/native_class.hpp"
 
 #include <vector>
 

@@ -11,8 +11,8 @@
 #include <span>
 #include <utility>
 
-#include "python/conversions.hpp"
-#include "python/errors.hpp"
+#include "python/shared/conversions.hpp"
+#include "python/shared/errors.hpp"
 
 namespace kelvane::py {
 

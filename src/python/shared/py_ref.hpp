@@ -2,7 +2,7 @@
 // new reference with its release.
 #pragma once
 
-#include "python/python.hpp"
+#include "python/shared/python.hpp"
 
 namespace kelvane::py {
 

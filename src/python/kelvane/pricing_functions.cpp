@@ -1,12 +1,12 @@
 // The Python functions of option pricing: argument binding and conversion
 // around the pricing formulas, nothing else.
-#include "python/pricing_functions.hpp"
+#include "python/kelvane/pricing_functions.hpp"
 
 #include "option_pricing/b76.hpp"
 #include "option_pricing/binary.hpp"
 #include "option_pricing/iv_calibration.hpp"
-#include "python/binding.hpp"
-#include "python/pricing_names.hpp"
+#include "python/shared/binding.hpp"
+#include "python/shared/pricing_names.hpp"
 
 namespace kelvane::py {
 namespace {

@@ -5,7 +5,7 @@
 // it raises RuntimeError instead of waiting.
 #pragma once
 
-#include "python/python.hpp"
+#include "python/shared/python.hpp"
 
 namespace kelvane::py {
 

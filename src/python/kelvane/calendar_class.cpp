@@ -2,9 +2,9 @@
 // business time (which fills the year cache, so it borrows exclusively),
 // and the static calendar time and tenor year fractions.
 #include "calendar/calendar.hpp"
-#include "python/binding.hpp"
-#include "python/classes.hpp"
-#include "python/native_class.hpp"
+#include "python/shared/binding.hpp"
+#include "python/kelvane/classes.hpp"
+#include "python/kelvane/native_class.hpp"
 
 namespace kelvane::py {
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "common/strided.hpp"
-#include "python/python.hpp"
+#include "python/shared/python.hpp"
 
 namespace kelvane::py::arrays {
 

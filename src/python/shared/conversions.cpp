@@ -1,4 +1,4 @@
-#include "python/conversions.hpp"
+#include "python/shared/conversions.hpp"
 
 #include <unistd.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-#include "python/errors.hpp"
+#include "python/shared/errors.hpp"
 
 namespace kelvane::py {
 namespace {

@@ -27,11 +27,11 @@
 #include "option_pricing/binary.hpp"
 #include "option_pricing/iv_calibration.hpp"
 #include "option_pricing/loops.hpp"
-#include "python/array_operands.hpp"
-#include "python/conversions.hpp"
-#include "python/errors.hpp"
-#include "python/pricing_names.hpp"
-#include "python/py_ref.hpp"
+#include "python/kelvane_arrays/native/operands.hpp"
+#include "python/shared/conversions.hpp"
+#include "python/shared/errors.hpp"
+#include "python/shared/pricing_names.hpp"
+#include "python/shared/py_ref.hpp"
 #include "volmodel/vol_model/loops.hpp"
 
 namespace kelvane::py::arrays {

@@ -5,7 +5,7 @@
 #include <type_traits>
 
 #include "common/error.hpp"
-#include "python/python.hpp"
+#include "python/shared/python.hpp"
 
 namespace kelvane::py {
 

@@ -2,12 +2,12 @@
 // same members, conversions and borrowing, differing only in the model each
 // instance owns. Every member converts its arguments, borrows the model,
 // makes one model call and converts the result back.
-#include "python/classes.hpp"
+#include "python/kelvane/classes.hpp"
 
 #include <string>
 
-#include "python/binding.hpp"
-#include "python/native_class.hpp"
+#include "python/shared/binding.hpp"
+#include "python/kelvane/native_class.hpp"
 #include "volmodel/vol_model/cubic_spline.hpp"
 #include "volmodel/vol_model/gvv_spline.hpp"
 #include "volmodel/vol_model/vol_geo.hpp"

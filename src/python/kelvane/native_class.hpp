@@ -10,8 +10,8 @@
 #include <new>
 #include <utility>
 
-#include "python/borrow.hpp"
-#include "python/py_ref.hpp"
+#include "python/shared/borrow.hpp"
+#include "python/shared/py_ref.hpp"
 
 namespace kelvane::py {
 

@@ -1,8 +1,8 @@
 // The datetime conversions. The datetime C API is not part of the stable ABI,
 // so both directions go through the datetime module's Python objects, looked
 // up once per process.
-#include "python/conversions.hpp"
-#include "python/errors.hpp"
+#include "python/shared/conversions.hpp"
+#include "python/shared/errors.hpp"
 
 namespace kelvane::py {
 namespace {

@@ -17,8 +17,8 @@
 
 #include "common/utc_instant.hpp"
 #include "option_pricing/option_type.hpp"
-#include "python/errors.hpp"
-#include "python/py_ref.hpp"
+#include "python/shared/errors.hpp"
+#include "python/shared/py_ref.hpp"
 
 namespace kelvane::py {
 

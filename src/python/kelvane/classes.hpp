@@ -1,7 +1,7 @@
 // The module's classes, each a getter of its process-wide class object.
 #pragma once
 
-#include "python/python.hpp"
+#include "python/shared/python.hpp"
 
 namespace kelvane::py {
 

@@ -1,11 +1,11 @@
-#include "python/array_operands.hpp"
+#include "python/kelvane_arrays/native/operands.hpp"
 
 #include <cstring>
 #include <string_view>
 
 #include "common/parallel.hpp"
-#include "python/conversions.hpp"
-#include "python/errors.hpp"
+#include "python/shared/conversions.hpp"
+#include "python/shared/errors.hpp"
 
 namespace kelvane::py::arrays {
 namespace {

@@ -1,11 +1,11 @@
-#include "python/errors.hpp"
+#include "python/shared/errors.hpp"
 
 #include <exception>
 #include <new>
 #include <stdexcept>
 #include <string_view>
 
-#include "python/py_ref.hpp"
+#include "python/shared/py_ref.hpp"
 
 namespace kelvane::py {
 namespace {

@@ -5,10 +5,10 @@
 // registry order, each appended to __all__ as it is added.
 #include <array>
 
-#include "python/classes.hpp"
-#include "python/errors.hpp"
-#include "python/pricing_functions.hpp"
-#include "python/py_ref.hpp"
+#include "python/kelvane/classes.hpp"
+#include "python/shared/errors.hpp"
+#include "python/kelvane/pricing_functions.hpp"
+#include "python/shared/py_ref.hpp"
 
 namespace kelvane::py {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <span>
 
-#include "python/python.hpp"
+#include "python/shared/python.hpp"
 
 namespace kelvane::py {
 
