@@ -18,8 +18,9 @@ def test_quickstart_runs():
     assert "implied vol" in out and "re-anchored" in out
 
 
-# The README and the guides it links to.
-PAGES = {name: (ROOT / name).read_text() for name in ("README.md", "docs/arrays.md")}
+# The README and every page of the site.
+PAGES = {name: (ROOT / name).read_text()
+         for name in ["README.md", *(str(p.relative_to(ROOT)) for p in sorted((ROOT / "docs").glob("*.md")))]}
 
 
 @pytest.mark.parametrize("page,block", [(name, block) for name, text in PAGES.items()
@@ -28,7 +29,7 @@ def test_readme_code_runs(page, block):
     exec(compile(block, page, "exec"), {})
 
 
-@pytest.mark.parametrize("page", PAGES)
+@pytest.mark.parametrize("page", [name for name, text in PAGES.items() if "```pycon" in text])
 def test_readme_sessions_print_what_they_show(page):
     """The ```pycon blocks of a page run in order in one namespace, as one session."""
     session = "\n".join(re.findall(r"```pycon\n(.*?)```", PAGES[page], re.S))

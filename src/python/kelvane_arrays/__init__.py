@@ -425,7 +425,7 @@ def b76_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayL
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.b76_fairvalue(100.0, [90.0, 100.0, 110.0], 0.5, 0.25, "put")
         array([ 2.84115867,  7.04319777, 13.44121471])
     """
@@ -482,7 +482,7 @@ def b76_delta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike,
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.b76_delta(100.0, 100.0, 1.0, 0.2, ["call", "put"])
         array([ 0.01984763, -0.01984763])
     """
@@ -534,7 +534,7 @@ def b76_vega(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, 
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.b76_vega(100.0, [90.0, 100.0, 110.0], 1.0, 0.2)
         array([32.77909343, 39.69525475, 37.16384437])
     """
@@ -586,7 +586,7 @@ def b76_gamma(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike,
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.b76_gamma(100.0, 100.0, [0.5, 1.0], 0.2)
         array([0.00028139, 0.00019848])
     """
@@ -643,7 +643,7 @@ def binary_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: Arr
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_fairvalue(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([0.67648479, 0.32007671])
     """
@@ -699,7 +699,7 @@ def binary_vega(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLik
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_vega(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-0.57216263,  0.52931351])
     """
@@ -755,7 +755,7 @@ def binary_delta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_delta(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([0.01629157, 0.01666077])
     """
@@ -811,7 +811,7 @@ def binary_gamma(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_gamma(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-0.00054436,  0.00018627])
     """
@@ -867,7 +867,7 @@ def binary_speed(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_speed(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-1.25710493e-05, -3.68041193e-05])
     """
@@ -923,7 +923,7 @@ def binary_theta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_theta(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([ 0.17164879, -0.15879405])
     """
@@ -981,7 +981,7 @@ def calibrate_black76_iv(ttx: ArrayLike, fwd: ArrayLike, strike: ArrayLike, pric
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.calibrate_black76_iv(1.0, 100.0, 100.0, [7.965567455405804, 200.0], "call")
         array([0.20001446,        nan])
     """
@@ -1037,7 +1037,7 @@ def get_vol(smile: Smile, ttx: ArrayLike, spot: ArrayLike, strikes: ArrayLike, *
             `threads` below 1.
         MemoryError: an output larger than the machine's memory.
 
-    Example:
+    Examples:
         >>> smile = kelvane.VolGeo(datetime.datetime(2027, 3, 26, 8, tzinfo=datetime.timezone.utc), corr=-0.35, vvol=28.0)
         >>> kelvane_arrays.get_vol(smile, 0.25, [[90.0], [110.0]], [90.0, 100.0, 110.0]).shape
         (2, 3)
@@ -1077,7 +1077,7 @@ def get_jacobian(smile: Smile, ttx: float, spot: float, strikes: ArrayLike, para
             `Vec``; strikes that are not real numbers, named.
         ValueError: `argument 'strikes': expected one dimension, got 2`.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.get_jacobian(smile, 0.25, 100.0, [90.0, 100.0, 110.0], smile.get_fitting_params()).shape
         (3, 3)
     """
@@ -1153,7 +1153,7 @@ def get_bus_ttx(underlying: str, from_: Any, to: Any, *, out: FloatArray | None 
         MemoryError: an output larger than the machine's memory.
         ValueError: also `No embedded calendar for underlying: ETHUSDT`.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.get_bus_ttx("BTCUSDT", np.datetime64("2026-12-08T14:30"),
         ...                            np.array(["2027-03-26T08:00", "NaT"], dtype="datetime64[s]"))
         array([0.29706959,        nan])
@@ -1202,7 +1202,7 @@ def get_cal_ttx(from_: Any, to: Any, *, out: FloatArray | None = None, threads: 
             below 1. Nothing is written to `out` when an instant fails.
         MemoryError: an output larger than the machine's memory.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.get_cal_ttx(np.datetime64("2026-12-08T14:30"), np.datetime64("2027-03-26T08:00"))
         np.float64(0.295148401826484)
     """

@@ -124,7 +124,7 @@ def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers,
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.b76_fairvalue(100.0, [90.0, 100.0, 110.0], 0.5, 0.25, "put")
         array([ 2.84115867,  7.04319777, 13.44121471])
     """
@@ -192,7 +192,7 @@ def b76_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, cal
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.b76_delta(100.0, 100.0, 1.0, 0.2, ["call", "put"])
         array([ 0.01984763, -0.01984763])
     """
@@ -254,7 +254,7 @@ def b76_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, df: 
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.b76_vega(100.0, [90.0, 100.0, 110.0], 1.0, 0.2)
         array([32.77909343, 39.69525475, 37.16384437])
     """
@@ -316,7 +316,7 @@ def b76_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, df:
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.b76_gamma(100.0, 100.0, [0.5, 1.0], 0.2)
         array([0.00028139, 0.00019848])
     """
@@ -385,7 +385,7 @@ def binary_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbe
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_fairvalue(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([0.67648479, 0.32007671])
     """
@@ -452,7 +452,7 @@ def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, c
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_vega(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-0.57216263,  0.52931351])
     """
@@ -519,7 +519,7 @@ def binary_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, 
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_delta(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([0.01629157, 0.01666077])
     """
@@ -586,7 +586,7 @@ def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, 
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_gamma(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-0.00054436,  0.00018627])
     """
@@ -653,7 +653,7 @@ def binary_speed(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, 
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_speed(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-1.25710493e-05, -3.68041193e-05])
     """
@@ -720,7 +720,7 @@ def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, 
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.binary_theta(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([ 0.17164879, -0.15879405])
     """
@@ -789,7 +789,7 @@ def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: 
         MemoryError: an output larger than the machine's memory, refused
             before anything is allocated.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.calibrate_black76_iv(1.0, 100.0, 100.0, [7.965567455405804, 200.0], "call")
         array([0.20001446,        nan])
     """
@@ -844,7 +844,7 @@ def get_vol(smile: _Smile, ttx: _Numbers, spot: _Numbers, strikes: _Numbers, *, 
             `threads` below 1.
         MemoryError: an output larger than the machine's memory.
 
-    Example:
+    Examples:
         >>> smile = kelvane.VolGeo(datetime.datetime(2027, 3, 26, 8, tzinfo=datetime.timezone.utc), corr=-0.35, vvol=28.0)
         >>> kelvane_arrays.get_vol(smile, 0.25, [[90.0], [110.0]], [90.0, 100.0, 110.0]).shape
         (2, 3)
@@ -877,7 +877,7 @@ def get_jacobian(smile: _Smile, ttx: float, spot: float, strikes: _Numbers,
             `Vec``; strikes that are not real numbers, named.
         ValueError: `argument 'strikes': expected one dimension, got 2`.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.get_jacobian(smile, 0.25, 100.0, [90.0, 100.0, 110.0], smile.get_fitting_params()).shape
         (3, 3)
     """
@@ -934,7 +934,7 @@ def get_bus_ttx(underlying: str, from_: _Datetimes, to: _Datetimes, *, out: _Flo
         MemoryError: an output larger than the machine's memory.
         ValueError: also `No embedded calendar for underlying: ETHUSDT`.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.get_bus_ttx("BTCUSDT", np.datetime64("2026-12-08T14:30"),
         ...                            np.array(["2027-03-26T08:00", "NaT"], dtype="datetime64[s]"))
         array([0.29706959,        nan])
@@ -988,7 +988,7 @@ def get_cal_ttx(from_: _Datetimes, to: _Datetimes, *, out: _FloatArray | None = 
             below 1. Nothing is written to `out` when an instant fails.
         MemoryError: an output larger than the machine's memory.
 
-    Example:
+    Examples:
         >>> kelvane_arrays.get_cal_ttx(np.datetime64("2026-12-08T14:30"), np.datetime64("2027-03-26T08:00"))
         np.float64(0.295148401826484)
     """

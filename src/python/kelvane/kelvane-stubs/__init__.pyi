@@ -95,7 +95,7 @@ class Calendar:
 
     Instances do not copy or pickle: build one per process.
 
-    Example:
+    Examples:
         >>> cal = kelvane.Calendar("BTCUSDT")
     """
 
@@ -103,9 +103,9 @@ class Calendar:
     # The first parameter is named `from` at run time: a reserved word, so it
     # is passed by position or through **{"from": ..., "to": ...}.
     @overload
-    def get_bus_ttx(self, from_: _Timestamp, /, to: _Timestamp) -> float: ...
+    def get_bus_ttx(self, **interval: Unpack[_Interval]) -> float: ...
     @overload
-    def get_bus_ttx(self, **interval: Unpack[_Interval]) -> float:
+    def get_bus_ttx(self, from_: _Timestamp, /, to: _Timestamp) -> float:
         """Business years from `from` to `to` on this calendar: the difference of
         their business-time coordinates.
 
@@ -133,17 +133,17 @@ class Calendar:
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 calendar (from a `timestamp()` that calls it).
 
-        Example:
+        Examples:
             >>> now = datetime.datetime(2026, 12, 8, 14, 30, tzinfo=datetime.timezone.utc)
             >>> kelvane.Calendar("BTCUSDT").get_bus_ttx(now, datetime.datetime(2027, 3, 26, 8, tzinfo=datetime.timezone.utc))
             0.2970695850344782
         """
     @overload
     @staticmethod
-    def get_cal_ttx(from_: _Timestamp, /, to: _Timestamp) -> float: ...
+    def get_cal_ttx(**interval: Unpack[_Interval]) -> float: ...
     @overload
     @staticmethod
-    def get_cal_ttx(**interval: Unpack[_Interval]) -> float:
+    def get_cal_ttx(from_: _Timestamp, /, to: _Timestamp) -> float:
         """Calendar years from `from` to `to`: whole elapsed seconds (truncated
         toward zero) / (365 × 86400).
 
@@ -164,7 +164,7 @@ class Calendar:
             ValueError: `Invalid timestamp` for an instant beyond the
                 representable years.
 
-        Example:
+        Examples:
             >>> kelvane.Calendar.get_cal_ttx(now, datetime.datetime(2027, 3, 26, 8, tzinfo=datetime.timezone.utc))
             0.295148401826484
         """
@@ -191,7 +191,7 @@ class Calendar:
             TypeError: `argument 'tenor': 'int' object is not an instance of
                 'str'`.
 
-        Example:
+        Examples:
             >>> kelvane.Calendar.tenor_to_ttx("3m")
             0.2465753424657534
         """
@@ -239,7 +239,7 @@ class GVVSpline:
     'builtins.GVVSpline' object`): rebuild one with
     `type(smile).with_params(smile.expiry, smile.get_param_dict())`.
 
-    Example:
+    Examples:
         >>> expiry = datetime.datetime(2027, 3, 26, 8, tzinfo=datetime.timezone.utc)
         >>> kelvane.GVVSpline(expiry, ref_vol=55.0, skew=-4.0, smile=6.0).get_parameter("ref_vol")
         55.0
@@ -269,7 +269,7 @@ class GVVSpline:
             ValueError: `Invalid timestamp` for an expiry beyond the representable
                 years.
 
-        Example:
+        Examples:
             >>> kelvane.GVVSpline.with_params(expiry, {"ref_vol": 60.0}).get_parameter("ref_vol")
             60.0
         """
@@ -278,7 +278,7 @@ class GVVSpline:
         """The expiry given at construction, as an aware `datetime.datetime` in UTC
         (read-only). No formula reads it.
 
-        Example:
+        Examples:
             >>> kelvane.GVVSpline(expiry).expiry
             datetime.datetime(2027, 3, 26, 8, 0, tzinfo=datetime.timezone.utc)
         """
@@ -306,7 +306,7 @@ class GVVSpline:
                 'Sequence'` for a non-sequence, or an argument or strike that does
                 not convert to float.
 
-        Example:
+        Examples:
             >>> kelvane.GVVSpline(expiry).get_vol(0.25, 100.0, [90.0, 100.0, 110.0])
             [0.5023885725306096, 0.5, 0.5019300969490511]
         """
@@ -326,7 +326,7 @@ class GVVSpline:
             TypeError: `argument 'strike': must be real number, not str` and the
                 like, for an argument that does not convert.
 
-        Example:
+        Examples:
             >>> kelvane.GVVSpline(expiry).get_vol_single(0.25, 100.0, 100.0)
             0.5
         """
@@ -339,7 +339,7 @@ class GVVSpline:
         Returns:
             True or False.
 
-        Example:
+        Examples:
             >>> kelvane.GVVSpline(expiry).arb_free()
             True
         """
@@ -357,7 +357,7 @@ class GVVSpline:
             TypeError: `argument 'param': 'int' object is not an instance of
                 'str'`.
 
-        Example:
+        Examples:
             >>> kelvane.GVVSpline(expiry).get_parameter("ref_vol"), kelvane.GVVSpline(expiry).get_parameter("nope")
             (50.0, None)
         """
@@ -377,7 +377,7 @@ class GVVSpline:
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile (from a `__float__` of its own argument, say).
 
-        Example:
+        Examples:
             >>> smile = kelvane.GVVSpline(expiry)
             >>> smile.set_param("ref_vol", 42.0)
             >>> smile.get_parameter("ref_vol")
@@ -391,7 +391,7 @@ class GVVSpline:
             A new dict of str to float; `GVVSpline.with_params(smile.expiry, d)`
             rebuilds an equal smile.
 
-        Example:
+        Examples:
             >>> sorted(kelvane.GVVSpline(expiry).get_param_dict())[:3]
             ['cwing', 'offset', 'pwing']
         """
@@ -401,7 +401,7 @@ class GVVSpline:
         Returns:
             A new list of str, the same for every `GVVSpline`.
 
-        Example:
+        Examples:
             >>> kelvane.GVVSpline(expiry).get_fitting_params()
             ['ref_vol', 'skew', 'smile']
         """
@@ -425,7 +425,7 @@ class GVVSpline:
         Where the vol there is not finite (an expired `ttx`, a non-positive spot,
         NaN inputs), the NaN or infinite `ref_vol` is stored as it is.
 
-        Example:
+        Examples:
             >>> smile = kelvane.GVVSpline(expiry)
             >>> smile.reanchor(100.0, 0.25)
             >>> smile.get_parameter("ref_spot"), smile.get_parameter("ref_vol")
@@ -450,7 +450,7 @@ class GVVSpline:
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile.
 
-        Example:
+        Examples:
             >>> smile = kelvane.GVVSpline(expiry)
             >>> smile.bump_param("smile", -4.5)   # refused: smile 0.5 < 1
             >>> smile.get_parameter("smile")
@@ -479,7 +479,7 @@ class GVVSpline:
             TypeError: `argument 'params': Can't extract `str` to `Vec`` for a
                 str, and the conversion errors of `get_vol`, named.
 
-        Example:
+        Examples:
             >>> jac = kelvane.GVVSpline(expiry).get_jacobian(0.25, 100.0, [90.0, 110.0], ["ref_vol"])
             >>> list(jac), len(jac["ref_vol"])
             (['ref_vol'], 2)
@@ -527,7 +527,7 @@ class VolGeo:
     'builtins.VolGeo' object`): rebuild one with
     `type(smile).with_params(smile.expiry, smile.get_param_dict())`.
 
-    Example:
+    Examples:
         >>> expiry = datetime.datetime(2027, 3, 26, 8, tzinfo=datetime.timezone.utc)
         >>> kelvane.VolGeo(expiry, ref_vol=55.0, corr=-0.35, vvol=28.0).get_parameter("ref_vol")
         55.0
@@ -557,7 +557,7 @@ class VolGeo:
             ValueError: `Invalid timestamp` for an expiry beyond the representable
                 years.
 
-        Example:
+        Examples:
             >>> kelvane.VolGeo.with_params(expiry, {"ref_vol": 60.0}).get_parameter("ref_vol")
             60.0
         """
@@ -566,7 +566,7 @@ class VolGeo:
         """The expiry given at construction, as an aware `datetime.datetime` in UTC
         (read-only). No formula reads it.
 
-        Example:
+        Examples:
             >>> kelvane.VolGeo(expiry).expiry
             datetime.datetime(2027, 3, 26, 8, 0, tzinfo=datetime.timezone.utc)
         """
@@ -593,7 +593,7 @@ class VolGeo:
                 'Sequence'` for a non-sequence, or an argument or strike that does
                 not convert to float.
 
-        Example:
+        Examples:
             >>> kelvane.VolGeo(expiry).get_vol(0.25, 100.0, [90.0, 100.0, 110.0])
             [0.5133049913552454, 0.5, 0.5110106491584724]
         """
@@ -613,7 +613,7 @@ class VolGeo:
             TypeError: `argument 'strike': must be real number, not str` and the
                 like, for an argument that does not convert.
 
-        Example:
+        Examples:
             >>> kelvane.VolGeo(expiry).get_vol_single(0.25, 100.0, 100.0)
             0.5
         """
@@ -626,7 +626,7 @@ class VolGeo:
         Returns:
             True or False.
 
-        Example:
+        Examples:
             >>> kelvane.VolGeo(expiry).arb_free()
             True
         """
@@ -644,7 +644,7 @@ class VolGeo:
             TypeError: `argument 'param': 'int' object is not an instance of
                 'str'`.
 
-        Example:
+        Examples:
             >>> kelvane.VolGeo(expiry).get_parameter("ref_vol"), kelvane.VolGeo(expiry).get_parameter("nope")
             (50.0, None)
         """
@@ -664,7 +664,7 @@ class VolGeo:
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile (from a `__float__` of its own argument, say).
 
-        Example:
+        Examples:
             >>> smile = kelvane.VolGeo(expiry)
             >>> smile.set_param("ref_vol", 42.0)
             >>> smile.get_parameter("ref_vol")
@@ -678,7 +678,7 @@ class VolGeo:
             A new dict of str to float; `VolGeo.with_params(smile.expiry, d)`
             rebuilds an equal smile.
 
-        Example:
+        Examples:
             >>> sorted(kelvane.VolGeo(expiry).get_param_dict())[:3]
             ['corr', 'offset', 'ref_spot']
         """
@@ -688,7 +688,7 @@ class VolGeo:
         Returns:
             A new list of str, the same for every `VolGeo`.
 
-        Example:
+        Examples:
             >>> kelvane.VolGeo(expiry).get_fitting_params()
             ['ref_vol', 'corr', 'vvol']
         """
@@ -712,7 +712,7 @@ class VolGeo:
         Where the vol there is not finite (an expired `ttx`, a non-positive spot,
         NaN inputs), the NaN or infinite `ref_vol` is stored as it is.
 
-        Example:
+        Examples:
             >>> smile = kelvane.VolGeo(expiry)
             >>> smile.reanchor(100.0, 0.25)
             >>> smile.get_parameter("ref_spot"), smile.get_parameter("ref_vol")
@@ -737,7 +737,7 @@ class VolGeo:
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile.
 
-        Example:
+        Examples:
             >>> smile = kelvane.VolGeo(expiry)
             >>> smile.bump_param("vvol", -19.5)   # refused: vvol 0.5 < 1
             >>> smile.get_parameter("vvol")
@@ -766,7 +766,7 @@ class VolGeo:
             TypeError: `argument 'params': Can't extract `str` to `Vec`` for a
                 str, and the conversion errors of `get_vol`, named.
 
-        Example:
+        Examples:
             >>> jac = kelvane.VolGeo(expiry).get_jacobian(0.25, 100.0, [90.0, 110.0], ["ref_vol"])
             >>> list(jac), len(jac["ref_vol"])
             (['ref_vol'], 2)
@@ -817,7 +817,7 @@ class CubicSpline:
     'builtins.CubicSpline' object`): rebuild one with
     `type(smile).with_params(smile.expiry, smile.get_param_dict())`.
 
-    Example:
+    Examples:
         >>> expiry = datetime.datetime(2027, 3, 26, 8, tzinfo=datetime.timezone.utc)
         >>> kelvane.CubicSpline(expiry, ref_vol=55.0, p05=1.0, c05=0.5).get_parameter("ref_vol")
         55.0
@@ -847,7 +847,7 @@ class CubicSpline:
             ValueError: `Invalid timestamp` for an expiry beyond the representable
                 years.
 
-        Example:
+        Examples:
             >>> kelvane.CubicSpline.with_params(expiry, {"ref_vol": 60.0}).get_parameter("ref_vol")
             60.0
         """
@@ -856,7 +856,7 @@ class CubicSpline:
         """The expiry given at construction, as an aware `datetime.datetime` in UTC
         (read-only). No formula reads it.
 
-        Example:
+        Examples:
             >>> kelvane.CubicSpline(expiry).expiry
             datetime.datetime(2027, 3, 26, 8, 0, tzinfo=datetime.timezone.utc)
         """
@@ -883,7 +883,7 @@ class CubicSpline:
                 'Sequence'` for a non-sequence, or an argument or strike that does
                 not convert to float.
 
-        Example:
+        Examples:
             >>> kelvane.CubicSpline(expiry).get_vol(0.25, 100.0, [90.0, 100.0, 110.0])
             [0.5, 0.5, 0.5]
         """
@@ -903,7 +903,7 @@ class CubicSpline:
             TypeError: `argument 'strike': must be real number, not str` and the
                 like, for an argument that does not convert.
 
-        Example:
+        Examples:
             >>> kelvane.CubicSpline(expiry).get_vol_single(0.25, 100.0, 100.0)
             0.5
         """
@@ -916,7 +916,7 @@ class CubicSpline:
         Returns:
             True or False.
 
-        Example:
+        Examples:
             >>> kelvane.CubicSpline(expiry).arb_free()
             True
         """
@@ -934,7 +934,7 @@ class CubicSpline:
             TypeError: `argument 'param': 'int' object is not an instance of
                 'str'`.
 
-        Example:
+        Examples:
             >>> kelvane.CubicSpline(expiry).get_parameter("ref_vol"), kelvane.CubicSpline(expiry).get_parameter("nope")
             (50.0, None)
         """
@@ -954,7 +954,7 @@ class CubicSpline:
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile (from a `__float__` of its own argument, say).
 
-        Example:
+        Examples:
             >>> smile = kelvane.CubicSpline(expiry)
             >>> smile.set_param("ref_vol", 42.0)
             >>> smile.get_parameter("ref_vol")
@@ -968,7 +968,7 @@ class CubicSpline:
             A new dict of str to float; `CubicSpline.with_params(smile.expiry, d)`
             rebuilds an equal smile.
 
-        Example:
+        Examples:
             >>> sorted(kelvane.CubicSpline(expiry).get_param_dict())[:3]
             ['c05', 'c10', 'c15']
         """
@@ -978,7 +978,7 @@ class CubicSpline:
         Returns:
             A new list of str, the same for every `CubicSpline`.
 
-        Example:
+        Examples:
             >>> kelvane.CubicSpline(expiry).get_fitting_params()
             ['ref_vol', 'p25', 'p20', 'p15', 'p10', 'p05', 'c05', 'c10', 'c15', 'c20', 'c25']
         """
@@ -1002,7 +1002,7 @@ class CubicSpline:
         Where the vol there is not finite (an expired `ttx`, a non-positive spot,
         NaN inputs), the NaN or infinite `ref_vol` is stored as it is.
 
-        Example:
+        Examples:
             >>> smile = kelvane.CubicSpline(expiry)
             >>> smile.reanchor(100.0, 0.25)
             >>> smile.get_parameter("ref_spot"), smile.get_parameter("ref_vol")
@@ -1027,7 +1027,7 @@ class CubicSpline:
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile.
 
-        Example:
+        Examples:
             >>> smile = kelvane.CubicSpline(expiry)
             >>> smile.bump_param("p25", -1.0)   # refused: p25 -1.0 < 0
             >>> smile.get_parameter("p25")
@@ -1056,7 +1056,7 @@ class CubicSpline:
             TypeError: `argument 'params': Can't extract `str` to `Vec`` for a
                 str, and the conversion errors of `get_vol`, named.
 
-        Example:
+        Examples:
             >>> jac = kelvane.CubicSpline(expiry).get_jacobian(0.25, 100.0, [90.0, 110.0], ["ref_vol"])
             >>> list(jac), len(jac["ref_vol"])
             (['ref_vol'], 2)
@@ -1100,7 +1100,7 @@ def b76_fairvalue(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, call_pu
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.b76_fairvalue(100.0, 95.0, 0.5, 0.25, "call", 0.99)
         9.556826243736277
     """
@@ -1146,7 +1146,7 @@ def b76_delta(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, call_put: s
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.b76_delta(100.0, 100.0, 1.0, 0.2, "put")
         -0.01984762737385059
     """
@@ -1183,7 +1183,7 @@ def b76_vega(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, df: _Float =
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.b76_vega(100.0, 100.0, 1.0, 0.2)
         39.69525474770118
     """
@@ -1220,7 +1220,7 @@ def b76_gamma(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, df: _Float 
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.b76_gamma(100.0, 100.0, 1.0, 0.2)
         0.00019847627373850588
     """
@@ -1265,7 +1265,7 @@ def binary_fairvalue(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, call
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.binary_fairvalue(100.0, 90.0, 0.5, 0.3, "call", 0.98)
         0.6764847904074648
     """
@@ -1310,7 +1310,7 @@ def binary_vega(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, call_put:
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.binary_vega(100.0, 90.0, 0.5, 0.3, "call", 0.98)
         -0.572162626337399
     """
@@ -1354,7 +1354,7 @@ def binary_delta(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, call_put
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.binary_delta(100.0, 90.0, 0.5, 0.3, "call", 0.98)
         0.0162915668008568
     """
@@ -1398,7 +1398,7 @@ def binary_gamma(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, call_put
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.binary_gamma(100.0, 90.0, 0.5, 0.3, "call", 0.98)
         -0.0005443574189001675
     """
@@ -1442,7 +1442,7 @@ def binary_speed(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, call_put
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.binary_speed(100.0, 90.0, 0.5, 0.3, "call", 0.98)
         -1.257104932223732e-05
     """
@@ -1487,7 +1487,7 @@ def binary_theta(fwd: _Float, strike: _Float, ttx: _Float, vol: _Float, call_put
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.binary_theta(100.0, 90.0, 0.5, 0.3, "call", 0.98)
         0.1716487879012197
     """
@@ -1532,7 +1532,7 @@ def calibrate_black76_iv(ttx: _Float, fwd: _Float, strike: _Float, price: _Float
         OverflowError: an `int` too large for a float, as the interpreter
             raises it.
 
-    Example:
+    Examples:
         >>> kelvane.calibrate_black76_iv(1.0, 100.0, 100.0, 7.965567455405804, "call")
         0.20001446329252923
     """
