@@ -49,6 +49,8 @@ bench: $(STAMPS)/installed $(STAMPS)/extra-bench kernel-bench
 	$(PY) bench/book.py
 	$(PY) bench/arrays.py --kernels $(KERNELS)
 
+# The same, rewriting the tables of the site's Speed page (docs/speed.md)
+# and of its Pricing a book section (docs/pricing.md).
 bench-readme: $(STAMPS)/installed $(STAMPS)/extra-bench kernel-bench
 	$(PY) bench/run.py --kernels $(KERNELS) --readme
 	$(PY) bench/book.py --readme

@@ -47,3 +47,11 @@ def test_picture_examples_run(script, tmp_path, monkeypatch):
     monkeypatch.setattr(matplotlib.figure.Figure, "savefig", lambda self, path, **kw: saved.append(path))
     runpy.run_path(str(ROOT / "examples" / script), run_name="__main__")
     assert len(saved) == 1
+
+
+@pytest.mark.parametrize("page,marker", [("docs/speed.md", "bench"), ("docs/speed.md", "arrays-bench"),
+                                         ("docs/pricing.md", "book")])
+def test_bench_tables_have_their_place(page, marker):
+    """`make bench-readme` rewrites each table between its markers, on the page it is shown."""
+    text = (ROOT / page).read_text()
+    assert re.search(rf"<!-- {marker}:start -->\n.*Measured by `make bench` on .*<!-- {marker}:end -->", text, re.S)
