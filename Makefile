@@ -20,7 +20,7 @@ SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyp
 BENCHDIR := build/bench
 KERNELS := $(BENCHDIR)/bench/kelvane_kernel_bench
 
-.PHONY: demo test wheel bench bench-readme kernel-bench cpp-test py-test stubtest sanitize examples clean
+.PHONY: demo test docs docs-check wheel bench bench-readme kernel-bench cpp-test py-test stubtest sanitize examples clean
 
 # Before any goal but clean: .venv must run the interpreter picked now. A new
 # pick makes .venv and build/ anew, so no build of another interpreter is
@@ -38,6 +38,7 @@ demo: $(STAMPS)/installed
 test: $(STAMPS)/installed $(STAMPS)/extra-test
 	@status=0; \
 	$(MAKE) --no-print-directory cpp-test || status=1; \
+	$(MAKE) --no-print-directory docs-check || status=1; \
 	$(MAKE) --no-print-directory stubtest || status=1; \
 	$(MAKE) --no-print-directory sanitize || status=1; \
 	$(MAKE) --no-print-directory py-test || status=1; \
@@ -48,10 +49,25 @@ bench: $(STAMPS)/installed $(STAMPS)/extra-bench kernel-bench
 	$(PY) bench/book.py
 	$(PY) bench/arrays.py --kernels $(KERNELS)
 
+# The same, rewriting the tables of the site's Speed page (docs/speed.md)
+# and of its Pricing a book section (docs/pricing.md).
 bench-readme: $(STAMPS)/installed $(STAMPS)/extra-bench kernel-bench
 	$(PY) bench/run.py --kernels $(KERNELS) --readme
 	$(PY) bench/book.py --readme
 	$(PY) bench/arrays.py --kernels $(KERNELS) --readme
+
+# The reference site, from docs/ and the type stubs, into build/docs
+# (mkdocs.yml): strict, so a broken link, a missing reference or any
+# warning fails it.
+docs: $(STAMPS)/extra-docs
+	NO_MKDOCS_2_WARNING=1 $(PY) -m mkdocs build --strict --quiet
+
+# The built site as a reader sees it: opened in headless Chromium, every
+# page loads without a console error, every internal link resolves, the
+# API page anchors every public name, and the index is drawn (its
+# screenshot in build/docs-check).
+docs-check: docs $(STAMPS)/system $(STAMPS)/installed
+	$(PY) tools/docs/check_site.py build/docs build/docs-check
 
 # The C++ kernels alone, which bench/run.py runs for the kernel column.
 kernel-bench: $(STAMPS)/system $(STAMPS)/build-deps

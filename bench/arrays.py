@@ -5,7 +5,7 @@ scalar call.
 
     python bench/arrays.py                   # prints the table
     python bench/arrays.py --kernels PATH    # with the kernel loops of the C++ benchmark at PATH
-    python bench/arrays.py --readme          # rewrites the table in README.md
+    python bench/arrays.py --readme          # rewrites the table in docs/speed.md
 
 Every kelvane figure is checked first against the scalar calls (bit for bit)
 and every peer's against Black-76, so that no row times a wrong answer.
@@ -390,7 +390,7 @@ def table(lines: dict[str, Line], kernels: dict[str, float], accuracy: dict[str,
 def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--kernels", help="the C++ kernel benchmark binary (make kernel-bench builds it)")
-    parser.add_argument("--readme", action="store_true", help="rewrite the table in README.md")
+    parser.add_argument("--readme", action="store_true", help="rewrite the table in docs/speed.md")
     args = parser.parse_args()
     kernels = kernel_loops(args.kernels)
     with warnings.catch_warnings():
@@ -400,10 +400,10 @@ def main() -> None:
     text = table(lines, kernels, accuracy)
     print(text)
     if args.readme:
-        readme = ROOT / "README.md"
+        readme = ROOT / "docs" / "speed.md"
         updated, n = MARKERS.subn(lambda m: m[1] + text + "\n" + m[2], readme.read_text())
         if n != 1:
-            print("README.md has no <!-- arrays-bench:start --> ... <!-- arrays-bench:end --> section: "
+            print("docs/speed.md has no <!-- arrays-bench:start --> ... <!-- arrays-bench:end --> section: "
                   "the table is printed only")
             return
         readme.write_text(updated)

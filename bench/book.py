@@ -2,7 +2,7 @@
 ways a user might loop over its rows.
 
     python bench/book.py             # prints the table
-    python bench/book.py --readme    # rewrites it in README.md
+    python bench/book.py --readme    # rewrites it in docs/pricing.md
 
 Every way calls kelvane.b76_fairvalue once per row; they differ only in how
 the row's five values reach the call.
@@ -85,15 +85,15 @@ def table() -> str:
 
 def main() -> None:
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
-    parser.add_argument("--readme", action="store_true", help="rewrite the table in README.md")
+    parser.add_argument("--readme", action="store_true", help="rewrite the table in docs/pricing.md")
     text = table()
     print(text)
     if parser.parse_args().readme:
-        readme = ROOT / "README.md"
+        readme = ROOT / "docs" / "pricing.md"
         pattern = re.compile(r"(<!-- book:start -->\n).*?(<!-- book:end -->)", re.S)
         updated, n = pattern.subn(lambda m: m[1] + text + "\n" + m[2], readme.read_text())
         if n != 1:
-            sys.exit("README.md has no <!-- book:start --> ... <!-- book:end --> section")
+            sys.exit("docs/pricing.md has no <!-- book:start --> ... <!-- book:end --> section")
         readme.write_text(updated)
 
 

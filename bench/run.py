@@ -3,8 +3,8 @@ the measured time and how close the call is to its limit.
 
     python bench/run.py                          # plain table
     python bench/run.py --kernels PATH           # with the C++ kernel benchmark at PATH
-    python bench/run.py --markdown               # the tables the README shows
-    python bench/run.py --readme                 # rewrites those tables in README.md
+    python bench/run.py --markdown               # the tables the Speed page shows
+    python bench/run.py --readme                 # rewrites those tables in docs/speed.md
 
 A call at its limit costs its floor (a builtin call of the same shape) plus its
 kernel (the same work in C++ without the binding): measured / (floor + kernel)
@@ -29,7 +29,7 @@ from harness import machine, run_rounds  # noqa: E402
 SECTIONS = ["pricing", "smiles", "business_time"]
 
 
-README = Path(__file__).parent.parent / "README.md"
+SPEED_PAGE = Path(__file__).parent.parent / "docs" / "speed.md"
 MARKERS = re.compile(r"(<!-- bench:start -->\n).*?(<!-- bench:end -->)", re.S)
 UNITS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
 
@@ -52,14 +52,14 @@ def kernel_times(binary: str | None) -> dict[str, float]:
     return best
 
 
-def update_readme(kernels: dict[str, float]) -> None:
+def update_speed_page(kernels: dict[str, float]) -> None:
     out = io.StringIO()
     with contextlib.redirect_stdout(out):
         report(kernels, markdown=True)
-    text = README.read_text()
+    text = SPEED_PAGE.read_text()
     if not MARKERS.search(text):
-        sys.exit("README.md has no <!-- bench:start --> ... <!-- bench:end --> section")
-    README.write_text(MARKERS.sub(lambda m: m.group(1) + out.getvalue() + m.group(2), text))
+        sys.exit(f"{SPEED_PAGE} has no <!-- bench:start --> ... <!-- bench:end --> section")
+    SPEED_PAGE.write_text(MARKERS.sub(lambda m: m.group(1) + out.getvalue() + m.group(2), text))
     print(out.getvalue())
 
 
@@ -143,7 +143,7 @@ def main() -> None:
     args = parser.parse_args()
     kernels = kernel_times(args.kernels)
     if args.readme:
-        update_readme(kernels)
+        update_speed_page(kernels)
         return
     report(kernels, markdown=args.markdown)
 
