@@ -467,8 +467,15 @@ def b76_greeks(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike
                df: ArrayLike = 1.0, *, greeks: _Sequence[str] | None = None, out: dict[str, FloatArray] | None = None,
                threads: int | None = None) -> Any:
     """The Black-76 greeks of each option in one pass: a dict of greek name
-    to array (see the stub for the greeks, their units and the limits at a
-    degenerate expiry)."""
+    to array, a DataFrame for Series. The greeks, in order: value, delta,
+    gamma, vega, theta, rho, vanna, volga, charm, veta, speed, zomma, color,
+    ultima, dual_delta, dual_gamma; vol derivatives per 1.0 of vol, time
+    derivatives per year of ttx, rho along r with df = exp(-r ttx). value
+    and vega are kelvane.b76_fairvalue and kelvane.b76_vega bit for bit; at a
+    degenerate expiry each greek is its limit as vol*sqrt(ttx) -> 0 (the
+    stub and docs/arrays.md give the formulas and the limits). `greeks`
+    chooses greeks and their order; `out` maps greek names to the caller's
+    arrays, and its keys choose the greeks when `greeks` is None."""
     names = _greek_names(greeks, out)
     index = _common_index((fwd, strike, ttx, vol, df, call_put)) if _pandas() is not None else None
     codes = _option_codes(call_put, threads)
