@@ -17,7 +17,7 @@ double& at(Greeks& g, Greek greek) { return g[static_cast<std::size_t>(greek)]; 
 // The greeks that need N(d1) and N(d2), and those that need phi(d1).
 constexpr GreekSet probability_greeks =
     greek_bit(Greek::value) | greek_bit(Greek::delta) | greek_bit(Greek::rho) | greek_bit(Greek::dual_delta);
-constexpr GreekSet density_greeks = all_greeks & ~probability_greeks & ~greek_bit(Greek::dual_gamma);
+constexpr GreekSet density_greeks = all_greeks & ~probability_greeks;
 
 // The limits as vol sqrt(T) -> 0+ (see the header's policy).
 Greeks degenerate_greeks(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
@@ -37,10 +37,10 @@ Greeks degenerate_greeks(OptionType type, double fwd, double strike, double ttx,
     return g;
 }
 
-// The greeks made of D phi(d1), given d1 * d2 and the reciprocals they
-// share (one division each instead of one per greek).
+// The greeks made of D phi(d1), given the ratio F/K, d1, d2 and the
+// reciprocals they share (one division each instead of one per greek).
 void fill_density_greeks(Greeks& g, double fwd, double ttx, double vol, double df, double sqrt_ttx, double s,
-                         double d1, double d2) {
+                         double ratio, double d1, double d2) {
     const double pdf = normal_pdf(d1);
     at(g, Greek::vega) = terms::vega_from(sqrt_ttx, fwd, df, pdf);
     if (pdf == 0.0) {
@@ -48,27 +48,32 @@ void fill_density_greeks(Greeks& g, double fwd, double ttx, double vol, double d
         // some of their other factors may overflow.
         const double zero = std::isnan(df) ? df : 0.0;
         for (Greek greek : {Greek::gamma, Greek::theta, Greek::vanna, Greek::volga, Greek::charm, Greek::veta,
-                            Greek::speed, Greek::zomma, Greek::color, Greek::ultima}) {
+                            Greek::speed, Greek::zomma, Greek::color, Greek::ultima, Greek::dual_gamma}) {
             at(g, greek) = zero;
         }
         return;
     }
     const double vega = at(g, Greek::vega);
-    const double discounted_pdf = df * pdf;
-    const double gamma = discounted_pdf / (fwd * s);
-    const double d1d2 = d1 * d2;
+    const double per_s = 1.0 / s;
+    const double per_fwd = 1.0 / fwd;
     const double per_vol = 1.0 / vol;
     const double per_two_ttx = 0.5 / ttx;
+    const double discounted_pdf = df * pdf;
+    const double gamma = discounted_pdf * per_fwd * per_s;
+    const double d1d2 = d1 * d2;
     at(g, Greek::gamma) = gamma;
     at(g, Greek::theta) = -(vega * vol) * per_two_ttx;
     at(g, Greek::vanna) = -(discounted_pdf * d2) * per_vol;
     at(g, Greek::volga) = vega * d1d2 * per_vol;
     at(g, Greek::charm) = discounted_pdf * d2 * per_two_ttx;
     at(g, Greek::veta) = -(vega * (1.0 + d1d2)) * per_two_ttx;
-    at(g, Greek::speed) = -(gamma * (1.0 + d1 / s)) / fwd;
+    at(g, Greek::speed) = -(gamma * (1.0 + d1 * per_s)) * per_fwd;
     at(g, Greek::zomma) = gamma * (d1d2 - 1.0) * per_vol;
     at(g, Greek::color) = gamma * (1.0 - d1d2) * per_two_ttx;
     at(g, Greek::ultima) = -(vega * (d1d2 * (1.0 - d1d2) + (d1 * d1 + d2 * d2)) * per_vol) * per_vol;
+    // phi(d2) = phi(d1) F / K: D phi(d2) / (K s) is gamma (F/K)^2, with no
+    // second exponential.
+    at(g, Greek::dual_gamma) = gamma * ratio * ratio;
 }
 
 }  // namespace
@@ -80,7 +85,8 @@ Greeks greeks(OptionType type, double fwd, double strike, double ttx, double vol
     // d1 and d2 exactly as b76::fairvalue and b76::vega take them.
     const double sqrt_ttx = std::sqrt(ttx);
     const double s = vol * sqrt_ttx;
-    const double d1 = terms::d1_from_parts(std::log(fwd / strike), ttx, vol, s);
+    const double ratio = fwd / strike;
+    const double d1 = terms::d1_from_parts(std::log(ratio), ttx, vol, s);
     const double d2 = d1 - s;
     if (wanted & probability_greeks) {
         const terms::Probabilities n = terms::probabilities(type, d1, d2);
@@ -90,10 +96,7 @@ Greeks greeks(OptionType type, double fwd, double strike, double ttx, double vol
         at(g, Greek::dual_delta) = call ? -(df * n.of_d2) : df * n.of_d2;
         at(g, Greek::rho) = -(ttx * at(g, Greek::value));
     }
-    if (wanted & density_greeks) fill_density_greeks(g, fwd, ttx, vol, df, sqrt_ttx, s, d1, d2);
-    if (wanted & greek_bit(Greek::dual_gamma)) {
-        at(g, Greek::dual_gamma) = df * normal_pdf(d2) / (strike * s);
-    }
+    if (wanted & density_greeks) fill_density_greeks(g, fwd, ttx, vol, df, sqrt_ttx, s, ratio, d1, d2);
     return g;
 }
 
