@@ -57,6 +57,7 @@ SMILE_TTX, SMILE_SPOT = 0.25, 101.0
 # The C++ loops of bench/kernels.cpp over a book of the same size.
 B76_KERNEL = f"kelvane_arrays.b76_fairvalue, {B76_OPTIONS:,} options"
 IV_KERNEL = f"kelvane_arrays.calibrate_black76_iv, {IV_OPTIONS:,} options"
+GREEKS_KERNEL = f"kelvane_arrays.b76_greeks, {B76_OPTIONS:,} options"
 
 
 def kernel_loops(binary: str | None) -> dict[str, float]:
@@ -232,6 +233,8 @@ def add_greeks(add: Callable, book: Book, small: Book, ns: dict) -> None:
     call = "`kelvane_arrays.b76_greeks(fwd, strike, ttx, vol, call_put)`, all sixteen"
     add("greeks one", f"{call}, `threads=1`", B76_OPTIONS, "ka.b76_greeks(F, K, T, V, CP, DF, threads=1)", ns)
     add("greeks all", f"{call}, all cores", B76_OPTIONS, "ka.b76_greeks(F, K, T, V, CP, DF)", ns)
+    add("greeks kernel", "C++ loop over `option_pricing::b76::greeks`, all sixteen", B76_OPTIONS, None, ns,
+        kernel=GREEKS_KERNEL)
     five = '["delta", "gamma", "theta", "vega", "rho"]'
     add("greeks five", "`kelvane_arrays.b76_greeks`, the peers' five (`greeks=[delta, gamma, theta, vega, rho]`), "
         "all cores", B76_OPTIONS, f"ka.b76_greeks(F, K, T, V, CP, DF, greeks={five})", ns)
