@@ -26,14 +26,15 @@
 // and dual_delta (put-call parity moves those by constants).
 //
 // Numeric policy. Accuracy: each greek is within a few 1e-16 of the size of
-// the terms it is made of, times 1 + d1^2 + d2^2 (the conditioning of
-// phi and N at d1 and d2 computed with relative errors), times
-// 1 + 1/s (ln(F/K) is taken of F/K rounded to a double: an error of about
-// 1e-16 whatever |ln F/K|, which moves d1 and d2 by 1e-16 / s, as a change of
-// one unit in the last place of F or K would). A greek far below the
-// smallest normal double loses its relative accuracy to underflow; dual
-// gamma is gamma (F/K)^2, so it is 0 where phi(d1) underflows even if
-// phi(d2) would not (F/K beyond e^700 or so).
+// the terms it is made of, times 1 + d1^2 + d2^2 (the conditioning of phi
+// and N at d1 and d2 computed with relative errors). ln(F/K) is taken of F/K
+// rounded to a double, which would move d1 and d2 by about 1e-16 / s; the
+// greeks but vega undo that to first order (the value needs no undoing: it
+// cancels out of it). vega keeps b76::vega's bits, so its error carries a
+// further factor 1 + 1/s. A greek far below the smallest normal double loses
+// its relative accuracy to underflow; dual gamma is gamma (F/K)^2, so it is
+// 0 where phi(d1) underflows even if phi(d2) would not (F/K beyond e^700 or
+// so).
 // Degenerate expiry (T <= 0 or vol <= 0, decided as b76::fairvalue decides
 // it; a NaN T or vol with the other positive is not degenerate and gives NaN
 // everywhere): each greek is its limit as vol sqrt(T) -> 0+ where that is
