@@ -476,9 +476,9 @@ def b76_greeks(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike
     stub and docs/arrays.md give the formulas and the limits). `greeks`
     chooses greeks and their order; `out` maps greek names to the caller's
     arrays, and its keys choose the greeks when `greeks` is None."""
-    names = _greek_names(greeks, out)
-    if out is not None:
+    if isinstance(out, dict):
         out = dict(out)  # as it is now: converting the inputs may run code that changes the caller's dict
+    names = _greek_names(greeks, out)
     index = _common_index((fwd, strike, ttx, vol, df, call_put)) if _pandas() is not None else None
     codes = _option_codes(call_put, threads)
     operands = (_floats(fwd, "fwd"), _floats(strike, "strike"), _floats(ttx, "ttx"), _floats(vol, "vol"),
