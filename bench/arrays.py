@@ -57,6 +57,7 @@ SMILE_TTX, SMILE_SPOT = 0.25, 101.0
 # The C++ loops of bench/kernels.cpp over a book of the same size.
 B76_KERNEL = f"kelvane_arrays.b76_fairvalue, {B76_OPTIONS:,} options"
 IV_KERNEL = f"kelvane_arrays.calibrate_black76_iv, {IV_OPTIONS:,} options"
+GREEKS_KERNEL = f"kelvane_arrays.b76_greeks, {B76_OPTIONS:,} options"
 
 
 def kernel_loops(binary: str | None) -> dict[str, float]:
@@ -128,6 +129,15 @@ def peer(name: str) -> object | None:
             if name == "fast-vollib":
                 import fast_vollib
                 return fast_vollib
+            if name == "quantforge":
+                import quantforge.black76
+                return quantforge.black76
+            if name == "opengreeks":
+                import opengreeks.black76
+                return opengreeks.black76
+            if name == "iv-engine":
+                import iv_engine
+                return iv_engine
     except (ImportError, OSError):
         return None
     raise ValueError(name)
@@ -171,6 +181,106 @@ def agrees(result, expected: np.ndarray, tolerance: float) -> str:
 def same_bits(result, expected, what: str) -> None:
     if not np.array_equal(np.asarray(result), np.asarray(expected), equal_nan=True):
         sys.exit(f"bench/arrays.py: {what} differs from the scalar calls")
+
+
+# The greeks the peers give, in kelvane's units: each peer's figure times
+# the factor is kelvane's (per day and per vol point undone, their time
+# derivatives taken along t rather than minus it).
+FAST_VOLLIB_UNITS = {"delta": 1.0, "gamma": 1.0, "theta": 365.0, "vega": 100.0}
+OPENGREEKS_UNITS = {"theta": 365.0, "vega": 100.0, "rho": 100.0, "charm": -1.0, "veta": -1.0, "color": -1.0}
+OPENGREEKS_NAMES = {"volga": "vomma"}
+IV_ENGINE_GREEKS = {"delta": "deltas", "gamma": "gammas", "vega": "vegas", "vanna": "vannas", "volga": "vommas"}
+
+
+def split_by_type(book: Book) -> dict[str, tuple[np.ndarray, ...]]:
+    """The book's calls and its puts apart, for the peers that take one
+    option type per call."""
+    calls = book.call_put == "c"
+    return {kind: tuple(np.ascontiguousarray(getattr(book, name)[mask]) for name in ("fwd", "strike", "ttx", "vol"))
+            for kind, mask in (("c", calls), ("p", ~calls))}
+
+
+def greeks_agree(results: dict[str, dict[str, np.ndarray]], expected: dict[str, np.ndarray],
+                 units: dict[str, float], masks: dict[str, np.ndarray]) -> str:
+    """"" where a peer's greeks, by option type, are kelvane's in kelvane's
+    units (to 1e-9 of their scale), else the first that is not."""
+    for name in units:
+        got = np.concatenate([np.asarray(results[kind][name], dtype=float) * units.get(name, 1.0)
+                              for kind in ("c", "p")])
+        want = np.concatenate([expected[name][masks[kind]] for kind in ("c", "p")])
+        wrong = agrees(got, want, 1e-9 * max(1.0, float(np.nanmax(np.abs(want)))))
+        if wrong:
+            return f"{name} {wrong}"
+    return ""
+
+
+def add_greeks(add: Callable, book: Book, small: Book, ns: dict) -> None:
+    """The rows of b76_greeks and of the peers' calls that give several greeks."""
+    greeks = kelvane_arrays.b76_greeks(book.fwd, book.strike, book.ttx, book.vol, book.call_put, DF)
+    same_bits(greeks["value"], book.price, "b76_greeks value")
+    for threads in (1, None):
+        got = kelvane_arrays.b76_greeks(small.fwd, small.strike, small.ttx, small.vol, small.call_put, DF,
+                                        threads=threads, greeks=["vega"])
+        same_bits(got["vega"], [kelvane.b76_vega(*args, DF) for args in zip(*small.lists("fwd", "strike", "ttx", "vol"))],
+                  f"b76_greeks vega, threads={threads}")
+    split = split_by_type(book)
+    masks = {"c": book.call_put == "c", "p": book.call_put != "c"}
+    ns.update(SPLIT=split)
+    pyvolr, fast_vollib, quantforge, opengreeks, iv_engine = (
+        peer(name) for name in ("pyvolr", "fast-vollib", "quantforge", "opengreeks", "iv-engine"))
+    ns.update(pyvolr=pyvolr, fast_vollib=fast_vollib, quantforge=quantforge, opengreeks=opengreeks,
+              iv_engine=iv_engine)
+    call = "`kelvane_arrays.b76_greeks(fwd, strike, ttx, vol, call_put)`, all sixteen"
+    add("greeks one", f"{call}, `threads=1`", B76_OPTIONS, "ka.b76_greeks(F, K, T, V, CP, DF, threads=1)", ns)
+    add("greeks all", f"{call}, all cores", B76_OPTIONS, "ka.b76_greeks(F, K, T, V, CP, DF)", ns)
+    add("greeks kernel", "C++ loop over `option_pricing::b76::greeks`, all sixteen", B76_OPTIONS, None, ns,
+        kernel=GREEKS_KERNEL)
+    five = '["delta", "gamma", "theta", "vega", "rho"]'
+    add("greeks five", "`kelvane_arrays.b76_greeks`, the peers' five (`greeks=[delta, gamma, theta, vega, rho]`), "
+        "all cores", B76_OPTIONS, f"ka.b76_greeks(F, K, T, V, CP, DF, greeks={five})", ns)
+
+    status = "not installed"
+    if pyvolr:
+        got = pyvolr.greeks(book.call_put, book.fwd, book.strike, book.ttx, 0.0, book.vol)
+        status = greeks_agree({kind: {k: np.asarray(v)[masks[kind]] for k, v in got.items()} for kind in masks},
+                              greeks, {k: 1.0 for k in ("delta", "gamma", "theta", "vega", "rho")}, masks)
+    add("greeks pyvolr", "pyvolr `black76.greeks` (five greeks)", B76_OPTIONS, "pyvolr.greeks(CP, F, K, T, 0.0, V)",
+        ns, status=status)
+    status = "not installed"
+    if fast_vollib:
+        got = fast_vollib.get_all_greeks(book.call_put, book.fwd, book.strike, book.ttx, 0.0, book.vol, model="black")
+        status = greeks_agree({kind: {k: got[k].to_numpy()[masks[kind]] for k in FAST_VOLLIB_UNITS} for kind in masks},
+                              greeks, FAST_VOLLIB_UNITS, masks)
+    add("greeks fast-vollib", "fast-vollib `get_all_greeks(model=\"black\")` (five greeks, a DataFrame, its default)",
+        B76_OPTIONS, "fast_vollib.get_all_greeks(CP, F, K, T, 0.0, V, model='black')", ns, status=status)
+    status = "not installed"
+    if quantforge:
+        got = {kind: quantforge.greeks_batch(*split[kind][:3], 0.0, split[kind][3], is_call=kind == "c")
+               for kind in split}
+        status = greeks_agree(got, greeks, {k: 1.0 for k in ("delta", "gamma", "theta", "vega", "rho")}, masks)
+    add("greeks quantforge", "quantforge `black76.greeks_batch` (five greeks), once for the calls and once for "
+        "the puts", B76_OPTIONS, "[quantforge.greeks_batch(f, k, t, 0.0, v, is_call=c == 'c') "
+        "for c, (f, k, t, v) in SPLIT.items()]", ns, status=status)
+    status = "not installed"
+    if opengreeks:
+        names = [name for name in kelvane_arrays._GREEKS if name != "value"]
+        ns.update(OG_FUNCTIONS=[getattr(opengreeks, f"{OPENGREEKS_NAMES.get(n, n)}_array") for n in names])
+        got = {kind: {n: getattr(opengreeks, f"{OPENGREEKS_NAMES.get(n, n)}_array")(kind, *split[kind][:3], 0.0,
+                                                                                     split[kind][3]) for n in names}
+               for kind in split}
+        status = greeks_agree(got, greeks, {n: OPENGREEKS_UNITS.get(n, 1.0) for n in names}, masks)
+    add("greeks opengreeks", "opengreeks, its fifteen `black76.*_array` greeks, for the calls and for the puts",
+        B76_OPTIONS, "[g(c, f, k, t, 0.0, v) for c, (f, k, t, v) in SPLIT.items() for g in OG_FUNCTIONS]", ns,
+        status=status)
+    status = "not installed"
+    if iv_engine:
+        got = {kind: {n: getattr(iv_engine, f)(*split[kind], **({"is_call": kind == "c"} if n == "delta" else {}))
+                      for n, f in IV_ENGINE_GREEKS.items()} for kind in split}
+        status = greeks_agree(got, greeks, {n: 1.0 for n in IV_ENGINE_GREEKS}, masks)
+    add("greeks iv-engine", "iv-engine `deltas`, `gammas`, `vegas`, `vannas`, `vommas`, for the calls and for the "
+        "puts", B76_OPTIONS, "[(iv_engine.deltas(f, k, t, v, is_call=c == 'c'), iv_engine.gammas(f, k, t, v), "
+        "iv_engine.vegas(f, k, t, v), iv_engine.vannas(f, k, t, v), iv_engine.vommas(f, k, t, v)) "
+        "for c, (f, k, t, v) in SPLIT.items()]", ns, status=status)
 
 
 def build() -> tuple[dict[str, Line], dict[str, float]]:
@@ -219,6 +329,9 @@ def build() -> tuple[dict[str, Line], dict[str, float]]:
         "fast_vollib.fast_black(CP, F, K, T, 0.0, V)", ns, status=status)
     add("b76 scalar", "list comprehension over `kelvane.b76_fairvalue`", B76_SCALAR_OPTIONS,
         "[f(a, b, c, d, e, DF) for a, b, c, d, e in zip(*LISTS)]", {**ns, "f": kelvane.b76_fairvalue})
+
+    # Every greek of the same book, against the peers' all-greeks calls.
+    add_greeks(add, book, small, ns)
 
     # Implied vols of a book of a hundred thousand options from its values.
     book = random_book(IV_OPTIONS, seed=2)
@@ -325,6 +438,11 @@ def _fastest_peer(ns) -> float | None:
     return min(times) / ns("b76 all") if times and ns("b76 all") else None
 
 
+def _fastest_greeks_peer(ns) -> float | None:
+    times = [t for t in (ns("greeks pyvolr"), ns("greeks fast-vollib"), ns("greeks quantforge")) if t]
+    return min(times) / ns("greeks all") if times and ns("greeks all") else None
+
+
 TARGETS = [
     Target("b76_fairvalue, one thread against the C++ loop", _slower("b76 one", "b76 kernel"),
            lambda r: f"{r:.2f}x its time", "<= 1.15x", lambda r: r <= 1.15),
@@ -332,6 +450,11 @@ TARGETS = [
            lambda r: f"{r:.2f}x faster", ">= 1.6x", lambda r: r >= 1.6),
     Target("b76_fairvalue, all cores against the fastest of numpy + scipy, pyvolr and fast-vollib", _fastest_peer,
            lambda r: f"{r:.2f}x faster", ">= 1.5x", lambda r: r >= 1.5),
+    Target("b76_greeks, all sixteen on one thread against b76_fairvalue on one thread, per option",
+           _slower("greeks one", "b76 one"), lambda r: f"{r:.2f}x its time", "<= 2x", lambda r: r <= 2.0),
+    Target("b76_greeks, all sixteen on all cores against the fastest all-greeks call of pyvolr, fast-vollib and "
+           "quantforge (five greeks each)", _fastest_greeks_peer, lambda r: f"{r:.2f}x faster", ">= 2x",
+           lambda r: r >= 2.0),
     Target("calibrate_black76_iv, one thread against the C++ loop", _slower("iv one", "iv kernel"),
            lambda r: f"{r:.2f}x its time", "<= 1.1x", lambda r: r <= 1.1),
     Target("calibrate_black76_iv, all cores against one thread", _slower("iv one", "iv all"),
@@ -362,7 +485,8 @@ def table(lines: dict[str, Line], kernels: dict[str, float], accuracy: dict[str,
     cores = os.cpu_count()
     out = [f"Measured by `make bench` on {machine()}, {cores} cores; numpy {package_version('numpy')}, "
            f"scipy {package_version('scipy')}, pyvolr {package_version('pyvolr')}, "
-           f"fast-vollib {package_version('fast-vollib')}. Each figure is the best of its rounds; "
+           f"fast-vollib {package_version('fast-vollib')}, quantforge {package_version('quantforge')}, "
+           f"opengreeks {package_version('opengreeks')}, iv-engine {package_version('iv-engine')}. Each figure is the best of its rounds; "
            "\"all cores\" is `threads=None`, the default.", "",
            "| call | items | ns per item | whole call |", "|---|---:|---:|---:|"]
     for line in lines.values():

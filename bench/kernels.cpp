@@ -17,6 +17,7 @@
 #include "calendar/calendar.hpp"
 #include "common/utc_instant.hpp"
 #include "option_pricing/b76.hpp"
+#include "option_pricing/b76_greeks.hpp"
 #include "option_pricing/binary.hpp"
 #include "option_pricing/iv_calibration.hpp"
 #include "volmodel/vol_model/cubic_spline.hpp"
@@ -123,6 +124,23 @@ void b76_fairvalue_book(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.counters["per_iteration"] = static_cast<double>(out.size());
+}
+
+// The sixteen greeks of the same book, each into an array of its own.
+void b76_greeks_book(benchmark::State& state) {
+    const Book book = random_book(fairvalue_book_size);
+    const std::size_t n = book.fwd.size();
+    std::vector<std::vector<double>> out(option_pricing::b76::greek_count, std::vector<double>(n));
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const option_pricing::b76::Greeks g = option_pricing::b76::greeks(
+                book.type[i], book.fwd[i], book.strike[i], book.ttx[i], book.vol[i], book_df);
+            for (std::size_t k = 0; k < g.size(); ++k) out[k][i] = g[k];
+        }
+        for (auto& column : out) benchmark::DoNotOptimize(column.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(n);
 }
 
 void calibrate_black76_iv_book(benchmark::State& state) {
@@ -271,6 +289,7 @@ BENCHMARK(b76_fairvalue)->Name("kelvane.b76_fairvalue");
 BENCHMARK(binary_fairvalue)->Name("kelvane.binary_fairvalue");
 BENCHMARK(calibrate_black76_iv)->Name("kelvane.calibrate_black76_iv");
 BENCHMARK(b76_fairvalue_book)->Name("kelvane_arrays.b76_fairvalue, 1,000,000 options");
+BENCHMARK(b76_greeks_book)->Name("kelvane_arrays.b76_greeks, 1,000,000 options");
 BENCHMARK(calibrate_black76_iv_book)->Name("kelvane_arrays.calibrate_black76_iv, 100,000 options");
 
 BENCHMARK(get_vol<vol_model::GVVSpline>)->Name("GVVSpline.get_vol");

@@ -2,25 +2,18 @@
 
 #include <cmath>
 
+#include "option_pricing/b76_terms.hpp"
 #include "option_pricing/normal.hpp"
 
 namespace option_pricing::b76 {
 namespace {
 
-bool is_degenerate(double ttx, double vol) { return ttx <= 0.0 || vol <= 0.0; }
-
-double d1_from_parts(double log_moneyness, double ttx, double vol, double s) {
-    return (log_moneyness + ttx * (vol * (vol * 0.5))) / s;
-}
+using terms::d1_from_parts;
+using terms::intrinsic_value;
+using terms::is_degenerate;
 
 double d1_of(double fwd, double strike, double ttx, double vol) {
     return d1_from_parts(std::log(fwd / strike), ttx, vol, vol * std::sqrt(ttx));
-}
-
-double intrinsic_value(OptionType type, double fwd, double strike, double df) {
-    // fmax is IEEE maxNum: a NaN difference gives 0.
-    const double intrinsic = type == OptionType::Call ? fwd - strike : strike - fwd;
-    return df * std::fmax(intrinsic, 0.0);
 }
 
 double value_of(OptionType type, double fwd, double strike, double ttx, double vol, double df,
@@ -28,11 +21,7 @@ double value_of(OptionType type, double fwd, double strike, double ttx, double v
     const double s = vol * sqrt_ttx;
     const double d1 = d1_from_parts(log_moneyness, ttx, vol, s);
     const double d2 = d1 - s;
-    if (type == OptionType::Call) {
-        return df * (fwd * normal_cdf(d1) - strike * normal_cdf(d2));
-    }
-    // N(-d) rather than 1 - N(d): no cancellation deep out of the money.
-    return df * (strike * normal_cdf(-d2) - fwd * normal_cdf(-d1));
+    return terms::value_from(type, fwd, strike, df, terms::probabilities(type, d1, d2));
 }
 
 }  // namespace
@@ -54,7 +43,7 @@ double ValueAtVol::operator()(double vol) const {
 double vega(double fwd, double strike, double ttx, double vol, double df) {
     if (is_degenerate(ttx, vol)) return 0.0;
     const double d1 = d1_of(fwd, strike, ttx, vol);
-    return std::sqrt(ttx) * (fwd * df * normal_pdf(d1));
+    return terms::vega_from(std::sqrt(ttx), fwd, df, normal_pdf(d1));
 }
 
 double gamma(double fwd, double strike, double ttx, double vol, double df) {

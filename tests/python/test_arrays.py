@@ -82,7 +82,8 @@ def array_call(name, columns, call_put, **kwargs):
 
 SIGNATURES = {name: str(inspect.signature(getattr(kelvane, name)))[:-1] + ", *, out=None, threads=None)"
               for name in PRICING}
-SIGNATURES.update({"get_vol": "(smile, ttx, spot, strikes, *, out=None, threads=None)",
+SIGNATURES.update({"b76_greeks": "(fwd, strike, ttx, vol, call_put, df=1.0, *, greeks=None, out=None, threads=None)",
+                   "get_vol": "(smile, ttx, spot, strikes, *, out=None, threads=None)",
                    "get_jacobian": "(smile, ttx, spot, strikes, params)",
                    "get_bus_ttx": "(underlying, from_, to, *, out=None, threads=None)",
                    "get_cal_ttx": "(from_, to, *, out=None, threads=None)"})
@@ -257,10 +258,11 @@ BIG = np.broadcast_to(1.0, (10**7, 10**6))  # ten trillion elements, none of the
 @pytest.mark.parametrize("call", [
     lambda: ka.b76_fairvalue(np.broadcast_to(1.0, (10**7, 1)), np.ones(10**6), 1.0, 0.2, "c"),
     lambda: ka.b76_fairvalue(100.0, 1.0, 1.0, 0.2, np.broadcast_to(np.array(["c"]), BIG.shape)),
+    lambda: ka.b76_greeks(np.broadcast_to(1.0, (10**7, 1)), np.ones(10**6), 1.0, 0.2, "c", greeks=["rho"]),
     lambda: ka.get_vol(kelvane.VolGeo(EXPIRY), 1.0, 100.0, BIG),
     lambda: ka.get_cal_ttx(np.broadcast_to(np.datetime64(0, "s"), BIG.shape), EPOCH),
     lambda: ka.get_jacobian(kelvane.VolGeo(EXPIRY), 1.0, 100.0, np.broadcast_to(1.0, (10**13,)), ["vpr"]),
-], ids=["pricing", "option types", "get_vol", "get_cal_ttx", "get_jacobian"])
+], ids=["pricing", "option types", "greeks", "get_vol", "get_cal_ttx", "get_jacobian"])
 def test_a_broadcast_of_ten_trillion_elements_raises_memory_error(call):
     with pytest.raises(MemoryError):
         call()
@@ -443,6 +445,7 @@ def test_an_invalid_instant_names_its_position_and_writes_nothing(name):
 
 WRITTEN = {  # a call, and the values written into its input by another thread
     "b76_fairvalue": (lambda x: ka.b76_fairvalue(x, 1.5, 1.0, 0.3, "c", threads=2), (1.0, 2.0)),
+    "b76_greeks": (lambda x: ka.b76_greeks(x, 1.5, 1.0, 0.3, "c", greeks=["speed"], threads=2)["speed"], (1.0, 2.0)),
     "get_vol": (lambda x: ka.get_vol(EXAMPLE, x, 100.0, 90.0, threads=2), (1.0, 2.0)),
     "get_bus_ttx": (lambda x: ka.get_bus_ttx("BTCUSDT", x.view("M8[us]"), EXPIRY, threads=2), (17 * 10**14, 10**15)),
 }

@@ -54,3 +54,23 @@ def test_any_broadcast_and_strides_give_the_scalar_bits(data, shape):
                          for i in np.ndindex(arrays[0].shape)]).reshape(arrays[0].shape)
     assert np.shape(got) == expected.shape
     assert np.asarray(got).tobytes() == expected.tobytes()
+
+
+@settings(max_examples=60, deadline=None)
+@given(st.data(), shapes)
+def test_greeks_over_any_broadcast_and_strides_are_the_contiguous_ones(data, shape):
+    fwd, strike, ttx, vol = (data.draw(operand(shape)) for _ in range(4))
+    call_put = data.draw(st.sampled_from(["c", "PUT", np.array(["c", "p", "Call", "put"])[: shape[-1] if shape else 1]]))
+    greeks = data.draw(st.permutations(ka._GREEKS).map(lambda names: names[: 1 + len(names) // 3]))
+    got = ka.b76_greeks(fwd, strike, ttx, vol, call_put, greeks=greeks, threads=data.draw(st.sampled_from([1, 3])))
+    arrays = [np.array(a, order="C") for a in np.broadcast_arrays(
+        *(np.asarray(x, dtype=np.float64) for x in (fwd, strike, ttx, vol)), np.asarray(call_put))]
+    expected = ka.b76_greeks(*arrays[:4], arrays[4], greeks=greeks, threads=1)
+    assert list(got) == list(greeks)
+    for name in greeks:
+        assert np.shape(got[name]) == expected[name].shape
+        assert np.asarray(got[name]).tobytes() == expected[name].tobytes(), name
+    if "value" in got:
+        scalar = np.array([kelvane.b76_fairvalue(*(float(a[i]) for a in arrays[:4]), str(arrays[4][i]))
+                           for i in np.ndindex(arrays[0].shape)]).reshape(arrays[0].shape)
+        assert np.asarray(got["value"]).tobytes() == scalar.tobytes()

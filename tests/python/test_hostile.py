@@ -541,3 +541,27 @@ class TestStripsInBlocks:
         import gc
         vols = smile_of(kelvane.GVVSpline).get_vol(0.25, 100.0, self.strip_with(100.0, 0))
         assert gc.is_tracked(vols) and len(vols) == self.LONG
+
+
+class TestGreeksArguments:
+    """kelvane_arrays.b76_greeks' own arguments changed by code that converting its inputs runs."""
+
+    @staticmethod
+    def changing(change):
+        class Float:
+            def __float__(self):
+                change()
+                return 0.2
+        return np.array([Float(), Float()], dtype=object)
+
+    def test_greeks_and_out_are_read_before_the_inputs_and_kept(self):
+        import kelvane_arrays as ka
+        names, delta, gamma = ["delta"], np.zeros(2), np.zeros(2)
+        vol = self.changing(lambda: names.append("gamma"))
+        got = ka.b76_greeks([90.0, 110.0], 100.0, 1.0, vol, "c", greeks=names, out={"delta": delta})
+        assert list(got) == ["delta"] and got["delta"] is delta
+        out = {"delta": delta}
+        vol = self.changing(lambda: (out.clear(), out.update(gamma=gamma)))
+        got = ka.b76_greeks([90.0, 110.0], 100.0, 1.0, vol, "c", out=out)
+        assert list(got) == ["delta"] and got["delta"] is delta and (gamma == 0).all()
+        assert delta.tolist() == ka.b76_greeks([90.0, 110.0], 100.0, 1.0, 0.2, "c")["delta"].tolist()

@@ -175,6 +175,14 @@ for _smile, _model in SMILE_OF.items():
     ARRAY_CASES[f"get_vol, {_smile}, Series"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, pd.Series(BOOK))
 for _function in ka.__all__[:11]:
     ARRAY_CASES.update(array_function_cases(_function))
+ARRAY_CASES.update({
+    "b76_greeks, on two threads": lambda: ka.b76_greeks(BOOK, 100.0, 1.0, 0.2, "c", threads=2),
+    "b76_greeks, into out": lambda: ka.b76_greeks(BOOK, 100, 1, [0.2], "p", out={"vega": np.empty(64)}),
+    "b76_greeks, Series": lambda: ka.b76_greeks(pd.Series(BOOK), 100.0, 1.0, 0.2, "c", greeks=["charm", "value"]),
+    "b76_greeks, unknown greek": lambda: ka.b76_greeks(BOOK, 100.0, 1.0, 0.2, "c", greeks=["delta", "x"]),
+    "b76_greeks, bad out": lambda: ka.b76_greeks(BOOK, 100.0, 1.0, 0.2, "c", out={"rho": np.empty(3)}),
+    "b76_greeks, bad option type": lambda: ka.b76_greeks(BOOK, 100.0, 1.0, 0.2, ["c"] * 63 + ["ÇALL"]),
+})
 
 
 class MallInfo2(ctypes.Structure):

@@ -49,6 +49,7 @@ __all__ = [
     "binary_speed",
     "binary_theta",
     "calibrate_black76_iv",
+    "b76_greeks",
     "get_vol",
     "get_jacobian",
     "get_bus_ttx",
@@ -67,7 +68,7 @@ else:  # pragma: no cover
 _PARALLEL_WORK_NS = 250_000
 
 # Nanoseconds an element of each kind of work takes, about, on one core.
-_COST_NS = {"codes": 5, "price": 60, "solve": 600, "smile": 80, "bus": 80, "cal": 30}
+_COST_NS = {"codes": 5, "price": 60, "greeks": 150, "solve": 600, "smile": 80, "bus": 80, "cal": 30}
 
 # The native loops start at most this many threads, whatever they are asked.
 _MAX_THREADS = 256
@@ -591,6 +592,102 @@ def b76_gamma(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike,
         array([0.00028139, 0.00019848])
     """
     return _plain(_native.b76_gamma, (fwd, strike, ttx, vol, df), out, threads)
+
+
+# The greeks of b76_greeks, in registry order: a greek's number is its
+# position here.
+_GREEKS = ("value", "delta", "gamma", "vega", "theta", "rho", "vanna", "volga", "charm", "veta", "speed", "zomma",
+           "color", "ultima", "dual_delta", "dual_gamma")
+_GREEK_NUMBERS = {name: number for number, name in enumerate(_GREEKS)}
+
+
+def _greek_names(greeks: Any, out: Any) -> tuple[str, ...]:
+    """The greeks asked for, in their order: `greeks`, else the keys of
+    `out`, else all of them."""
+    if out is not None and not isinstance(out, dict):
+        raise TypeError(f"argument 'out': expected a dict of greek name to float64 array, got "
+                        f"{type(out).__qualname__}")
+    if greeks is None:
+        names = tuple(_GREEKS) if out is None else tuple(out)
+        argument = "greeks" if out is None else "out"
+    elif isinstance(greeks, (str, bytes)):
+        raise TypeError(f"argument 'greeks': expected a sequence of greek names, got {type(greeks).__qualname__}; "
+                        f"write greeks=[{greeks!r}]")
+    else:
+        try:
+            names = tuple(greeks)
+        except TypeError:
+            raise TypeError(f"argument 'greeks': expected a sequence of greek names, got "
+                            f"{type(greeks).__qualname__}") from None
+        argument = "greeks"
+    for name in names:
+        if not isinstance(name, str):
+            raise TypeError(f"argument '{argument}': expected greek names (str), got {type(name).__qualname__}")
+        if name not in _GREEK_NUMBERS:
+            raise ValueError(f"argument '{argument}': unknown greek {name!r}; the greeks are {', '.join(_GREEKS)}")
+    if len(set(names)) != len(names):
+        twice = next(name for name in names if names.count(name) > 1)
+        raise ValueError(f"argument '{argument}': greek {twice!r} named twice")
+    if out is not None and greeks is not None and set(out) != set(names):
+        raise ValueError(f"argument 'out': names {sorted(out)}, but greeks asks for {sorted(names)}; out must "
+                         f"name exactly the greeks asked for")
+    return names
+
+
+def _greek_outputs(names: tuple[str, ...], out: Any, shape: tuple[int, ...],
+                   operands: tuple[Any, ...]) -> tuple[tuple[FloatArray, ...], tuple[Any, ...]]:
+    """An output array per greek, and the inputs, copied where they overlap
+    a caller's output other than element for element."""
+    if out is None:
+        block = _empty((len(names),) + shape)  # one allocation; a DataFrame takes it without a copy
+        return tuple(block[j, ...] for j in range(len(names))), operands
+    targets: list[FloatArray] = []
+    for name in names:
+        try:
+            target, operands = _output(out[name], shape, operands)
+        except (TypeError, ValueError) as error:
+            raise type(error)(str(error).replace("argument 'out'", f"argument 'out[{name!r}]'", 1)) from None
+        for earlier, other in zip(names, targets):
+            if np.may_share_memory(target, other):
+                raise ValueError(f"argument 'out': the arrays of {earlier!r} and {name!r} overlap")
+        targets.append(target)
+    return tuple(targets), operands
+
+
+def b76_greeks(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
+               df: ArrayLike = 1.0, *, greeks: _Sequence[str] | None = None, out: dict[str, FloatArray] | None = None,
+               threads: int | None = None) -> Any:
+    """The Black-76 greeks of each option in one pass: a dict of greek name
+    to array, a DataFrame for Series. The greeks, in order: value, delta,
+    gamma, vega, theta, rho, vanna, volga, charm, veta, speed, zomma, color,
+    ultima, dual_delta, dual_gamma; vol derivatives per 1.0 of vol, time
+    derivatives per year of ttx, rho along r with df = exp(-r ttx). value
+    and vega are kelvane.b76_fairvalue and kelvane.b76_vega bit for bit; at a
+    degenerate expiry each greek is its limit as vol*sqrt(ttx) -> 0 (the
+    stub and docs/arrays.md give the formulas and the limits). `greeks`
+    chooses greeks and their order; `out` maps greek names to the caller's
+    arrays, and its keys choose the greeks when `greeks` is None."""
+    if isinstance(out, dict):
+        out = dict(out)  # as it is now: converting the inputs may run code that changes the caller's dict
+    names = _greek_names(greeks, out)
+    index = _common_index((fwd, strike, ttx, vol, df, call_put)) if _pandas() is not None else None
+    codes = _option_codes(call_put, threads)
+    operands = (_floats(fwd, "fwd"), _floats(strike, "strike"), _floats(ttx, "ttx"), _floats(vol, "vol"),
+                _floats(df, "df"))
+    shape = _broadcast_shape((codes,) + operands)
+    targets, operands = _greek_outputs(names, out, shape, operands)
+    if names:
+        _native.b76_greeks(targets, tuple(_GREEK_NUMBERS[name] for name in names),
+                           _threads(threads, _size(shape), "greeks"), codes, *operands)
+    if out is not None:
+        return {name: out[name] for name in names}
+    if index is not None:
+        # The block the outputs are rows of, as the frame's columns.
+        block = targets[0].base if targets else np.empty((0, len(index)))
+        return _pandas().DataFrame(block.T, index=index, columns=list(names), copy=False)
+    if shape == ():
+        return {name: target[()] for name, target in zip(names, targets)}
+    return dict(zip(names, targets))
 
 
 def binary_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,

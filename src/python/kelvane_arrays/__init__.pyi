@@ -46,6 +46,7 @@ __all__ = [
     "binary_speed",
     "binary_theta",
     "calibrate_black76_iv",
+    "b76_greeks",
     "get_vol",
     "get_jacobian",
     "get_bus_ttx",
@@ -792,6 +793,66 @@ def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: 
     Examples:
         >>> kelvane_arrays.calibrate_black76_iv(1.0, 100.0, 100.0, [7.965567455405804, 200.0], "call")
         array([0.20001446,        nan])
+    """
+
+@overload
+def b76_greeks(fwd: _Scalar, strike: _Scalar, ttx: _Scalar, vol: _Scalar, call_put: str, df: _Scalar = 1.0, *, greeks: Sequence[str] | None = None, out: None = None, threads: int | None = None) -> dict[str, np.float64]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_greeks(fwd: pd.Series[Any], strike: _Numbers | pd.Series[Any], ttx: _Numbers | pd.Series[Any], vol: _Numbers | pd.Series[Any], call_put: _OptionTypes, df: _Numbers | pd.Series[Any] = 1.0, *, greeks: Sequence[str] | None = None, out: None = None, threads: int | None = None) -> pd.DataFrame: ...  # type: ignore[overload-overlap]
+@overload
+def b76_greeks(fwd: _Numbers, strike: pd.Series[Any], ttx: _Numbers | pd.Series[Any], vol: _Numbers | pd.Series[Any], call_put: _OptionTypes, df: _Numbers | pd.Series[Any] = 1.0, *, greeks: Sequence[str] | None = None, out: None = None, threads: int | None = None) -> pd.DataFrame: ...  # type: ignore[overload-overlap]
+@overload
+def b76_greeks(fwd: _Numbers, strike: _Numbers, ttx: pd.Series[Any], vol: _Numbers | pd.Series[Any], call_put: _OptionTypes, df: _Numbers | pd.Series[Any] = 1.0, *, greeks: Sequence[str] | None = None, out: None = None, threads: int | None = None) -> pd.DataFrame: ...  # type: ignore[overload-overlap]
+@overload
+def b76_greeks(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pd.Series[Any], call_put: _OptionTypes, df: _Numbers | pd.Series[Any] = 1.0, *, greeks: Sequence[str] | None = None, out: None = None, threads: int | None = None) -> pd.DataFrame: ...  # type: ignore[overload-overlap]
+@overload
+def b76_greeks(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pd.Series[str], df: _Numbers | pd.Series[Any] = 1.0, *, greeks: Sequence[str] | None = None, out: None = None, threads: int | None = None) -> pd.DataFrame: ...  # type: ignore[overload-overlap]
+@overload
+def b76_greeks(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, greeks: Sequence[str] | None = None, out: None = None, threads: int | None = None) -> pd.DataFrame: ...  # type: ignore[overload-overlap]
+@overload
+def b76_greeks(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, greeks: Sequence[str] | None = None, out: dict[str, _FloatArray] | None = None, threads: int | None = None) -> dict[str, _FloatArray]:
+    """The Black-76 greeks of each option in one pass: a dict of greek name to
+    float64 array of the broadcast shape (numpy scalars when every argument is
+    a scalar; a pandas.DataFrame, one column per greek, when any is a Series).
+
+    With V the Black-76 value, s = vol*sqrt(ttx) and the discount factor D held
+    fixed, the greeks, in this order, are:
+
+    ==========  ====================  =========================================
+    value       V                     kelvane.b76_fairvalue, bit for bit
+    delta       dV/dF                 D N(d1); put -D N(-d1)
+    gamma       d2V/dF2               D phi(d1) / (F s)
+    vega        dV/dvol               kelvane.b76_vega, bit for bit
+    theta       -dV/dttx              -D F phi(d1) vol / (2 sqrt(ttx))
+    rho         dV/dr, D = e^(-r T)   -ttx V
+    vanna       d2V/dF dvol           -D phi(d1) d2 / vol
+    volga       d2V/dvol2             vega d1 d2 / vol
+    charm       -d2V/dF dttx          D phi(d1) d2 / (2 ttx)
+    veta        -d2V/dvol dttx        -D F phi(d1) (1 + d1 d2) / (2 sqrt(ttx))
+    speed       d3V/dF3               -gamma (1 + d1 / s) / F
+    zomma       d3V/dF2 dvol          gamma (d1 d2 - 1) / vol
+    color       -d3V/dF2 dttx         gamma (1 - d1 d2) / (2 ttx)
+    ultima      d3V/dvol3             -vega (d1 d2 (1 - d1 d2) + d1^2 + d2^2) / vol^2
+    dual_delta  dV/dstrike            -D N(d2); put D N(-d2)
+    dual_gamma  d2V/dstrike2          D phi(d2) / (strike s)
+    ==========  ====================  =========================================
+
+    Units: vol derivatives are per 1.0 of vol (divide vega by 100 for a vol
+    point), time derivatives per year of ttx (multiply theta by the years of
+    one day, in the calendar ttx is counted in, for a day's decay).
+
+    At a degenerate expiry (ttx <= 0 or vol <= 0) each greek is its limit as
+    vol*sqrt(ttx) -> 0: value the discounted intrinsic value; a call's delta D
+    in the money, 0 out of it, D/2 at the money, a put's the call's minus D; a
+    call's dual_delta -D, 0, -D/2, a put's the call's plus D; rho -ttx*value
+    for ttx > 0, else 0; every other greek 0. A NaN input gives NaN in every
+    greek but value and vega, which keep the scalar functions' bits.
+
+    `greeks` names the greeks to compute, in the order of the result (all
+    sixteen by default; an unknown or repeated name is a ValueError). `out`
+    is a dict of greek name to float64 array of the broadcast shape: its keys
+    choose the greeks when `greeks` is None, and must be exactly `greeks`
+    otherwise; the arrays are filled and returned in a dict.
     """
 
 @overload

@@ -20,6 +20,7 @@ import kelvane_arrays
 
 kelvane_arrays.get_vol(kelvane.Calendar("BTCUSDT"), 0.25, 100.0, [90.0])  # error: a calendar as the smile
 kelvane_arrays.b76_vega(100.0, [90.0, 110.0], 0.5, 0.25, threads="all")  # error: a str as threads
+kelvane_arrays.b76_greeks(100.0, [90.0, 110.0], 0.5, 0.25, "c", out=[0.0, 0.0])  # error: a list as out, not a dict
 kelvane_arrays.b76_vega(100.0, [90.0, 110.0], 0.5, 0.25, out=[0.0, 0.0])  # error: a list as out
 kelvane_arrays.get_bus_ttx(1, expiry, expiry)  # error: an int as underlying
 kelvane_arrays.get_jacobian(smile, 0.25, 100.0, [90.0], ["ref_vol"]).upper()  # error: the Jacobian treated as a str

@@ -81,4 +81,9 @@ shapes: list[tuple[int, ...]] = [a.shape for a in arrays]
 one: np.float64 = kelvane_arrays.b76_fairvalue(100.0, 95.0, 0.5, 0.25, "call")
 labels = kelvane_arrays.b76_fairvalue(pd.Series([100.0, 101.0]), 95.0, 0.5, 0.25, pd.Series(["call", "put"])).index
 bus_index = kelvane_arrays.get_bus_ttx("BTCUSDT", now, pd.Series(pd.date_range(later, periods=2, tz="UTC"))).index
+book_greeks = kelvane_arrays.b76_greeks(strikes, 95.0, 0.5, 0.25, ["c", "p", "c"], greeks=["delta", "gamma"])
+greek_shape: tuple[int, ...] = book_greeks["delta"].shape
+one_greeks: dict[str, np.float64] = kelvane_arrays.b76_greeks(100.0, 95.0, 0.5, 0.25, "p")
+frame: pd.DataFrame = kelvane_arrays.b76_greeks(pd.Series([100.0, 101.0]), 95.0, 0.5, 0.25, "c")
+filled = kelvane_arrays.b76_greeks(strikes, 95.0, 0.5, 0.25, "c", out={"vega": np.empty(3)})["vega"]
 names = kelvane_arrays.__all__

@@ -24,6 +24,7 @@
 #include "calendar/loops.hpp"
 #include "common/parallel.hpp"
 #include "option_pricing/b76.hpp"
+#include "option_pricing/b76_greeks.hpp"
 #include "option_pricing/binary.hpp"
 #include "option_pricing/iv_calibration.hpp"
 #include "option_pricing/loops.hpp"
@@ -335,6 +336,71 @@ PyObject* plain_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     return none();
 }
 
+// b76_greeks(outs, greeks, threads, call_put codes, fwd, strike, ttx, vol,
+// df): outs a tuple of float64 arrays of one shape, greeks a tuple of as
+// many distinct greek numbers (registry order); outs[j] receives greek
+// greeks[j] of every option.
+PyObject* b76_greeks(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("b76_greeks", nargs, 9)) return nullptr;
+    constexpr std::size_t inputs = 6;
+    constexpr std::size_t most = inputs + b76::greek_count;
+    PyObject* outs = args[0];
+    PyObject* ids = args[1];
+    if (!PyTuple_Check(outs)) return raise_type_cast_error(outs, "tuple"), prefix_argument_error("out"), nullptr;
+    if (!PyTuple_Check(ids)) return raise_type_cast_error(ids, "tuple"), prefix_argument_error("greeks"), nullptr;
+    const Py_ssize_t count = PyTuple_Size(outs);
+    if (count < 1 || count > static_cast<Py_ssize_t>(b76::greek_count) || PyTuple_Size(ids) != count) {
+        PyErr_SetString(PyExc_ValueError, "argument 'greeks': one to sixteen greeks, one output each");
+        return nullptr;
+    }
+    std::array<b76::GreekRow, b76::greek_count> rows{};
+    b76::GreekSet seen = 0;
+    for (Py_ssize_t j = 0; j < count; ++j) {
+        const long id = PyLong_AsLong(PyTuple_GetItem(ids, j));
+        if (id == -1 && PyErr_Occurred()) return prefix_argument_error("greeks"), nullptr;
+        if (id < 0 || id >= static_cast<long>(b76::greek_count) || (seen & (b76::GreekSet{1} << id))) {
+            PyErr_Format(PyExc_ValueError, "argument 'greeks': no greek numbered %ld, or named twice", id);
+            return nullptr;
+        }
+        seen |= b76::GreekSet{1} << id;
+        rows[static_cast<std::size_t>(j)].greek = static_cast<b76::Greek>(id);
+    }
+    static constexpr Element elements[] = {Element::code,    Element::float64, Element::float64,
+                                           Element::float64, Element::float64, Element::float64};
+    std::array<Operand, most> ops;
+    std::size_t threads;
+    const std::size_t k = static_cast<std::size_t>(count);
+    if (!ops[inputs].acquire_output(PyTuple_GetItem(outs, 0)) || !convert_threads(args[2], threads)) return nullptr;
+    const std::span<const std::size_t> shape = ops[inputs].shape();
+    Layout<most> layout(shape.size(), shape.data());
+    for (std::size_t j = 1; j < k; ++j) {
+        Operand& out = ops[inputs + j];
+        if (!out.acquire_output(PyTuple_GetItem(outs, static_cast<Py_ssize_t>(j)))) return nullptr;
+        if (!std::ranges::equal(out.shape(), shape)) {
+            PyErr_SetString(PyExc_ValueError, "argument 'out': the outputs differ in shape");
+            return nullptr;
+        }
+    }
+    for (std::size_t i = 0; i < inputs; ++i) {
+        if (!ops[i].acquire(args[3 + i], elements[i], option_names[i]) ||
+            !place(ops[i], option_names[i], layout, i)) {
+            return nullptr;
+        }
+    }
+    for (std::size_t j = 0; j < k; ++j) {
+        if (!place(ops[inputs + j], "out", layout, inputs + j)) return nullptr;
+    }
+    layout.coalesce();
+    run_loop(layout, threads, [&rows, k](const auto& at, const auto& step, std::size_t n, std::size_t) {
+        std::array<b76::GreekRow, b76::greek_count> placed = rows;
+        for (std::size_t j = 0; j < k; ++j) placed[j].out = OutRow<double>{at[inputs + j], step[inputs + j]};
+        b76::greeks_row(n, Row<std::uint8_t>{at[0], step[0]}, Row<double>{at[1], step[1]},
+                        Row<double>{at[2], step[2]}, Row<double>{at[3], step[3]}, Row<double>{at[4], step[4]},
+                        Row<double>{at[5], step[5]}, std::span<const b76::GreekRow>(placed.data(), k));
+    });
+    return none();
+}
+
 // ---- smiles ------------------------------------------------------------
 
 // The model of kind args[0] with the parameter dict args[1].
@@ -631,6 +697,7 @@ PyMethodDef methods[] = {
     def<option_entry<names::b76_delta, b76::delta, option_names>>(names::b76_delta),
     def<plain_entry<names::b76_vega, b76::vega>>(names::b76_vega),
     def<plain_entry<names::b76_gamma, b76::gamma>>(names::b76_gamma),
+    def<b76_greeks>("b76_greeks"),
     def<option_entry<names::binary_fairvalue, binary::fairvalue, option_names>>(names::binary_fairvalue),
     def<option_entry<names::binary_vega, binary::vega, option_names>>(names::binary_vega),
     def<option_entry<names::binary_delta, binary::delta, option_names>>(names::binary_delta),
