@@ -2,9 +2,6 @@
 
 #include <cmath>
 #include <limits>
-#ifdef IV_TRACE
-#include <cstdio>
-#endif
 
 #include "option_pricing/normalised_black.hpp"
 
@@ -23,7 +20,7 @@ constexpr double inv_sqrt_two_pi = 0.39894228040143267794;
 
 // Quartic convergence: once a step is this small relative to s, the error
 // left after it is far below a unit in the last place.
-constexpr double last_step = 1e-5;
+constexpr double last_step = 1e-4;
 constexpr int max_steps = 12;
 
 enum class Objective { Lower, Middle, Upper };
@@ -34,9 +31,12 @@ struct Curvature {
 };
 
 Curvature curvature(double x, double s) {
-    const double x2_s3 = x * x / (s * s * s);
+    const double inv_s = 1.0 / s;
+    const double h = x * inv_s;
+    const double x2_s3 = x == 0.0 ? 0.0 : h * h * inv_s;  // at the money s may be 0
+    const double x2_s4 = x == 0.0 ? 0.0 : x2_s3 * inv_s;
     const double q = x2_s3 - 0.25 * s;
-    return {q, q * q - 3.0 * x2_s3 / s - 0.25};
+    return {q, q * q - 3.0 * x2_s4 - 0.25};
 }
 
 // The Householder step of order three for g with -g/g' = newton and
@@ -54,6 +54,11 @@ double log_moneyness(double fwd, double strike) {
     return log_of(ratio);
 }
 
+double approximate_mills(double u) {
+    constexpr double pi = 3.14159265358979323846;
+    return pi / ((1.0 - pi) * u + sqrt_of(u * u + 2.0 * pi));
+}
+
 bool is_positive_finite(double v) { return v > 0.0 && v < infinity; }
 
 class Solver {
@@ -62,42 +67,51 @@ public:
         : black_(x), x_(x), beta_(beta), complement_(beta_complement) {}
 
     double solve() {
+        // The inflexion point s_c = sqrt(2|x|), where b'' = 0, splits the
+        // convex lower branch from the concave upper one; at the money it is
+        // s = 0, where b' = 1/sqrt(2 pi).
         const double s_inflexion = sqrt_of(-2.0 * x_);
-        const double b_inflexion = x_ < 0.0 ? black_.value(s_inflexion) : 0.0;
-        double s;
+        const double b_inflexion = black_.at_inflexion();
+        const double vega = black_.upper() * inv_sqrt_two_pi;
         if (beta_ < b_inflexion) {
             objective_ = Objective::Lower;
             log_beta_ = log_of(beta_);
             high_ = s_inflexion;
-            s = lower_guess(s_inflexion);
         } else {
+            objective_ = complement_ < 0.5 * black_.upper() ? Objective::Upper : Objective::Middle;
             low_ = s_inflexion;
-            // At the money the inflexion point is s = 0, where b' = 1/sqrt(2 pi).
-            const double vega = x_ < 0.0 ? normalised::black_vega(x_, s_inflexion) : inv_sqrt_two_pi;
-            const double tangent = s_inflexion + (beta_ - b_inflexion) / vega;
-            if (complement_ < 0.5 * black_.upper()) {
-                objective_ = Objective::Upper;
-                s = std::fmax(tangent, upper_guess());
-            } else {
-                objective_ = Objective::Middle;
-                s = tangent;
-            }
+        }
+        // The first step is from s_c, whose value is known already.
+        double s = s_inflexion + step_from(s_inflexion, b_inflexion, black_.upper() - b_inflexion, vega);
+        // That step is good to a few per cent down to a quarter of s_c; the
+        // asymptotic guess takes over below.
+        if (objective_ == Objective::Lower && !(s > 0.25 * s_inflexion)) {
+            const double guess = lower_guess(s_inflexion);
+            if (guess < 0.25 * s_inflexion || !(s > 0.0)) s = guess;
+        }
+        if (objective_ == Objective::Upper) {
+            const double guess = upper_guess();
+            if (guess > s_inflexion) s = guess;
         }
         return iterate(s);
     }
 
 private:
-    // b ~ exp(-x^2/(2 s^2)) s^3 / (x^2 sqrt(2 pi)) as s -> 0, solved for s by
-    // two fixed-point steps from the leading term.
+    // b = exp(-(h^2 + t^2)/2) (Y(h+t) - Y(h-t)) / sqrt(2 pi) with the Mills
+    // ratio Y(u) replaced by pi / ((pi - 1)|u| + sqrt(u^2 + 2 pi)), exact at 0
+    // and as u -> -inf and within a few per cent between, solved for
+    // u = x^2/(2 s^2) by fixed-point steps from the leading term.
     double lower_guess(double s_inflexion) const {
         double u = -log_beta_;
         double s = -x_ / sqrt_of(2.0 * u);
-        for (int k = 0; k < 2; ++k) {
-            u = -log_beta_ + log_of(s * s * s / (x_ * x_)) - log_sqrt_two_pi - 0.125 * s * s;
+        for (int k = 0; k < 5; ++k) {
+            const double h = x_ / s, t = 0.5 * s;
+            const double mills_gap = approximate_mills(h + t) - approximate_mills(h - t);
+            u = -log_beta_ + log_of(mills_gap) - log_sqrt_two_pi - 0.5 * t * t;
             if (!(u > 0.0)) return 0.5 * s_inflexion;
             s = -x_ / sqrt_of(2.0 * u);
         }
-        return std::fmin(s, s_inflexion);
+        return s < s_inflexion ? s : s_inflexion;
     }
 
     // exp(x/2) - b ~ exp(-(h^2 + t^2)/2) 2t / ((t^2 - h^2) sqrt(2 pi)) as s
@@ -123,9 +137,6 @@ private:
             if (!(s > 0.0 && s >= low_ && s <= high_)) s = fallback();
             const double step = step_at(s);
             const double next = s + step;
-#ifdef IV_TRACE
-            std::fprintf(stderr, "k=%d obj=%d s=%.17g step=%.3g\n", k, int(objective_), s, step);
-#endif
             if (std::fabs(step) <= last_step * s || next == s) return next;
             s = next;
         }
@@ -138,31 +149,41 @@ private:
     // The step from s, after narrowing the bracket by the sign of b(s) - beta.
     double step_at(double s) {
         const double vega = normalised::black_vega(x_, s);
-        const Curvature c = curvature(x_, s);
         if (objective_ == Objective::Upper) {
             const double complement = black_.complement(s);
             narrow(s, complement < complement_);
+            return step_from(s, 0.0, complement, vega);
+        }
+        const double b = black_.value(s);
+        narrow(s, b > beta_);
+        return step_from(s, b, 0.0, vega);
+    }
+
+    // The step of the objective from s, given b(s) (the lower and middle
+    // objectives) or exp(x/2) - b(s) (the upper one) and b'(s).
+    double step_from(double s, double b, double complement, double vega) const {
+        const Curvature c = curvature(x_, s);
+        if (objective_ == Objective::Upper) {
             const double mu = -vega / complement;
             const double newton = -log_of(complement / complement_) / mu;
             return householder(newton, c.second - mu, c.third - 3.0 * mu * c.second + 2.0 * mu * mu);
         }
-        const double b = black_.value(s);
-        narrow(s, b > beta_);
         if (objective_ == Objective::Middle) return householder((beta_ - b) / vega, c.second, c.third);
         const double lambda = vega / b;
         const double log_b = log_of(b);
+        const double inv_log_b = 1.0 / log_b;
         const double newton = -log_of(b / beta_) * log_b / (log_beta_ * lambda);
         const double d2 = c.second - lambda;
         const double d3 = c.third - 3.0 * lambda * c.second + 2.0 * lambda * lambda;
-        return householder(newton, d2 - 2.0 * lambda / log_b,
-                           d3 - 6.0 * lambda * d2 / log_b + 6.0 * lambda * lambda / (log_b * log_b));
+        const double lambda_log = lambda * inv_log_b;
+        return householder(newton, d2 - 2.0 * lambda_log, d3 - 6.0 * lambda_log * d2 + 6.0 * lambda_log * lambda_log);
     }
 
     void narrow(double s, bool above) {
         if (above) {
-            high_ = std::fmin(high_, s);
-        } else {
-            low_ = std::fmax(low_, s);
+            if (s < high_) high_ = s;
+        } else if (s > low_) {
+            low_ = s;
         }
     }
 

@@ -86,7 +86,11 @@ double erfcx(double z) {
     return erfcx_series(z);  // NaN fails both tests above and stays NaN here
 }
 
-Black::Black(double x) : x_(x), exp_half_x_(exp_of(0.5 * x)), exp_minus_half_x_(exp_of(-0.5 * x)) {}
+Black::Black(double x) : x_(x), exp_half_x_(exp_of(0.5 * x)), exp_minus_half_x_(1.0 / exp_half_x_) {}
+
+double Black::at_inflexion() const {
+    return 0.5 * exp_half_x_ - exp_minus_half_x_ * normal_cdf(-sqrt_of(-2.0 * x_));
+}
 
 double Black::value(double s) const {
     const double h = x_ / s;

@@ -47,6 +47,8 @@ public:
     // exp(x/2), the limit of b as s grows.
     double upper() const { return exp_half_x_; }
     double value(double s) const;
+    // b at the inflexion point s = sqrt(2|x|), where h + t = 0: one erfc.
+    double at_inflexion() const;
     // exp(x/2) - b(x, s), the distance to the upper bound, without the
     // cancellation of that difference when b is close to it.
     double complement(double s) const;
