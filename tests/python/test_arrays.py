@@ -85,7 +85,8 @@ SIGNATURES = {name: str(inspect.signature(getattr(kelvane, name)))[:-1] + ", *, 
 SIGNATURES.update({"get_vol": "(smile, ttx, spot, strikes, *, out=None, threads=None)",
                    "get_jacobian": "(smile, ttx, spot, strikes, params)",
                    "get_bus_ttx": "(underlying, from_, to, *, out=None, threads=None)",
-                   "get_cal_ttx": "(from_, to, *, out=None, threads=None)"})
+                   "get_cal_ttx": "(from_, to, *, out=None, threads=None)",
+                   "b76_implied_vol": "(ttx, fwd, strike, price, call_put, df=1.0, *, out=None, threads=None)"})
 
 
 @pytest.mark.parametrize("name", ka.__all__)
@@ -444,6 +445,7 @@ def test_an_invalid_instant_names_its_position_and_writes_nothing(name):
 WRITTEN = {  # a call, and the values written into its input by another thread
     "b76_fairvalue": (lambda x: ka.b76_fairvalue(x, 1.5, 1.0, 0.3, "c", threads=2), (1.0, 2.0)),
     "get_vol": (lambda x: ka.get_vol(EXAMPLE, x, 100.0, 90.0, threads=2), (1.0, 2.0)),
+    "b76_implied_vol": (lambda x: ka.b76_implied_vol(1.0, 100.0, 100.0, x, "c", threads=2), (5.0, 10.0)),
     "get_bus_ttx": (lambda x: ka.get_bus_ttx("BTCUSDT", x.view("M8[us]"), EXPIRY, threads=2), (17 * 10**14, 10**15)),
 }
 

@@ -175,6 +175,7 @@ for _smile, _model in SMILE_OF.items():
     ARRAY_CASES[f"get_vol, {_smile}, Series"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, pd.Series(BOOK))
 for _function in ka.__all__[:11]:
     ARRAY_CASES.update(array_function_cases(_function))
+ARRAY_CASES.update(array_function_cases("b76_implied_vol"))  # (ttx, fwd, strike, price): prices 0.2 on 1.0
 
 
 class MallInfo2(ctypes.Structure):
