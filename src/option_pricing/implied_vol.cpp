@@ -20,7 +20,7 @@ constexpr double inv_sqrt_two_pi = 0.39894228040143267794;
 
 // Quartic convergence: once a step is this small relative to s, the error
 // left after it is far below a unit in the last place.
-constexpr double last_step = 1e-4;
+constexpr double last_step = 2e-4;
 constexpr int max_steps = 12;
 
 enum class Objective { Lower, Middle, Upper };
@@ -170,9 +170,10 @@ private:
         }
         if (objective_ == Objective::Middle) return householder((beta_ - b) / vega, c.second, c.third);
         const double lambda = vega / b;
-        const double log_b = log_of(b);
+        const double log_ratio = log_of(b / beta_);  // small near the root: taken apart from ln(beta)
+        const double log_b = log_beta_ + log_ratio;
         const double inv_log_b = 1.0 / log_b;
-        const double newton = -log_of(b / beta_) * log_b / (log_beta_ * lambda);
+        const double newton = -log_ratio * log_b / (log_beta_ * lambda);
         const double d2 = c.second - lambda;
         const double d3 = c.third - 3.0 * lambda * c.second + 2.0 * lambda * lambda;
         const double lambda_log = lambda * inv_log_b;
