@@ -51,7 +51,8 @@ double householder(double newton, double second, double third) {
 double log_moneyness(double fwd, double strike) {
     const double ratio = fwd / strike;
     if (ratio > 0.5 && ratio < 2.0) return normalised::log1p_of((fwd - strike) / strike);  // fwd - strike is exact
-    return log_of(ratio);
+    if (ratio > 0.0 && ratio < infinity) return log_of(ratio);
+    return log_of(fwd) - log_of(strike);  // F/K overflowed or underflowed
 }
 
 double approximate_mills(double u) {
