@@ -9,7 +9,6 @@ namespace option_pricing::implied_vol {
 namespace {
 
 using normalised::Black;
-using normalised::exp_of;
 using normalised::log_of;
 using normalised::sqrt_of;
 
@@ -60,6 +59,41 @@ double approximate_mills(double u) {
     return pi / ((1.0 - pi) * u + sqrt_of(u * u + 2.0 * pi));
 }
 
+// a + b as a head and the tail its rounding dropped (Knuth's two-sum).
+struct Sum {
+    double head, tail;
+};
+
+Sum two_sum(double a, double b) {
+    const double head = a + b;
+    const double b_part = head - a;
+    return {head, (a - (head - b_part)) + (b - b_part)};
+}
+
+// a * b as a head and the tail its rounding dropped, by Dekker's splitting
+// into 26-bit halves whose products are exact.
+Sum two_product(double a, double b) {
+    constexpr double splitter = 134217729.0;  // 2^27 + 1
+    const auto split = [](double v) {
+        const double scaled = splitter * v;
+        const double high = scaled - (scaled - v);
+        return Sum{high, v - high};
+    };
+    const double head = a * b;
+    const Sum as = split(a), bs = split(b);
+    return {head, ((as.head * bs.head - head) + as.head * bs.tail + as.tail * bs.head) + as.tail * bs.tail};
+}
+
+// price - df (a - b) with one rounding at the end but for terms below a
+// unit of the result; where the splitting overflows (beyond about 1e300)
+// the plain difference is taken.
+double price_less(double price, double df, double a, double b) {
+    const Sum gap = two_sum(a, -b);
+    const Sum product = two_product(df, gap.head);
+    const double result = ((price - product.head) - product.tail) - df * gap.tail;
+    return std::isfinite(result) ? result : price - df * (a - b);
+}
+
 bool is_positive_finite(double v) { return v > 0.0 && v < infinity; }
 
 class Solver {
@@ -105,7 +139,7 @@ private:
     double lower_guess(double s_inflexion) const {
         double u = -log_beta_;
         double s = -x_ / sqrt_of(2.0 * u);
-        for (int k = 0; k < 5; ++k) {
+        for (int k = 0; k < 3; ++k) {
             const double h = x_ / s, t = 0.5 * s;
             const double mills_gap = approximate_mills(h + t) - approximate_mills(h - t);
             u = -log_beta_ + log_of(mills_gap) - log_sqrt_two_pi - 0.5 * t * t;
@@ -215,11 +249,17 @@ double black76_implied_vol(OptionType type, double ttx, double fwd, double strik
     if (price == lower) return 0.0;
     if (price == upper) return infinity;
     // The out-of-the-money option of the pair, by parity; a put at x is the
-    // call at -x once both are divided by D sqrt(F K).
-    const double out_of_money = intrinsic > 0.0 ? price - intrinsic : price;
+    // call at -x once both are divided by D sqrt(F K). Its value and the
+    // distance to the upper bound are differences of the price and D F,
+    // D K or D (F - K), taken without rounding those products first: deep
+    // in the money the time value can be a few units of the price, and the
+    // rounding of D (F - K) alone would be all of it.
+    const double out_of_money =
+        intrinsic > 0.0 ? (call ? price_less(price, df, fwd, strike) : price_less(price, df, strike, fwd)) : price;
+    const double to_upper = -price_less(price, df, call ? fwd : strike, 0.0);
     const double scale = df * sqrt_of(fwd) * sqrt_of(strike);
     const double beta = out_of_money / scale;
-    const double beta_complement = (upper - price) / scale;
+    const double beta_complement = to_upper / scale;
     if (!(beta > 0.0)) return 0.0;
     if (!(beta_complement > 0.0)) return infinity;
     const double x = -std::fabs(log_moneyness(fwd, strike));

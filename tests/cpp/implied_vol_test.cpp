@@ -98,6 +98,15 @@ TEST(ImpliedVol, ReferenceValuesOfTheDefinedSolverToTheLastBits) {
     EXPECT_NEAR(black76_implied_vol(OptionType::Call, 0.5, 100, 90, 13.71003663126781, 0.98), 0.3, 1e-14);
 }
 
+// Deep in the money the time value of this price is 2.58e-15, under a unit
+// of it, and the rounding of D (F - K) is as large: the vol comes from the
+// exact difference. The exact vol of this double price is from mpmath.
+TEST(ImpliedVol, DeepInTheMoneyTimeValueOfAFewUnitsOfThePrice) {
+    const double vol = black76_implied_vol(OptionType::Call, 0.11278391075539108, 100.0, 4.505249891356226,
+                                           59.916816759363854, 0.6274357144366247);
+    EXPECT_NEAR(vol / 1.1881868489107350244, 1.0, 1e-12);
+}
+
 // vol -> b76::fairvalue -> vol: the price carries fairvalue's own error, a
 // few units of its two terms' sum (more by d1^2 through the rounding of
 // their arguments), so the vol comes back to that relative to the price

@@ -94,12 +94,29 @@ def test_each_vol_is_within_its_bound_of_the_exact_vol_of_its_price(regime):
             lower = max(df[i] * ((strike[i] - fwd[i]) if put[i] else (fwd[i] - strike[i])), 0.0)
             if not lower < prices[i] < df[i] * (strike[i] if put[i] else fwd[i]) or prices[i] < 1e-250 * fwd[i]:
                 continue  # a price the double cannot hold strictly inside its bounds
-            exact = exact_vol(*args, prices[i], mp.mpf(df[i]), vol[i])
+            start = computed[i] if 0 < computed[i] < math.inf else vol[i]  # the root is unique: any start finds it
+            exact = exact_vol(*args, prices[i], mp.mpf(df[i]), start)
             kappa = prices[i] / (exact * vega(*args[1:], exact, mp.mpf(df[i])))
             error = float(abs(computed[i] - exact) / exact / (32 * EPS * (1 + kappa)))
             case = (bool(put[i]), fwd[i], strike[i], ttx[i], prices[i], df[i], computed[i], float(exact))
             worst = max(worst, (error, case), key=lambda w: w[0])
     assert worst[0] <= 1.0, f"{regime}: error {worst[0]:.3g} of the bound at (put, F, K, T, price, D, vol, exact) {worst[1]}"
+
+
+@pytest.mark.parametrize("put, fwd, strike, ttx, price, df", [
+    # Deep in the money: the time value is a few units of the price, and the rounding of D (F - K) is as large.
+    (False, 100.0, 4.505249891356226, 0.11278391075539108, 59.916816759363854, 0.6274357144366247),
+    (True, 3.0, 250.0, 2.0, 246.75300000000004, 0.999),
+    # Next to the upper bound, where the rounding of D F is as large as the distance to it.
+    (False, 100.0, 100.0, 1.0, 99.99999999999997, 1.0),
+])
+def test_prices_a_few_units_from_a_bound_give_the_exact_vol_of_the_double_price(put, fwd, strike, ttx, price, df):
+    computed = ka.b76_implied_vol(ttx, fwd, strike, price, "p" if put else "c", df)
+    with mp.workdps(DIGITS + 20):
+        args = (put, *(mp.mpf(a) for a in (fwd, strike, ttx)))
+        exact = exact_vol(*args, mp.mpf(price), mp.mpf(df), computed)
+        kappa = price / (exact * vega(*args[1:], exact, mp.mpf(df)))
+        assert abs(computed - exact) / exact <= 32 * EPS * (1 + kappa), (computed, exact, kappa)
 
 
 @pytest.mark.parametrize("put", [False, True])
