@@ -19,6 +19,7 @@
 #include "option_pricing/b76.hpp"
 #include "option_pricing/b76_greeks.hpp"
 #include "option_pricing/binary.hpp"
+#include "option_pricing/implied_vol.hpp"
 #include "option_pricing/iv_calibration.hpp"
 #include "volmodel/vol_model/cubic_spline.hpp"
 #include "volmodel/vol_model/gvv_spline.hpp"
@@ -141,6 +142,19 @@ void b76_greeks_book(benchmark::State& state) {
         benchmark::ClobberMemory();
     }
     state.counters["per_iteration"] = static_cast<double>(n);
+}
+
+void b76_implied_vol_book(benchmark::State& state) {
+    const Book book = random_book(iv_book_size);
+    std::vector<double> out(book.fwd.size());
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = option_pricing::implied_vol::black76_implied_vol(book.type[i], book.ttx[i], book.fwd[i],
+                                                                      book.strike[i], book.price[i], book_df);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(out.size());
 }
 
 void calibrate_black76_iv_book(benchmark::State& state) {
@@ -290,6 +304,7 @@ BENCHMARK(binary_fairvalue)->Name("kelvane.binary_fairvalue");
 BENCHMARK(calibrate_black76_iv)->Name("kelvane.calibrate_black76_iv");
 BENCHMARK(b76_fairvalue_book)->Name("kelvane_arrays.b76_fairvalue, 1,000,000 options");
 BENCHMARK(b76_greeks_book)->Name("kelvane_arrays.b76_greeks, 1,000,000 options");
+BENCHMARK(b76_implied_vol_book)->Name("kelvane_arrays.b76_implied_vol, 100,000 options");
 BENCHMARK(calibrate_black76_iv_book)->Name("kelvane_arrays.calibrate_black76_iv, 100,000 options");
 
 BENCHMARK(get_vol<vol_model::GVVSpline>)->Name("GVVSpline.get_vol");

@@ -86,7 +86,8 @@ SIGNATURES.update({"b76_greeks": "(fwd, strike, ttx, vol, call_put, df=1.0, *, g
                    "get_vol": "(smile, ttx, spot, strikes, *, out=None, threads=None)",
                    "get_jacobian": "(smile, ttx, spot, strikes, params)",
                    "get_bus_ttx": "(underlying, from_, to, *, out=None, threads=None)",
-                   "get_cal_ttx": "(from_, to, *, out=None, threads=None)"})
+                   "get_cal_ttx": "(from_, to, *, out=None, threads=None)",
+                   "b76_implied_vol": "(ttx, fwd, strike, price, call_put, df=1.0, *, out=None, threads=None)"})
 
 
 @pytest.mark.parametrize("name", ka.__all__)
@@ -447,6 +448,7 @@ WRITTEN = {  # a call, and the values written into its input by another thread
     "b76_fairvalue": (lambda x: ka.b76_fairvalue(x, 1.5, 1.0, 0.3, "c", threads=2), (1.0, 2.0)),
     "b76_greeks": (lambda x: ka.b76_greeks(x, 1.5, 1.0, 0.3, "c", greeks=["speed"], threads=2)["speed"], (1.0, 2.0)),
     "get_vol": (lambda x: ka.get_vol(EXAMPLE, x, 100.0, 90.0, threads=2), (1.0, 2.0)),
+    "b76_implied_vol": (lambda x: ka.b76_implied_vol(1.0, 100.0, 100.0, x, "c", threads=2), (5.0, 10.0)),
     "get_bus_ttx": (lambda x: ka.get_bus_ttx("BTCUSDT", x.view("M8[us]"), EXPIRY, threads=2), (17 * 10**14, 10**15)),
 }
 

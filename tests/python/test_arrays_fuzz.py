@@ -74,3 +74,18 @@ def test_greeks_over_any_broadcast_and_strides_are_the_contiguous_ones(data, sha
         scalar = np.array([kelvane.b76_fairvalue(*(float(a[i]) for a in arrays[:4]), str(arrays[4][i]))
                            for i in np.ndindex(arrays[0].shape)]).reshape(arrays[0].shape)
         assert np.asarray(got["value"]).tobytes() == scalar.tobytes()
+
+
+@settings(max_examples=100, deadline=None)
+@given(st.data(), shapes)
+def test_implied_vols_over_any_broadcast_and_strides_are_those_of_each_element(data, shape):
+    ttx, fwd, strike, value = (data.draw(operand(shape)) for _ in range(4))
+    price = value * 0.3  # inside the bounds mostly, beyond them sometimes
+    call_put = data.draw(st.sampled_from(["c", "PUT", np.array(["c", "p", "Call", "put"])[: shape[-1] if shape else 1]]))
+    got = ka.b76_implied_vol(ttx, fwd, strike, price, call_put, threads=data.draw(st.sampled_from([1, 3])))
+    arrays = np.broadcast_arrays(*(np.asarray(x, dtype=np.float64) for x in (ttx, fwd, strike, price)),
+                                 np.asarray(call_put))
+    expected = np.array([ka.b76_implied_vol(*(float(a[i]) for a in arrays[:4]), str(arrays[4][i]))
+                         for i in np.ndindex(arrays[0].shape)]).reshape(arrays[0].shape)
+    assert np.shape(got) == expected.shape
+    assert np.asarray(got).tobytes() == expected.tobytes()

@@ -183,6 +183,7 @@ ARRAY_CASES.update({
     "b76_greeks, bad out": lambda: ka.b76_greeks(BOOK, 100.0, 1.0, 0.2, "c", out={"rho": np.empty(3)}),
     "b76_greeks, bad option type": lambda: ka.b76_greeks(BOOK, 100.0, 1.0, 0.2, ["c"] * 63 + ["ÇALL"]),
 })
+ARRAY_CASES.update(array_function_cases("b76_implied_vol"))  # (ttx, fwd, strike, price): prices 0.2 on 1.0
 
 
 class MallInfo2(ctypes.Structure):

@@ -50,6 +50,7 @@ __all__ = [
     "binary_theta",
     "calibrate_black76_iv",
     "b76_greeks",
+    "b76_implied_vol",
     "get_vol",
     "get_jacobian",
     "get_bus_ttx",
@@ -68,7 +69,7 @@ else:  # pragma: no cover
 _PARALLEL_WORK_NS = 250_000
 
 # Nanoseconds an element of each kind of work takes, about, on one core.
-_COST_NS = {"codes": 5, "price": 60, "greeks": 150, "solve": 600, "smile": 80, "bus": 80, "cal": 30}
+_COST_NS = {"codes": 5, "price": 60, "greeks": 150, "solve": 600, "implied": 250, "smile": 80, "bus": 80, "cal": 30}
 
 # The native loops start at most this many threads, whatever they are asked.
 _MAX_THREADS = 256
@@ -1083,6 +1084,14 @@ def calibrate_black76_iv(ttx: ArrayLike, fwd: ArrayLike, strike: ArrayLike, pric
         array([0.20001446,        nan])
     """
     return _priced(_native.calibrate_black76_iv, "solve", (ttx, fwd, strike, price, df), _CALIBRATION_NAMES,
+                   call_put, out, threads)
+
+
+def b76_implied_vol(ttx: ArrayLike, fwd: ArrayLike, strike: ArrayLike, price: ArrayLike, call_put: Any,
+                    df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
+    """Black-76 implied vol of each price to the precision the price allows:
+    0.0 at the lower bound, inf at the upper bound, NaN beyond either."""
+    return _priced(_native.b76_implied_vol, "implied", (ttx, fwd, strike, price, df), _CALIBRATION_NAMES,
                    call_put, out, threads)
 
 

@@ -47,6 +47,7 @@ __all__ = [
     "binary_theta",
     "calibrate_black76_iv",
     "b76_greeks",
+    "b76_implied_vol",
     "get_vol",
     "get_jacobian",
     "get_bus_ttx",
@@ -853,6 +854,34 @@ def b76_greeks(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, ca
     is a dict of greek name to float64 array of the broadcast shape: its keys
     choose the greeks when `greeks` is None, and must be exactly `greeks`
     otherwise; the arrays are filled and returned in a dict.
+    """
+
+@overload
+def b76_implied_vol(ttx: _Scalar, fwd: _Scalar, strike: _Scalar, price: _Scalar, call_put: str, df: _Scalar = 1.0, *, out: None = None, threads: int | None = None) -> np.float64: ...  # type: ignore[overload-overlap]
+@overload
+def b76_implied_vol(ttx: pd.Series[Any], fwd: _Numbers | pd.Series[Any], strike: _Numbers | pd.Series[Any], price: _Numbers | pd.Series[Any], call_put: _OptionTypes, df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_implied_vol(ttx: _Numbers, fwd: pd.Series[Any], strike: _Numbers | pd.Series[Any], price: _Numbers | pd.Series[Any], call_put: _OptionTypes, df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_implied_vol(ttx: _Numbers, fwd: _Numbers, strike: pd.Series[Any], price: _Numbers | pd.Series[Any], call_put: _OptionTypes, df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_implied_vol(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: pd.Series[Any], call_put: _OptionTypes, df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_implied_vol(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: _Numbers, call_put: pd.Series[str], df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_implied_vol(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_implied_vol(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray:
+    """Black-76 implied vol of each price, to the precision the price allows.
+
+    The result is within 32 eps (1 + kappa) of the exact vol of the double
+    price, eps = 2**-52 and kappa = price / (vol * vega) the condition number
+    of the inversion, for any total vol and moneyness. A price at the lower
+    bound D*max(F - K, 0) (call) or D*max(K - F, 0) (put) gives 0.0, at the
+    upper bound D*F (call) or D*K (put) inf, beyond either NaN; so do
+    ttx, fwd, strike or df not positive and finite, and a NaN price.
+    calibrate_black76_iv, by contrast, searches [0.01, 10] to about 1e-4
+    and gives NaN outside it.
     """
 
 @overload

@@ -25,3 +25,4 @@ kelvane_arrays.b76_vega(100.0, [90.0, 110.0], 0.5, 0.25, out=[0.0, 0.0])  # erro
 kelvane_arrays.get_bus_ttx(1, expiry, expiry)  # error: an int as underlying
 kelvane_arrays.get_jacobian(smile, 0.25, 100.0, [90.0], ["ref_vol"]).upper()  # error: the Jacobian treated as a str
 kelvane_arrays.get_jacobian(smile, 0.25, 100.0, [90.0], "ref_vol")  # error: a str as the parameter names
+kelvane_arrays.b76_implied_vol(0.5, 100.0, 95.0, 3.0, "call").upper()  # error: a vol treated as a str

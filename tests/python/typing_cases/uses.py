@@ -72,6 +72,7 @@ arrays = [
     kelvane_arrays.binary_speed(100.0, strikes, 0.5, 0.25, "call"),
     kelvane_arrays.binary_theta(100.0, strikes, 0.5, 0.25, "call", threads=None),
     kelvane_arrays.calibrate_black76_iv(0.5, 100.0, strikes, [3.0, 7.0, 3.5], "put"),
+    kelvane_arrays.b76_implied_vol(0.5, 100.0, strikes, [3.0, 7.0, 3.5], "put", out=np.empty(3)),
     kelvane_arrays.get_vol(geo, 0.25, np.array([[90.0], [110.0]]), strikes),
     kelvane_arrays.get_jacobian(geo, 0.25, 100.0, strikes, geo.get_fitting_params()),
     kelvane_arrays.get_bus_ttx("BTCUSDT", now, [later, later]),
@@ -79,6 +80,7 @@ arrays = [
 ]
 shapes: list[tuple[int, ...]] = [a.shape for a in arrays]
 one: np.float64 = kelvane_arrays.b76_fairvalue(100.0, 95.0, 0.5, 0.25, "call")
+one_vol: np.float64 = kelvane_arrays.b76_implied_vol(0.5, 100.0, 95.0, one, "call")
 labels = kelvane_arrays.b76_fairvalue(pd.Series([100.0, 101.0]), 95.0, 0.5, 0.25, pd.Series(["call", "put"])).index
 bus_index = kelvane_arrays.get_bus_ttx("BTCUSDT", now, pd.Series(pd.date_range(later, periods=2, tz="UTC"))).index
 book_greeks = kelvane_arrays.b76_greeks(strikes, 95.0, 0.5, 0.25, ["c", "p", "c"], greeks=["delta", "gamma"])

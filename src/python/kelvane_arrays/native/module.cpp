@@ -26,6 +26,7 @@
 #include "option_pricing/b76.hpp"
 #include "option_pricing/b76_greeks.hpp"
 #include "option_pricing/binary.hpp"
+#include "option_pricing/implied_vol.hpp"
 #include "option_pricing/iv_calibration.hpp"
 #include "option_pricing/loops.hpp"
 #include "python/kelvane_arrays/native/operands.hpp"
@@ -279,6 +280,9 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 
 constexpr const char* option_names[] = {"call_put", "fwd", "strike", "ttx", "vol", "df"};
 constexpr const char* calibration_names[] = {"call_put", "ttx", "fwd", "strike", "price", "df"};
+
+// The array module's own solver, which the scalar module does not have.
+constexpr char b76_implied_vol_name[] = "b76_implied_vol";
 constexpr const char* plain_names[] = {"fwd", "strike", "ttx", "vol", "df"};
 
 // Places the inputs args[2..] and the output args[0] of a loop of N
@@ -706,6 +710,8 @@ PyMethodDef methods[] = {
     def<option_entry<names::binary_theta, binary::theta, option_names>>(names::binary_theta),
     def<option_entry<names::calibrate_black76_iv, option_pricing::iv_calibration::calibrate_black76_iv, calibration_names>>(
         names::calibrate_black76_iv),
+    def<option_entry<b76_implied_vol_name, option_pricing::implied_vol::black76_implied_vol, calibration_names>>(
+        b76_implied_vol_name),
     def<get_vol>("get_vol"),
     def<get_jacobian>("get_jacobian"),
     def<bus_ttx>("bus_ttx"),

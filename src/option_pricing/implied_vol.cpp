@@ -1,0 +1,269 @@
+#include "option_pricing/implied_vol.hpp"
+
+#include <cmath>
+#include <limits>
+
+#include "option_pricing/normalised_black.hpp"
+
+namespace option_pricing::implied_vol {
+namespace {
+
+using normalised::Black;
+using normalised::log_of;
+using normalised::sqrt_of;
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double infinity = std::numeric_limits<double>::infinity();
+constexpr double log_sqrt_two_pi = 0.91893853320467274178;
+constexpr double inv_sqrt_two_pi = 0.39894228040143267794;
+
+// Quartic convergence: once a step is this small relative to s, the error
+// left after it is far below a unit in the last place.
+constexpr double last_step = 2e-4;
+constexpr int max_steps = 12;
+
+enum class Objective { Lower, Middle, Upper };
+
+// b''/b' and b'''/b' at s, in closed form from b' = exp(-(h^2 + t^2)/2).
+struct Curvature {
+    double second, third;
+};
+
+Curvature curvature(double x, double s) {
+    const double inv_s = 1.0 / s;
+    const double h = x * inv_s;
+    const double x2_s3 = x == 0.0 ? 0.0 : h * h * inv_s;  // at the money s may be 0
+    const double x2_s4 = x == 0.0 ? 0.0 : x2_s3 * inv_s;
+    const double q = x2_s3 - 0.25 * s;
+    return {q, q * q - 3.0 * x2_s4 - 0.25};
+}
+
+// The Householder step of order three for g with -g/g' = newton and
+// g''/g' = second, g'''/g' = third.
+double householder(double newton, double second, double third) {
+    return newton * (1.0 + 0.5 * second * newton) / (1.0 + newton * (second + third * newton * (1.0 / 6.0)));
+}
+
+// ln(F/K) to a unit in its last place even near the money, where the
+// rounding of F/K alone would cost 1/|ln(F/K)| units, and the vol of a
+// small total vol moves with ln(F/K) unit for unit.
+double log_moneyness(double fwd, double strike) {
+    const double ratio = fwd / strike;
+    if (ratio > 0.5 && ratio < 2.0) return normalised::log1p_of((fwd - strike) / strike);  // fwd - strike is exact
+    if (ratio > 0.0 && ratio < infinity) return log_of(ratio);
+    return log_of(fwd) - log_of(strike);  // F/K overflowed or underflowed
+}
+
+double approximate_mills(double u) {
+    constexpr double pi = 3.14159265358979323846;
+    return pi / ((1.0 - pi) * u + sqrt_of(u * u + 2.0 * pi));
+}
+
+// a + b as a head and the tail its rounding dropped (Knuth's two-sum).
+struct Sum {
+    double head, tail;
+};
+
+Sum two_sum(double a, double b) {
+    const double head = a + b;
+    const double b_part = head - a;
+    return {head, (a - (head - b_part)) + (b - b_part)};
+}
+
+// a * b as a head and the tail its rounding dropped, by Dekker's splitting
+// into 26-bit halves whose products are exact.
+Sum two_product(double a, double b) {
+    constexpr double splitter = 134217729.0;  // 2^27 + 1
+    const auto split = [](double v) {
+        const double scaled = splitter * v;
+        const double high = scaled - (scaled - v);
+        return Sum{high, v - high};
+    };
+    const double head = a * b;
+    const Sum as = split(a), bs = split(b);
+    return {head, ((as.head * bs.head - head) + as.head * bs.tail + as.tail * bs.head) + as.tail * bs.tail};
+}
+
+// price - df (a - b) with one rounding at the end but for terms below a
+// unit of the result; where the splitting overflows (beyond about 1e300)
+// the plain difference is taken.
+double price_less(double price, double df, double a, double b) {
+    const Sum gap = two_sum(a, -b);
+    const Sum product = two_product(df, gap.head);
+    const double result = ((price - product.head) - product.tail) - df * gap.tail;
+    return std::isfinite(result) ? result : price - df * (a - b);
+}
+
+bool is_positive_finite(double v) { return v > 0.0 && v < infinity; }
+
+class Solver {
+public:
+    Solver(double x, double beta, double beta_complement)
+        : black_(x), x_(x), beta_(beta), complement_(beta_complement) {}
+
+    double solve() {
+        // The inflexion point s_c = sqrt(2|x|), where b'' = 0, splits the
+        // convex lower branch from the concave upper one; at the money it is
+        // s = 0, where b' = 1/sqrt(2 pi).
+        const double s_inflexion = sqrt_of(-2.0 * x_);
+        const double b_inflexion = black_.at_inflexion();
+        const double vega = black_.upper() * inv_sqrt_two_pi;
+        if (beta_ < b_inflexion) {
+            objective_ = Objective::Lower;
+            log_beta_ = log_of(beta_);
+            high_ = s_inflexion;
+        } else {
+            objective_ = complement_ < 0.5 * black_.upper() ? Objective::Upper : Objective::Middle;
+            low_ = s_inflexion;
+        }
+        // The first step is from s_c, whose value is known already.
+        double s = s_inflexion + step_from(s_inflexion, b_inflexion, black_.upper() - b_inflexion, vega);
+        // That step is good to a few per cent down to a quarter of s_c; the
+        // asymptotic guess takes over below.
+        if (objective_ == Objective::Lower && !(s > 0.25 * s_inflexion)) {
+            const double guess = lower_guess(s_inflexion);
+            if (guess < 0.25 * s_inflexion || !(s > 0.0)) s = guess;
+        }
+        if (objective_ == Objective::Upper) {
+            const double guess = upper_guess();
+            if (guess > s_inflexion) s = guess;
+        }
+        return iterate(s);
+    }
+
+private:
+    // b = exp(-(h^2 + t^2)/2) (Y(h+t) - Y(h-t)) / sqrt(2 pi) with the Mills
+    // ratio Y(u) replaced by pi / ((pi - 1)|u| + sqrt(u^2 + 2 pi)), exact at 0
+    // and as u -> -inf and within a few per cent between, solved for
+    // u = x^2/(2 s^2) by fixed-point steps from the leading term.
+    double lower_guess(double s_inflexion) const {
+        double u = -log_beta_;
+        double s = -x_ / sqrt_of(2.0 * u);
+        for (int k = 0; k < 3; ++k) {
+            const double h = x_ / s, t = 0.5 * s;
+            const double mills_gap = approximate_mills(h + t) - approximate_mills(h - t);
+            u = -log_beta_ + log_of(mills_gap) - log_sqrt_two_pi - 0.5 * t * t;
+            if (!(u > 0.0)) return 0.5 * s_inflexion;
+            s = -x_ / sqrt_of(2.0 * u);
+        }
+        return s < s_inflexion ? s : s_inflexion;
+    }
+
+    // exp(x/2) - b ~ exp(-(h^2 + t^2)/2) 2t / ((t^2 - h^2) sqrt(2 pi)) as s
+    // grows, solved for t^2/2 by fixed-point steps from the leading term.
+    double upper_guess() const {
+        const double log_complement = log_of(complement_);
+        double w = -log_complement;
+        double s = 0.0;
+        for (int k = 0; k < 3; ++k) {
+            if (!(w > 0.0)) return 0.0;
+            const double t = sqrt_of(2.0 * w);
+            const double h = x_ / (2.0 * t);
+            const double spread = t * t - h * h;
+            if (!(spread > 0.0)) return 0.0;
+            s = 2.0 * t;
+            w = -log_complement - 0.5 * h * h - log_sqrt_two_pi + log_of(2.0 * t / spread);
+        }
+        return s;
+    }
+
+    double iterate(double s) {
+        for (int k = 0; k < max_steps; ++k) {
+            if (!(s > 0.0 && s >= low_ && s <= high_)) s = fallback();
+            const double step = step_at(s);
+            const double next = s + step;
+            if (std::fabs(step) <= last_step * s || next == s) return next;
+            s = next;
+        }
+        return s;
+    }
+
+    // A point inside the bracket when a step leaves it.
+    double fallback() const { return high_ < infinity ? 0.5 * (low_ + high_) : std::fmax(2.0 * low_, 1.0); }
+
+    // The step from s, after narrowing the bracket by the sign of b(s) - beta.
+    double step_at(double s) {
+        const double vega = normalised::black_vega(x_, s);
+        if (objective_ == Objective::Upper) {
+            const double complement = black_.complement(s);
+            narrow(s, complement < complement_);
+            return step_from(s, 0.0, complement, vega);
+        }
+        const double b = black_.value(s);
+        narrow(s, b > beta_);
+        return step_from(s, b, 0.0, vega);
+    }
+
+    // The step of the objective from s, given b(s) (the lower and middle
+    // objectives) or exp(x/2) - b(s) (the upper one) and b'(s).
+    double step_from(double s, double b, double complement, double vega) const {
+        const Curvature c = curvature(x_, s);
+        if (objective_ == Objective::Upper) {
+            const double mu = -vega / complement;
+            const double newton = -log_of(complement / complement_) / mu;
+            return householder(newton, c.second - mu, c.third - 3.0 * mu * c.second + 2.0 * mu * mu);
+        }
+        if (objective_ == Objective::Middle) return householder((beta_ - b) / vega, c.second, c.third);
+        const double lambda = vega / b;
+        const double log_ratio = log_of(b / beta_);  // small near the root: taken apart from ln(beta)
+        const double log_b = log_beta_ + log_ratio;
+        const double inv_log_b = 1.0 / log_b;
+        const double newton = -log_ratio * log_b / (log_beta_ * lambda);
+        const double d2 = c.second - lambda;
+        const double d3 = c.third - 3.0 * lambda * c.second + 2.0 * lambda * lambda;
+        const double lambda_log = lambda * inv_log_b;
+        return householder(newton, d2 - 2.0 * lambda_log, d3 - 6.0 * lambda_log * d2 + 6.0 * lambda_log * lambda_log);
+    }
+
+    void narrow(double s, bool above) {
+        if (above) {
+            if (s < high_) high_ = s;
+        } else if (s > low_) {
+            low_ = s;
+        }
+    }
+
+    Black black_;
+    double x_, beta_, complement_;
+    double log_beta_ = 0.0;
+    double low_ = 0.0, high_ = infinity;
+    Objective objective_ = Objective::Middle;
+};
+
+}  // namespace
+
+double normalised_implied_total_vol(double x, double beta, double beta_complement) {
+    return Solver(x, beta, beta_complement).solve();
+}
+
+double black76_implied_vol(OptionType type, double ttx, double fwd, double strike, double price, double df) {
+    if (!(is_positive_finite(ttx) && is_positive_finite(fwd) && is_positive_finite(strike) &&
+          is_positive_finite(df))) {
+        return nan;
+    }
+    const bool call = type == OptionType::Call;
+    const double intrinsic = df * (call ? fwd - strike : strike - fwd);
+    const double lower = std::fmax(intrinsic, 0.0);
+    const double upper = df * (call ? fwd : strike);
+    if (!(price >= lower && price <= upper)) return nan;  // NaN too
+    if (price == lower) return 0.0;
+    if (price == upper) return infinity;
+    // The out-of-the-money option of the pair, by parity; a put at x is the
+    // call at -x once both are divided by D sqrt(F K). Its value and the
+    // distance to the upper bound are differences of the price and D F,
+    // D K or D (F - K), taken without rounding those products first: deep
+    // in the money the time value can be a few units of the price, and the
+    // rounding of D (F - K) alone would be all of it.
+    const double out_of_money =
+        intrinsic > 0.0 ? (call ? price_less(price, df, fwd, strike) : price_less(price, df, strike, fwd)) : price;
+    const double to_upper = -price_less(price, df, call ? fwd : strike, 0.0);
+    const double scale = df * sqrt_of(fwd) * sqrt_of(strike);
+    const double beta = out_of_money / scale;
+    const double beta_complement = to_upper / scale;
+    if (!(beta > 0.0)) return 0.0;
+    if (!(beta_complement > 0.0)) return infinity;
+    const double x = -std::fabs(log_moneyness(fwd, strike));
+    return normalised_implied_total_vol(x, beta, beta_complement) / sqrt_of(ttx);
+}
+
+}  // namespace option_pricing::implied_vol

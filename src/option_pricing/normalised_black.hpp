@@ -1,0 +1,63 @@
+// The normalised Black function and the scaled complementary error function
+// it is evaluated through, for the implied-volatility solver.
+//
+// With x = ln(F/K) and s = vol * sqrt(T), an out-of-the-money call divided by
+// D * sqrt(F * K) is
+//     b(x, s) = exp(x/2) N(x/s + s/2) - exp(-x/2) N(x/s - s/2),   x <= 0,
+// rising from 0 at s = 0 to exp(x/2) as s grows, with vega
+//     b'(x, s) = exp(-(h^2 + t^2)/2) / sqrt(2 pi),   h = x/s, t = s/2.
+// Every price reduces to it: a put at x is the call at -x, and an
+// in-the-money option is its out-of-the-money partner plus the intrinsic
+// value.
+//
+// Accuracy: b and its complement exp(x/2) - b keep their relative accuracy
+// wherever the solver needs it. Where the two terms above nearly cancel or
+// underflow, b is taken from the Mills ratio Y(u) = N(u)/phi(u) (through
+// erfcx, so no rounding of u is magnified by the steep tail of N) or, for
+// small s near the money, from its Taylor series in t; the error left is a
+// few units in the last place of b times the factor the price itself
+// cannot resolve, which the solver's own conditioning absorbs (see
+// implied_vol.hpp). Inputs: x <= 0 and s > 0 finite; nothing else is
+// screened here.
+#pragma once
+
+#include <cmath>
+
+namespace option_pricing::normalised {
+
+// The elementary functions every formula here calls, in one place, so that
+// another implementation of them replaces these lines only.
+inline double exp_of(double v) { return std::exp(v); }
+inline double log_of(double v) { return std::log(v); }
+inline double log1p_of(double v) { return std::log1p(v); }
+inline double erfc_of(double v) { return std::erfc(v); }
+inline double sqrt_of(double v) { return std::sqrt(v); }
+
+// exp(z^2) erfc(z) for z >= 0, to a few units in the last place; z^2 enters
+// the exponential exactly (split into two parts), since its rounding alone
+// would cost z^2 units. Negative z: 2 exp(z^2) - erfcx(-z). NaN gives NaN.
+double erfcx(double z);
+
+// b at one x <= 0 for many s > 0, with exp(+-x/2) taken once.
+class Black {
+public:
+    explicit Black(double x);
+
+    double x() const { return x_; }
+    // exp(x/2), the limit of b as s grows.
+    double upper() const { return exp_half_x_; }
+    double value(double s) const;
+    // b at the inflexion point s = sqrt(2|x|), where h + t = 0: one erfc.
+    double at_inflexion() const;
+    // exp(x/2) - b(x, s), the distance to the upper bound, without the
+    // cancellation of that difference when b is close to it.
+    double complement(double s) const;
+
+private:
+    double x_, exp_half_x_, exp_minus_half_x_;
+};
+
+// b'(x, s), the normalised vega.
+double black_vega(double x, double s);
+
+}  // namespace option_pricing::normalised
