@@ -586,7 +586,7 @@ def price_with(name, column, out):
 
 def element_cases():
     for name in SCALAR_ARGUMENTS:
-            for container in NUMBER_CONTAINERS:
+        for container in NUMBER_CONTAINERS:
             for bad in BAD:
                 yield pytest.param(name, NUMBER_CONTAINERS[container]([90.0, bad, 110.0]), 1, bad,
                                    id=f"{name}-{container}-{type(bad).__name__}")
