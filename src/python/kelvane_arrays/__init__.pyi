@@ -1,6 +1,7 @@
 """Type stubs for kelvane_arrays: kelvane's functions over numpy arrays.
 
-A pandas Series in, at any position, gives a Series out."""
+A pandas Series in, at any position, gives a pandas Series out; a polars
+Series (and no pandas one) a polars Series."""
 
 import datetime
 from collections.abc import Sequence
@@ -9,6 +10,7 @@ from typing import Any, overload
 import numpy as np
 import numpy.typing as npt
 import pandas as pd
+import polars as pl
 
 from kelvane import CubicSpline, GVVSpline, VolGeo
 
@@ -34,10 +36,11 @@ _FloatArray = npt.NDArray[np.float64]
 _Scalar = float | np.floating[Any] | np.integer[Any]
 _Numbers = npt.ArrayLike
 # "c", "call", "p", "put" in any letter case, one or an array-like of them.
-_OptionTypes = str | Sequence[str] | npt.NDArray[np.str_] | npt.NDArray[np.object_] | pd.Series[str] | pd.Series[Any]
+_OptionTypes = (str | Sequence[str] | npt.NDArray[np.str_] | npt.NDArray[np.object_] | pd.Series[str] | pd.Series[Any]
+                | pl.Series)
 _Smile = GVVSpline | VolGeo | CubicSpline
 _Datetimes = (datetime.datetime | np.datetime64 | npt.NDArray[np.datetime64] | pd.DatetimeIndex | pd.Series[Any]
-              | Sequence[datetime.datetime])
+              | pl.Series | Sequence[datetime.datetime])
 
 
 @overload
@@ -54,6 +57,18 @@ def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pd.Series
 def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pd.Series[str], df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
 def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_fairvalue(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_fairvalue(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
 @overload
 def b76_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
@@ -72,6 +87,18 @@ def b76_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, cal
 @overload
 def b76_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
+def b76_delta(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_delta(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_delta(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
 def b76_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
 @overload
@@ -87,6 +114,16 @@ def b76_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pd.Series[Any]
 @overload
 def b76_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
+def b76_vega(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_vega(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_vega(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
 def b76_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
 @overload
@@ -101,6 +138,16 @@ def b76_gamma(fwd: _Numbers, strike: _Numbers, ttx: pd.Series[Any], vol: _Number
 def b76_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pd.Series[Any], df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
 def b76_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def b76_gamma(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_gamma(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_gamma(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def b76_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
 @overload
 def b76_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
@@ -119,6 +166,18 @@ def binary_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbe
 @overload
 def binary_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
+def binary_fairvalue(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_fairvalue(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
 def binary_fairvalue(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
 @overload
@@ -135,6 +194,18 @@ def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pd.Series[A
 def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pd.Series[str], df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
 def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def binary_vega(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_vega(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
 @overload
 def binary_vega(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
@@ -153,6 +224,18 @@ def binary_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, 
 @overload
 def binary_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
+def binary_delta(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_delta(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_delta(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
 def binary_delta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
 @overload
@@ -169,6 +252,18 @@ def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pd.Series[
 def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pd.Series[str], df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
 def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def binary_gamma(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_gamma(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
 @overload
 def binary_gamma(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
@@ -187,6 +282,18 @@ def binary_speed(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, 
 @overload
 def binary_speed(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
+def binary_speed(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_speed(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_speed(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_speed(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_speed(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_speed(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
 def binary_speed(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
 @overload
@@ -203,6 +310,18 @@ def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pd.Series[
 def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pd.Series[str], df: _Numbers | pd.Series[Any] = 1.0, *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
 def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
+@overload
+def binary_theta(fwd: pl.Series, strike: _Numbers | pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_theta(fwd: _Numbers, strike: pl.Series, ttx: _Numbers | pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: pl.Series, vol: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
 @overload
 def binary_theta(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
@@ -221,6 +340,18 @@ def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: 
 @overload
 def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: _Numbers, call_put: _OptionTypes, df: pd.Series[Any], *, out: None = None, threads: int | None = None) -> pd.Series[float]: ...  # type: ignore[overload-overlap]
 @overload
+def calibrate_black76_iv(ttx: pl.Series, fwd: _Numbers | pl.Series, strike: _Numbers | pl.Series, price: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def calibrate_black76_iv(ttx: _Numbers, fwd: pl.Series, strike: _Numbers | pl.Series, price: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: pl.Series, price: _Numbers | pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: pl.Series, call_put: _OptionTypes, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: _Numbers, call_put: pl.Series, df: _Numbers | pl.Series = 1.0, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
+def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: _Numbers, call_put: _OptionTypes, df: pl.Series, *, out: None = None, threads: int | None = None) -> pl.Series: ...  # type: ignore[overload-overlap]
+@overload
 def calibrate_black76_iv(ttx: _Numbers, fwd: _Numbers, strike: _Numbers, price: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, out: _FloatArray | None = None, threads: int | None = None) -> _FloatArray: ...
 
 @overload
@@ -236,11 +367,21 @@ def get_vol(smile: _Smile, ttx: _Numbers, spot: pd.Series[Any], strikes: _Number
 def get_vol(smile: _Smile, ttx: _Numbers, spot: _Numbers, strikes: pd.Series[Any], *,  # type: ignore[overload-overlap]
             out: None = None, threads: int | None = None) -> pd.Series[float]: ...
 @overload
+def get_vol(smile: _Smile, ttx: pl.Series, spot: _Numbers | pl.Series, strikes: _Numbers | pl.Series, *,  # type: ignore[overload-overlap]
+            out: None = None, threads: int | None = None) -> pl.Series: ...
+@overload
+def get_vol(smile: _Smile, ttx: _Numbers, spot: pl.Series, strikes: _Numbers | pl.Series, *,  # type: ignore[overload-overlap]
+            out: None = None, threads: int | None = None) -> pl.Series: ...
+@overload
+def get_vol(smile: _Smile, ttx: _Numbers, spot: _Numbers, strikes: pl.Series, *,  # type: ignore[overload-overlap]
+            out: None = None, threads: int | None = None) -> pl.Series: ...
+@overload
 def get_vol(smile: _Smile, ttx: _Numbers, spot: _Numbers, strikes: _Numbers, *, out: _FloatArray | None = None,
             threads: int | None = None) -> _FloatArray: ...
 # The parameter names as a list or tuple: a str, itself a sequence of str, is refused.
+# Masked strikes give a masked array (a subclass of ndarray).
 def get_jacobian(smile: _Smile, ttx: float, spot: float, strikes: _Numbers,
-                 params: list[str] | tuple[str, ...]) -> _FloatArray: ...
+                 params: list[str] | tuple[str, ...], *, threads: int | None = None) -> _FloatArray: ...
 @overload
 def get_bus_ttx(underlying: str, from_: datetime.datetime, to: datetime.datetime, *,  # type: ignore[overload-overlap]
                 out: None = None, threads: int | None = None) -> np.float64: ...
@@ -250,6 +391,12 @@ def get_bus_ttx(underlying: str, from_: pd.Series[Any], to: _Datetimes, *, out: 
 @overload
 def get_bus_ttx(underlying: str, from_: _Datetimes, to: pd.Series[Any], *, out: None = None,  # type: ignore[overload-overlap]
                 threads: int | None = None) -> pd.Series[float]: ...
+@overload
+def get_bus_ttx(underlying: str, from_: pl.Series, to: _Datetimes, *, out: None = None,  # type: ignore[overload-overlap]
+                threads: int | None = None) -> pl.Series: ...
+@overload
+def get_bus_ttx(underlying: str, from_: _Datetimes, to: pl.Series, *, out: None = None,  # type: ignore[overload-overlap]
+                threads: int | None = None) -> pl.Series: ...
 @overload
 def get_bus_ttx(underlying: str, from_: _Datetimes, to: _Datetimes, *, out: _FloatArray | None = None,
                 threads: int | None = None) -> _FloatArray: ...
@@ -262,6 +409,12 @@ def get_cal_ttx(from_: pd.Series[Any], to: _Datetimes, *, out: None = None,  # t
 @overload
 def get_cal_ttx(from_: _Datetimes, to: pd.Series[Any], *, out: None = None,  # type: ignore[overload-overlap]
                 threads: int | None = None) -> pd.Series[float]: ...
+@overload
+def get_cal_ttx(from_: pl.Series, to: _Datetimes, *, out: None = None,  # type: ignore[overload-overlap]
+                threads: int | None = None) -> pl.Series: ...
+@overload
+def get_cal_ttx(from_: _Datetimes, to: pl.Series, *, out: None = None,  # type: ignore[overload-overlap]
+                threads: int | None = None) -> pl.Series: ...
 @overload
 def get_cal_ttx(from_: _Datetimes, to: _Datetimes, *, out: _FloatArray | None = None,
                 threads: int | None = None) -> _FloatArray: ...

@@ -4,6 +4,7 @@ import datetime
 
 import numpy as np
 import pandas as pd
+import polars as pl
 
 import kelvane
 
@@ -81,4 +82,9 @@ shapes: list[tuple[int, ...]] = [a.shape for a in arrays]
 one: np.float64 = kelvane_arrays.b76_fairvalue(100.0, 95.0, 0.5, 0.25, "call")
 labels = kelvane_arrays.b76_fairvalue(pd.Series([100.0, 101.0]), 95.0, 0.5, 0.25, pd.Series(["call", "put"])).index
 bus_index = kelvane_arrays.get_bus_ttx("BTCUSDT", now, pd.Series(pd.date_range(later, periods=2, tz="UTC"))).index
+polars_name: str = kelvane_arrays.b76_vega(100.0, pl.Series("strike", [95.0, 105.0]), 0.5, 0.25).name
+polars_book = pl.DataFrame({"strike": [95.0, 105.0], "call_put": ["c", "p"]})
+priced_book: pl.DataFrame = polars_book.with_columns(
+    kelvane_arrays.b76_fairvalue(100.0, polars_book["strike"], 0.5, 0.25, polars_book["call_put"]).alias("value"))
+jacobian_threads: np.ndarray = kelvane_arrays.get_jacobian(geo, 0.25, 100.0, strikes, ["ref_vol"], threads=2)
 names = kelvane_arrays.__all__
