@@ -9,11 +9,14 @@ process, `threads=1` keeps it on the caller's thread, and no result depends
 on the choice.
 
 Inputs are numbers, sequences, numpy arrays of any real dtype and strides,
-or pandas Series (a Series in gives a Series out, on its index; Series on
-different indexes are refused rather than aligned). `out=` takes a float64
-array of the broadcast shape, fills it and returns it. Option types are a
-str or an array-like of str, read element by element as the scalar
-functions read one.
+masked arrays (a masked array out, its masked elements not computed),
+pandas Series (a Series in gives a Series out, on its index; Series on
+different indexes are refused rather than aligned), polars Series (a
+polars Series out, named as the first) or pyarrow arrays. An element the
+scalar float conversion refuses (None, a str, a missing value) is refused
+with its position. `out=` takes a float64 array of the broadcast shape,
+fills it and returns it. Option types are a str or any container of str,
+read element by element as the scalar functions read one.
 
 Datetimes are numpy datetime64 arrays of any unit, pandas DatetimeIndex or
 datetime Series, sequences of datetimes, or one datetime. A naive
