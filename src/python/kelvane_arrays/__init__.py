@@ -124,7 +124,8 @@ class _Labels:
         self.full: Any = None
 
     def add(self, value: Any) -> None:
-        if isinstance(value, np.ma.MaskedArray):
+        masked_array = _masked_array_type()
+        if masked_array is not None and isinstance(value, masked_array):
             self.masks.append(np.ma.getmaskarray(value))
             return
         pd = _pandas()
@@ -182,7 +183,7 @@ class _Labels:
     def give(self, target: FloatArray, given: Any) -> Any:
         if self.mask is not None:
             self.full[self.keep] = target
-            if isinstance(given, np.ma.MaskedArray):
+            if isinstance(given, np.ma.MaskedArray):  # numpy.ma is imported: a mask came in
                 given.mask = self.mask
                 return given
             masked = np.ma.MaskedArray(self.full, mask=self.mask)
@@ -196,16 +197,29 @@ class _Labels:
         return target[()] if target.ndim == 0 else target
 
 
+# Inputs that never label a result, told apart by one look-up.
+_UNLABELLED = frozenset({float, int, str, np.ndarray, list, tuple, bytearray})
+
+
+def _masked_array_type() -> Any:
+    """numpy's MaskedArray, or None while numpy.ma is not imported (and so
+    no masked array can exist): no attribute of numpy's lazy loader is
+    looked up on the way of a plain array."""
+    ma = _sys.modules.get("numpy.ma")
+    return None if ma is None else ma.MaskedArray
+
+
 def _common_index(values: tuple[Any, ...]) -> Any:
     """How the result is labelled: None for numbers and plain arrays, the
     usual case, decided without importing anything; else a _Labels holding
     the index of the pandas Series among the inputs (Series on different
     indexes are an error, never aligned), the name of the first polars
     Series, or the masks of masked arrays."""
+    if _UNLABELLED.issuperset(map(type, values)):
+        return None
     labels = None
     for value in values:
-        kind = type(value)
-        if kind is float or kind is np.ndarray or kind is str or kind is int:
+        if type(value) in _UNLABELLED:
             continue
         if labels is None:
             labels = _Labels()
@@ -263,7 +277,10 @@ def _as_array(value: Any, name: str) -> Any:
     """Any container of numbers as a numpy array of its elements, each as the
     caller gave it where numpy would have read it as text."""
     if isinstance(value, np.ndarray):
-        return _masked_data(value, 0.0) if isinstance(value, np.ma.MaskedArray) else np.asarray(value)
+        masked_array = _masked_array_type()
+        if masked_array is not None and isinstance(value, masked_array):
+            return _masked_data(value, 0.0)
+        return np.asarray(value)
     pd = _pandas()
     if pd is not None and isinstance(value, (pd.Series, pd.Index)):
         return _pandas_values(value)
@@ -309,7 +326,8 @@ def _texts(call_put: Any) -> Any:
     """Option types of any container as a numpy array of str_ or of objects,
     or the list or tuple given."""
     if isinstance(call_put, np.ndarray):
-        if isinstance(call_put, np.ma.MaskedArray):
+        masked_array = _masked_array_type()
+        if masked_array is not None and isinstance(call_put, masked_array):
             return _masked_data(call_put, "c")
         kind = call_put.dtype.kind
         if kind == "U":
@@ -433,7 +451,8 @@ def _instants(value: Any, name: str) -> tuple[Any, int]:
     """`value` as the native loops take instants: (an int64 view of a
     datetime64 array, its unit's code), or (float64 timestamps, a
     timestamp code)."""
-    if isinstance(value, np.ma.MaskedArray):
+    masked_array = _masked_array_type()
+    if masked_array is not None and isinstance(value, masked_array):
         value = _masked_data(value, _NAT)
     pl, pa = _polars(), _pyarrow()
     if (pl is not None and isinstance(value, pl.Series)) or (pa is not None and isinstance(value, (pa.Array,
