@@ -84,7 +84,7 @@ SIGNATURES = {name: str(inspect.signature(getattr(kelvane, name)))[:-1] + ", *, 
               for name in PRICING}
 SIGNATURES.update({"b76_greeks": "(fwd, strike, ttx, vol, call_put, df=1.0, *, greeks=None, out=None, threads=None)",
                    "get_vol": "(smile, ttx, spot, strikes, *, out=None, threads=None)",
-                   "get_jacobian": "(smile, ttx, spot, strikes, params)",
+                   "get_jacobian": "(smile, ttx, spot, strikes, params, *, threads=None)",
                    "get_bus_ttx": "(underlying, from_, to, *, out=None, threads=None)",
                    "get_cal_ttx": "(from_, to, *, out=None, threads=None)",
                    "b76_implied_vol": "(ttx, fwd, strike, price, call_put, df=1.0, *, out=None, threads=None)"})
@@ -236,9 +236,9 @@ def test_bad_option_types_in_n_dimensions_and_of_other_types():
 
 @pytest.mark.parametrize("kwargs, error, message", [
     ({"fwd": np.ones(3, dtype=complex)}, TypeError, "argument 'fwd': expected real numbers"),
-    ({"strike": ["100"]}, TypeError, "argument 'strike': expected real numbers"),
-    ({"ttx": "1"}, TypeError, "argument 'ttx': expected real numbers"),
-    ({"vol": [object()]}, TypeError, "argument 'vol': float.. argument must be"),
+    ({"strike": ["100"]}, TypeError, r"argument 'strike'\[0\]: must be real number, not str$"),
+    ({"ttx": "1"}, TypeError, "argument 'ttx': must be real number, not str$"),
+    ({"vol": [object()]}, TypeError, r"argument 'vol'\[0\]: must be real number, not object$"),
     ({"out": np.empty(3, dtype=np.float32)}, TypeError, "argument 'out': expected dtype float64, got float32"),
     ({"out": np.empty(4)}, ValueError, r"argument 'out': expected shape \(3,\), got \(4,\)"),
     ({"out": np.frombuffer(bytes(24))}, ValueError, "argument 'out': the array is read-only"),

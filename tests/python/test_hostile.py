@@ -5,9 +5,13 @@ import datetime
 import pickle
 
 import numpy as np
+import pandas as pd
+import polars as pl
+import pyarrow as pa
 import pytest
 
 import kelvane
+import kelvane_arrays as ka
 
 EXPIRY = datetime.datetime(2025, 3, 28, 8, 0, tzinfo=datetime.timezone.utc)
 SMILES = [kelvane.GVVSpline, kelvane.VolGeo, kelvane.CubicSpline]
@@ -565,3 +569,295 @@ class TestGreeksArguments:
         got = ka.b76_greeks([90.0, 110.0], 100.0, 1.0, vol, "c", out=out)
         assert list(got) == ["delta"] and got["delta"] is delta and (gamma == 0).all()
         assert delta.tolist() == ka.b76_greeks([90.0, 110.0], 100.0, 1.0, 0.2, "c")["delta"].tolist()
+
+
+# ---- kelvane_arrays: inputs of every container read as the scalar functions read one ----
+
+BAD = [None, "100", object()]
+# Containers of numbers, each from a list of Python values (None: the container's missing value).
+NUMBER_CONTAINERS = {
+    "list": list, "tuple": tuple, "object array": lambda v: np.array(v, dtype=object),
+    "object Series": lambda v: pd.Series(v, dtype=object),
+    "masked object array": lambda v: np.ma.MaskedArray(v, mask=[False] * len(v), dtype=object),
+}
+# Containers that hold only numbers and missing values: the missing one is refused as None.
+NULLABLE_CONTAINERS = {
+    "Float64 Series": lambda v: pd.Series(v, dtype="Float64"), "Int64 Series": lambda v: pd.Series(v, dtype="Int64"),
+    "pyarrow-backed Series": lambda v: pd.Series(v, dtype="float64[pyarrow]"),
+    "polars Series": lambda v: pl.Series("x", v, dtype=pl.Float64), "pyarrow array": pa.array,
+    "pyarrow chunked array": lambda v: pa.chunked_array([v[:1], v[1:]]),
+}
+# Containers of text as numbers: the first element is refused as a str.
+TEXT_CONTAINERS = {
+    "str_ array": np.array, "StringDType array": lambda v: np.array(v, dtype=np.dtypes.StringDType()),
+    "str Series": lambda v: pd.Series(v, dtype="str"), "string Series": lambda v: pd.Series(v, dtype="string"),
+    "polars String": lambda v: pl.Series(v), "pyarrow string": pa.array,
+}
+SCALAR_ARGUMENTS = {"fwd": 0, "strike": 1, "ttx": 2, "vol": 3, "df": 5}
+
+
+def scalar_message(value, name="strike"):
+    with pytest.raises(TypeError) as raised:
+        kelvane.b76_fairvalue(**{"fwd": 100.0, "strike": 100.0, "ttx": 0.5, "vol": 0.25, "call_put": "c",
+                                 name: value})
+    return str(raised.value)
+
+
+def price_with(name, column, out):
+    arguments = {"fwd": 100.0, "strike": 100.0, "ttx": 0.5, "vol": 0.25, "call_put": "c", "df": 1.0, name: column}
+    return ka.b76_fairvalue(**arguments, out=out)
+
+
+def element_cases():
+    for name in SCALAR_ARGUMENTS:
+        for container in NUMBER_CONTAINERS:
+            for bad in BAD:
+                yield pytest.param(name, NUMBER_CONTAINERS[container]([90.0, bad, 110.0]), 1, bad,
+                                   id=f"{name}-{container}-{type(bad).__name__}")
+        for container in NULLABLE_CONTAINERS:
+            yield pytest.param(name, NULLABLE_CONTAINERS[container]([90.0, None, 110.0]), 1, None,
+                               id=f"{name}-{container}-null")
+        for container in TEXT_CONTAINERS:
+            yield pytest.param(name, TEXT_CONTAINERS[container](["90", "100", "110"]), 0, "90",
+                               id=f"{name}-{container}-text")
+
+
+class TestArrayElements:
+    @pytest.mark.parametrize("name, column, where, bad", list(element_cases()))
+    def test_an_element_the_scalar_refuses_is_refused_with_its_position(self, name, column, where, bad):
+        out = np.full(3, -7.0)
+        with pytest.raises(TypeError) as raised:
+            price_with(name, column, out)
+        assert str(raised.value) == scalar_message(bad, name).replace(f"'{name}'", f"'{name}'[{where}]", 1)
+        assert (out == -7.0).all()
+
+    @pytest.mark.parametrize("call", [
+        lambda column: ka.get_vol(smile_of(kelvane.VolGeo), 0.25, 100.0, column),
+        lambda column: ka.get_jacobian(smile_of(kelvane.VolGeo), 0.25, 100.0, column, ["ref_vol"]),
+    ], ids=["get_vol", "get_jacobian"])
+    @pytest.mark.parametrize("column", [[90.0, None], pd.Series([90.0, None], dtype="Float64"),
+                                        pl.Series([90.0, None]), pd.Series(["90", "100"])],
+                             ids=["list", "Float64 Series", "polars Series", "text Series"])
+    def test_smile_strikes_follow_the_same_rule(self, call, column):
+        where, kind = (0, "str") if isinstance(column, pd.Series) and column.dtype == "str" else (1, "NoneType")
+        with pytest.raises(TypeError, match=rf"^argument 'strikes'\[{where}\]: must be real number, not {kind}$"):
+            call(column)
+
+    def test_an_element_of_an_n_d_array_is_named_by_its_index_whatever_the_error(self):
+        grid = np.array([[90.0, 100.0], [110.0, 120.0]], dtype=object)
+        for bad, error, message in [(None, TypeError, r"^argument 'strike'\[1, 0\]: must be real number"),
+                                    (2**2000, OverflowError, r"^strike\[1, 0\]: int too large")]:
+            grid[1, 0] = bad
+            with pytest.raises(error, match=message):
+                ka.b76_vega(100.0, grid, 0.5, 0.25)
+        start = datetime.datetime(2024, 1, 1, tzinfo=datetime.timezone.utc)
+        ends = np.array([[EXPIRY, EXPIRY], [EXPIRY, None]], dtype=object)
+        with pytest.raises(AttributeError, match=r"^to\[1, 1\]: 'NoneType' object has no attribute 'timestamp'$"):
+            ka.get_cal_ttx(start, ends)
+
+    @pytest.mark.parametrize("bad", [None, "1", object()], ids=["None", "str", "object"])
+    def test_one_refused_number_is_refused_as_the_scalar_refuses_it(self, bad):
+        with pytest.raises(TypeError) as raised:
+            ka.b76_vega(100.0, 100.0, bad, 0.25)
+        assert str(raised.value) == scalar_message(bad, "ttx")
+
+    def test_a_float_that_changes_its_list_is_read_once(self):
+        column = [90.0, None, 110.0]
+
+        class Shrinking:
+            def __float__(self):
+                column.clear()
+                return 100.0
+
+        column[1] = Shrinking()
+        assert ka.b76_vega(100.0, column, 0.5, 0.25).shape == (3,)
+
+
+NUMBERS = [90.0, 100.0, 110.0, 120.0]
+# Containers of numbers read without a refusal: (container, the type of result it gives back).
+READABLE = {
+    "float64 array": (np.array, np.ndarray), "list of ints": (lambda v: [int(x) for x in v], np.ndarray),
+    "Float64 Series": (lambda v: pd.Series(v, dtype="Float64"), pd.Series),
+    "Int64 Series": (lambda v: pd.Series([int(x) for x in v], dtype="Int64"), pd.Series),
+    "polars Float64": (lambda v: pl.Series("strike", v), pl.Series),
+    "polars Int32": (lambda v: pl.Series("strike", [int(x) for x in v], dtype=pl.Int32), pl.Series),
+    "pyarrow array": (pa.array, np.ndarray), "pyarrow chunked": (lambda v: pa.chunked_array([v[:2], v[2:]]), np.ndarray),
+    "masked array": (lambda v: np.ma.MaskedArray(v, mask=False), np.ma.MaskedArray),
+}
+
+
+@pytest.mark.parametrize("container", READABLE)
+def test_numbers_of_every_container_give_the_float64_bits(container):
+    build, result_type = READABLE[container]
+    got = ka.b76_fairvalue(100.0, build(NUMBERS), 0.5, 0.25, "p", threads=2)
+    assert type(got) is result_type
+    expected = ka.b76_fairvalue(100.0, np.array(NUMBERS), 0.5, 0.25, "p")
+    assert np.asarray(got).tobytes() == expected.tobytes()
+    if result_type is pl.Series:
+        assert got.name == "strike" and got.dtype == pl.Float64
+
+
+def test_a_polars_book_is_priced_into_a_column_named_by_the_first_series():
+    fwd, strike = pl.Series("fwd", [100.0] * 4), pl.Series("strike", NUMBERS)
+    book = pl.DataFrame({"fwd": fwd, "strike": strike})
+    priced = book.with_columns(ka.b76_vega(book["fwd"], book["strike"], 0.5, 0.25).alias("vega"))
+    assert priced["vega"].to_list() == ka.b76_vega(100.0, np.array(NUMBERS), 0.5, 0.25).tolist()
+    assert ka.b76_vega(100.0, strike, 0.5, 0.25).name == "strike"
+    assert ka.b76_vega(fwd, strike, 0.5, 0.25).name == "fwd"  # the first Series'
+    with pytest.raises(ValueError, match=r"^a polars Series holds one dimension, not a result of shape \(2, 4\)"):
+        ka.b76_vega(fwd, strike, [[0.5], [1.0]], 0.25)
+
+
+TEXT = ["c", "P", "put", "Call"]
+OPTION_CONTAINERS = {
+    "str_ array": np.array, "StringDType array": lambda v: np.array(v, dtype=np.dtypes.StringDType()),
+    "object array": lambda v: np.array(v, dtype=object), "object Series": lambda v: pd.Series(v, dtype=object),
+    "str Series": lambda v: pd.Series(v, dtype="str"), "string Series": lambda v: pd.Series(v, dtype="string"),
+    "string[pyarrow] Series": lambda v: pd.Series(v, dtype="string[pyarrow]"),
+    "polars String": pl.Series, "polars Categorical": lambda v: pl.Series(v, dtype=pl.Categorical),
+    "pyarrow string": pa.array, "pyarrow large_string": lambda v: pa.array(v, pa.large_string()),
+    "pyarrow string_view": lambda v: pa.array(v, pa.string_view()),
+    "pyarrow chunked": lambda v: pa.chunked_array([v[:1], v[1:]]),
+}
+
+
+@pytest.mark.parametrize("container", OPTION_CONTAINERS)
+def test_option_types_of_every_string_array_give_the_str_array_bits(container):
+    build = OPTION_CONTAINERS[container]
+    fwd = np.array([90.0, 100.0, 110.0, 120.0])
+    got = ka.binary_delta(fwd, 100.0, 0.5, 0.25, build(TEXT))
+    assert np.asarray(got).tobytes() == ka.binary_delta(fwd, 100.0, 0.5, 0.25, np.array(TEXT)).tobytes()
+    if not isinstance(build(["c"]), np.ndarray | pa.Array | pa.ChunkedArray):
+        out = np.full(4, -7.0)
+        with pytest.raises(TypeError, match=r"^call_put\[2\]: 'None' is not an instance of 'str'$"):
+            ka.binary_delta(fwd, 100.0, 0.5, 0.25, build(["c", "p", None, "c"]), out=out)
+        assert (out == -7.0).all()
+
+
+@pytest.mark.parametrize("build", [pa.array, lambda v: pa.chunked_array([v[:2], v[2:]])], ids=["array", "chunked"])
+def test_a_missing_option_type_of_pyarrow_is_refused_where_it_is(build):
+    with pytest.raises(TypeError, match=r"^call_put\[2\]: 'None' is not an instance of 'str'$"):
+        ka.b76_fairvalue(100.0, 100.0, 0.5, 0.25, build(["c", "p", None, "c"]))
+
+
+@pytest.mark.parametrize("call, message", [
+    (lambda: ka.b76_fairvalue(100.0, [90.0, 100.0], [0.5, 1.0, 2.0], 0.25, "c"),
+     r"strike with shape \(2,\) and ttx with shape \(3,\) cannot be broadcast together"),
+    (lambda: ka.b76_vega(100.0, 100.0, 0.5, np.ones((2, 3)), np.ones(2)),
+     r"vol with shape \(2, 3\) and df with shape \(2,\) cannot be broadcast together"),
+    (lambda: ka.b76_delta(100.0, 100.0, 0.5, 0.25, ["c", "p", "c"], [1.0, 1.0]),
+     r"call_put with shape \(3,\) and df with shape \(2,\) cannot be broadcast together"),
+    (lambda: ka.get_vol(smile_of(kelvane.GVVSpline), [0.5, 1.0], 100.0, [90.0, 100.0, 110.0]),
+     r"ttx with shape \(2,\) and strikes with shape \(3,\) cannot be broadcast together"),
+    (lambda: ka.get_cal_ttx(np.array(["2024-01-01"] * 2, "M8[s]"), np.array(["2025-01-01"] * 3, "M8[s]")),
+     r"from_ with shape \(2,\) and to with shape \(3,\) cannot be broadcast together"),
+    (lambda: ka.b76_vega(pd.Series([100.0]), np.array([90.0, 100.0]), 0.5, 0.25),
+     r"the Series' index of 1 labels cannot label a result of shape \(2,\)"),
+    (lambda: ka.b76_vega(pd.Series([100.0, 90.0]), np.ones((3, 1)), 0.5, 0.25),
+     r"the Series' index of 2 labels cannot label a result of shape \(3, 2\)"),
+    (lambda: ka.b76_vega(pd.Series([100.0]), np.ma.MaskedArray([1.0]), 0.5, 0.25),
+     "masked arrays and Series cannot be combined"),
+], ids=["strike-ttx", "vol-df", "call_put-df", "get_vol", "intervals", "short Series", "2-D Series", "masked+Series"])
+def test_shape_errors_name_the_arguments_before_anything_is_computed(call, message):
+    with pytest.raises(ValueError, match=f"^{message}"):
+        call()
+
+
+class TestMaskedArrays:
+    def test_the_result_is_masked_wherever_an_input_is_and_masked_elements_are_not_computed(self):
+        strike = np.ma.MaskedArray([90.0, 100.0, 110.0], mask=[False, True, False])
+        vol = np.ma.MaskedArray([[0.2], [0.3]], mask=[[False], [True]])
+        got = ka.b76_fairvalue(100.0, strike, 0.5, vol, "c", threads=3)
+        expected_mask = np.ma.getmaskarray(strike) | np.ma.getmaskarray(vol)
+        assert isinstance(got, np.ma.MaskedArray) and (got.mask == expected_mask).all()
+        plain = ka.b76_fairvalue(100.0, strike.data, 0.5, vol.data, "c")
+        assert got.data[~expected_mask].tobytes() == plain[~expected_mask].tobytes()
+        assert (got.data[expected_mask] == 0.0).all()  # a fresh result holds 0.0 where masked
+
+    def test_masked_elements_are_not_read_and_out_keeps_its_numbers_there(self):
+        strike = np.ma.MaskedArray(np.array([90.0, None, 110.0], dtype=object), mask=[False, True, False])
+        call_put = np.ma.MaskedArray(["c", "nonsense", "p"], mask=[False, True, False])
+        out = np.full(3, -7.0)
+        got = ka.b76_fairvalue(100.0, strike, 0.5, 0.25, call_put, out=out)
+        assert got.data is out or np.shares_memory(got.data, out)
+        assert out[1] == -7.0 and got.mask.tolist() == [False, True, False]
+        assert out[[0, 2]].tolist() == [kelvane.b76_fairvalue(100.0, 90.0, 0.5, 0.25, "c"),
+                                        kelvane.b76_fairvalue(100.0, 110.0, 0.5, 0.25, "p")]
+
+    def test_get_jacobian_and_intervals_keep_the_mask(self):
+        smile = smile_of(kelvane.CubicSpline)
+        strikes = np.ma.MaskedArray([90.0, 100.0, 110.0], mask=[False, True, False])
+        jacobian = ka.get_jacobian(smile, 0.25, 100.0, strikes, ["ref_vol", "p25"])
+        assert jacobian.mask.tolist() == [[False, False], [True, True], [False, False]]
+        assert jacobian.data[[0, 2]].tobytes() == ka.get_jacobian(smile, 0.25, 100.0, [90.0, 110.0],
+                                                                  ["ref_vol", "p25"]).tobytes()
+        ends = np.ma.MaskedArray(np.array(["2025-01-01", "2026-01-01"], "M8[s]"), mask=[True, False])
+        got = ka.get_cal_ttx(np.datetime64("2024-01-01", "s"), ends)
+        assert got.mask.tolist() == [True, False] and got[1] == ka.get_cal_ttx(np.datetime64("2024-01-01", "s"),
+                                                                              ends.data[1])
+
+
+class TestArraySmilesUnderTheBorrow:
+    @pytest.mark.parametrize("call", [
+        lambda smile, strike: ka.get_vol(smile, 0.25, 100.0, [90.0, strike]),
+        lambda smile, strike: ka.get_vol(smile, 0.25, strike, 100.0),
+        lambda smile, strike: ka.get_jacobian(smile, 0.25, 100.0, [90.0, strike], ["ref_vol"]),
+        lambda smile, strike: ka.get_jacobian(smile, strike, 100.0, [90.0], ["ref_vol"]),
+    ], ids=["get_vol strikes", "get_vol spot", "get_jacobian strikes", "get_jacobian ttx"])
+    @pytest.mark.parametrize("change", ["set_param", "bump_param", "reanchor"])
+    def test_a_smile_changed_while_arguments_convert_is_refused_and_stays_unchanged(self, call, change):
+        smile = smile_of(kelvane.GVVSpline)
+        before = smile.get_param_dict()
+        arguments = {"set_param": ("skew", 3.0), "bump_param": ("skew", 0.5), "reanchor": (100.0, 0.25)}[change]
+
+        class Changing:
+            def __float__(self):
+                getattr(smile, change)(*arguments)
+                return 100.0
+
+        with pytest.raises(RuntimeError, match="^Already borrowed$"):
+            call(smile, Changing())
+        assert smile.get_param_dict() == before
+
+    def test_a_smile_read_while_arguments_convert_is_allowed(self):
+        smile = smile_of(kelvane.GVVSpline)
+
+        class Reading:
+            def __float__(self):
+                return smile.get_vol_single(0.25, 100.0, 100.0) * 0 + 100.0
+
+        assert ka.get_vol(smile, 0.25, 100.0, [Reading()]).tolist() == smile.get_vol(0.25, 100.0, [100.0])
+
+    def test_a_smile_being_changed_is_refused_to_the_array_call(self):
+        smile = smile_of(kelvane.GVVSpline)
+        seen = []
+
+        class Calling:
+            def __float__(self):
+                with pytest.raises(RuntimeError, match="^Already mutably borrowed$") as raised:
+                    ka.get_vol(smile, 0.25, 100.0, [100.0])
+                seen.append(raised.value)
+                return 1.0
+
+        smile.set_param("skew", Calling())
+        assert len(seen) == 1 and smile.get_parameter("skew") == 1.0
+
+
+@pytest.mark.parametrize("threads", [1, 2, 7])
+def test_get_jacobian_threads_change_no_bit(threads):
+    strikes = np.random.default_rng(5).uniform(20.0, 300.0, 3001)
+    smile = smile_of(kelvane.VolGeo)
+    names = ["ref_vol", "corr", "vvol"]
+    got = ka.get_jacobian(smile, 0.4, 100.0, strikes, names, threads=threads)
+    scalar = smile.get_jacobian(0.4, 100.0, list(strikes), names)
+    assert got.tobytes() == np.column_stack([scalar[name] for name in names]).tobytes()
+    with pytest.raises(ValueError, match="^argument 'threads': must be at least 1, got 0$"):
+        ka.get_jacobian(smile, 0.4, 100.0, strikes, names, threads=0)
+
+
+def test_kelvane_arrays_imports_no_dataframe_library():
+    import subprocess
+    import sys
+    code = "import sys, kelvane_arrays; print(sorted({'pandas', 'polars', 'pyarrow'} & set(sys.modules)))"
+    assert subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
+                          check=True).stdout.strip() == "[]"

@@ -157,6 +157,14 @@ def array_function_cases(name):
 
 ARRAY_CASES = {
     "get_jacobian": lambda: ka.get_jacobian(SMILE_OF["VolGeo"], 0.25, 100.0, BOOK, ["ref_vol", "x", "vpr"]),
+    "get_jacobian, masked strikes on two threads": lambda: ka.get_jacobian(
+        SMILE_OF["VolGeo"], 0.25, 100.0, np.ma.masked_greater(BOOK, 100.0), ["ref_vol"], threads=2),
+    "b76_vega, objects": lambda: ka.b76_vega(100.0, BOOK.astype(object), 0.5, 0.25),
+    "b76_vega, an object refused": lambda: ka.b76_vega(100.0, [*BOOK[:40], None], 0.5, 0.25),
+    "b76_vega, a missing nullable value": lambda: ka.b76_vega(100.0, pd.Series([1.0, None], dtype="Float64"), 0.5,
+                                                              0.25),
+    "b76_vega, shapes that do not broadcast": lambda: ka.b76_vega(100.0, BOOK, BOOK[:2], 0.25),
+    "b76_fairvalue, masked": lambda: ka.b76_fairvalue(100.0, np.ma.masked_greater(BOOK, 100.0), 0.5, 0.25, "c"),
     "get_jacobian, bad params": lambda: ka.get_jacobian(SMILE_OF["VolGeo"], 0.25, 100.0, BOOK, [1]),
     "get_bus_ttx, on two threads": lambda: ka.get_bus_ttx("BTCUSDT", DAYS, EXPIRY, threads=2),
     "get_bus_ttx, datetimes": lambda: ka.get_bus_ttx("BTCUSDT", [START, EXPIRY], EXPIRY),

@@ -9,11 +9,14 @@ process, `threads=1` keeps it on the caller's thread, and no result depends
 on the choice.
 
 Inputs are numbers, sequences, numpy arrays of any real dtype and strides,
-or pandas Series (a Series in gives a Series out, on its index; Series on
-different indexes are refused rather than aligned). `out=` takes a float64
-array of the broadcast shape, fills it and returns it. Option types are a
-str or an array-like of str, read element by element as the scalar
-functions read one.
+masked arrays (a masked array out, its masked elements not computed),
+pandas Series (a Series in gives a Series out, on its index; Series on
+different indexes are refused rather than aligned), polars Series (a
+polars Series out, named as the first) or pyarrow arrays. An element the
+scalar float conversion refuses (None, a str, a missing value) is refused
+with its position. `out=` takes a float64 array of the broadcast shape,
+fills it and returns it. Option types are a str or any container of str,
+read element by element as the scalar functions read one.
 
 Datetimes are numpy datetime64 arrays of any unit, pandas DatetimeIndex or
 datetime Series, sequences of datetimes, or one datetime. A naive
@@ -96,51 +99,252 @@ def _pandas() -> Any:
     return _sys.modules.get("pandas")
 
 
-def _common_index(values: tuple[Any, ...]) -> Any:
-    """The index of the Series among the inputs, or None; Series on
-    different indexes are an error, never aligned."""
-    pd = _pandas()
-    if pd is None:
-        return None
-    index = None
-    for value in values:
-        if isinstance(value, pd.Series):
-            if index is None:
-                index = value.index
-            elif value.index is not index and not value.index.equals(index):
+def _polars() -> Any:
+    return _sys.modules.get("polars")
+
+
+def _pyarrow() -> Any:
+    return _sys.modules.get("pyarrow")
+
+
+class _Labels:
+    """What a result is given back as besides its numbers: a pandas Series on
+    `index`, a polars Series named `polars_name`, or a masked array masked
+    wherever an input is (`masks`, one per masked input, which
+    _broadcast_shape combines into `mask` of the broadcast shape; the
+    masked elements are left out of the computation)."""
+
+    __slots__ = ("index", "polars", "polars_name", "masks", "mask", "keep", "full")
+
+    def __init__(self) -> None:
+        self.index: Any = None
+        self.polars = False
+        self.polars_name = ""
+        self.masks: list[Any] = []
+        self.mask: Any = None
+        self.keep: Any = None
+        self.full: Any = None
+
+    def add(self, value: Any) -> None:
+        masked_array = _masked_array_type()
+        if masked_array is not None and isinstance(value, masked_array):
+            self.masks.append(np.ma.getmaskarray(value))
+            return
+        pd = _pandas()
+        if pd is not None and isinstance(value, pd.Series):
+            if self.index is None:
+                self.index = value.index
+            elif value.index is not self.index and not value.index.equals(self.index):
                 raise ValueError("Series inputs must share one index: they are not aligned, and kelvane_arrays "
                                  "does not align them; reindex them first")
-    return index
+            return
+        pl = _polars()
+        if pl is not None and isinstance(value, pl.Series) and not self.polars:
+            self.polars = True
+            self.polars_name = value.name
+
+    def fit(self, shape: tuple[int, ...]) -> None:
+        """Refuses, before anything is computed, a result these labels cannot
+        label; combines the masks over the broadcast shape."""
+        if self.masks:
+            if self.index is not None or self.polars:
+                raise ValueError("masked arrays and Series cannot be combined in one call: a Series has no mask; "
+                                 "pass the Series' values as a masked array, or fill the masked array")
+            mask = np.zeros(shape, dtype=bool)
+            for each in self.masks:
+                np.logical_or(mask, each, out=mask)
+            self.mask = mask
+        elif self.index is not None:
+            if shape != (len(self.index),):
+                raise ValueError(f"the Series' index of {len(self.index)} labels cannot label a result of shape "
+                                 f"{shape}: broadcast the Series' values as an array, or pass Series of that "
+                                 f"length")
+        elif self.polars and len(shape) != 1:
+            raise ValueError(f"a polars Series holds one dimension, not a result of shape {shape}: pass the "
+                             f"Series' values as an array to broadcast them")
+
+    def compress(self, target: FloatArray, fresh: bool, shape: tuple[int, ...],
+                 inputs: tuple[Any, ...]) -> tuple[FloatArray, tuple[Any, ...]]:
+        """The unmasked elements of the inputs, one dimension each, and the
+        array they are computed into; `target` keeps 0.0 (`fresh`) or the
+        caller's numbers where masked."""
+        keep = ~self.mask
+        self.keep = keep
+        self.full = np.ma.getdata(target)
+        if fresh:
+            self.full[...] = 0.0
+        kept = []
+        for value in inputs:
+            if isinstance(value, bytearray):  # option codes
+                value = np.frombuffer(value, dtype=np.uint8) if len(value) else np.zeros(0, dtype=np.uint8)
+            if isinstance(value, np.ndarray):
+                value = np.broadcast_to(value, shape)[keep]
+            kept.append(value)
+        return _empty((int(np.count_nonzero(keep)),)), tuple(kept)
+
+    def give(self, target: FloatArray, given: Any) -> Any:
+        if self.mask is not None:
+            self.full[self.keep] = target
+            if isinstance(given, np.ma.MaskedArray):  # numpy.ma is imported: a mask came in
+                given.mask = self.mask
+                return given
+            masked = np.ma.MaskedArray(self.full, mask=self.mask)
+            return masked[()] if masked.ndim == 0 else masked
+        if given is not None:
+            return given
+        if self.index is not None:
+            return _pandas().Series(target, index=self.index, copy=False)
+        if self.polars:
+            return _polars().Series(self.polars_name, target)
+        return target[()] if target.ndim == 0 else target
+
+
+# Inputs that never label a result, told apart by one look-up.
+_UNLABELLED = frozenset({float, int, str, np.ndarray, list, tuple, bytearray})
+
+
+def _masked_array_type() -> Any:
+    """numpy's MaskedArray, or None while numpy.ma is not imported (and so
+    no masked array can exist): no attribute of numpy's lazy loader is
+    looked up on the way of a plain array."""
+    ma = _sys.modules.get("numpy.ma")
+    return None if ma is None else ma.MaskedArray
+
+
+def _common_index(values: tuple[Any, ...]) -> Any:
+    """How the result is labelled: None for numbers and plain arrays, the
+    usual case, decided without importing anything; else a _Labels holding
+    the index of the pandas Series among the inputs (Series on different
+    indexes are an error, never aligned), the name of the first polars
+    Series, or the masks of masked arrays."""
+    if _UNLABELLED.issuperset(map(type, values)):
+        return None
+    labels = None
+    for value in values:
+        if type(value) in _UNLABELLED:
+            continue
+        if labels is None:
+            labels = _Labels()
+        labels.add(value)
+    if labels is not None and not labels.masks and labels.index is None and not labels.polars:
+        return None
+    return labels
+
+
+def _pandas_values(value: Any) -> Any:
+    """A pandas Series' or Index's values as a numpy array; a missing value
+    of an extension dtype (nullable numbers, text) as None, refused where it
+    is like any None."""
+    if isinstance(value.dtype, np.dtype) or not value.isna().any():
+        return value.to_numpy()
+    return value.to_numpy(dtype=object, na_value=None)
+
+
+def _objects(items: Any) -> Any:
+    return np.fromiter(items, dtype=object, count=len(items))
+
+
+def _foreign_values(value: Any) -> Any:
+    """A polars Series' or pyarrow array's values as a numpy array (numbers
+    without a copy where the buffer allows), or None for anything else; nulls
+    and non-numbers as Python objects, None for a null."""
+    pl = _polars()
+    if pl is not None and isinstance(value, pl.Series):
+        if value.null_count() or not (value.dtype.is_numeric() or value.dtype == pl.Boolean):
+            return _objects(value.to_list())
+        return value.to_numpy()
+    pa = _pyarrow()
+    if pa is not None and isinstance(value, (pa.Array, pa.ChunkedArray)):
+        kind = value.type
+        if value.null_count or not (pa.types.is_integer(kind) or pa.types.is_floating(kind)
+                                    or pa.types.is_boolean(kind)):
+            return _objects(value.to_pylist())
+        return np.asarray(value)
+    return None
+
+
+def _masked_data(value: Any, filler: Any) -> Any:
+    """A masked array's data; elements under the mask are never read, so
+    those of object or text data are replaced by `filler`."""
+    data = np.ma.getdata(value)
+    mask = np.ma.getmaskarray(value)
+    if data.dtype.kind in _REAL_KINDS or data.dtype.kind == "M" or not mask.any():
+        return data
+    data = data.astype(object)
+    data[mask] = filler
+    return data
+
+
+def _as_array(value: Any, name: str) -> Any:
+    """Any container of numbers as a numpy array of its elements, each as the
+    caller gave it where numpy would have read it as text."""
+    if isinstance(value, np.ndarray):
+        masked_array = _masked_array_type()
+        if masked_array is not None and isinstance(value, masked_array):
+            return _masked_data(value, 0.0)
+        return np.asarray(value)
+    pd = _pandas()
+    if pd is not None and isinstance(value, (pd.Series, pd.Index)):
+        return _pandas_values(value)
+    foreign = _foreign_values(value)
+    if foreign is not None:
+        return foreign
+    try:
+        array = np.asarray(value)
+        if array.dtype.kind not in _REAL_KINDS and isinstance(value, (list, tuple)):
+            array = np.array(value, dtype=object)
+    except (TypeError, ValueError) as error:
+        raise TypeError(f"argument '{name}': {error}") from error
+    return array
 
 
 def _floats(value: Any, name: str) -> Any:
     """`value` as float64 operands go to the native loops: a Python float,
-    or a float64 array of native byte order (any strides), converted as
-    np.asarray(value, dtype=np.float64) would."""
+    or a float64 array of native byte order (any strides). Numbers of any
+    real dtype convert as np.asarray(value, dtype=np.float64) would; any
+    other element (None, a str, a missing value) by the scalar float
+    conversion, which refuses it with its position."""
     if type(value) is float:
         return value
     if type(value) is np.ndarray and value.dtype is _F64:
         return value
     if isinstance(value, (int, float)) and not isinstance(value, np.generic):
         return float(value)
-    pd = _pandas()
-    if pd is not None and isinstance(value, (pd.Series, pd.Index)):
-        value = value.to_numpy()
-    try:
-        array = np.asarray(value)
-    except (TypeError, ValueError) as error:
-        raise TypeError(f"argument '{name}': {error}") from error
+    array = _as_array(value, name)
     kind = array.dtype.kind
     if kind == "f" and array.dtype.itemsize == 8 and array.dtype.isnative:
         return array
     if kind in _REAL_KINDS:
         return array.astype(np.float64)
-    if kind == "O":
-        try:
-            return array.astype(np.float64)
-        except (TypeError, ValueError) as error:
-            raise TypeError(f"argument '{name}': {error}") from error
+    if kind in "OUST":  # objects and text: each element as the scalar functions read one
+        objects = array if kind == "O" else array.astype(object)
+        if objects.size == 0:
+            return np.zeros(objects.shape)
+        return np.frombuffer(_native.floats(objects, name), dtype=np.float64).reshape(objects.shape)
     raise TypeError(f"argument '{name}': expected real numbers, got an array of {array.dtype}")
+
+
+def _texts(call_put: Any) -> Any:
+    """Option types of any container as a numpy array of str_ or of objects,
+    or the list or tuple given."""
+    if isinstance(call_put, np.ndarray):
+        masked_array = _masked_array_type()
+        if masked_array is not None and isinstance(call_put, masked_array):
+            return _masked_data(call_put, "c")
+        kind = call_put.dtype.kind
+        if kind == "U":
+            return call_put if call_put.dtype.isnative else call_put.astype(call_put.dtype.newbyteorder("="))
+        return call_put if kind == "O" else call_put.astype(object)  # StringDType, bytes, numbers
+    pd = _pandas()
+    if pd is not None and isinstance(call_put, (pd.Series, pd.Index)):
+        return _texts(_pandas_values(call_put))
+    pl = _polars()
+    if pl is not None and isinstance(call_put, pl.Series):
+        return _objects(call_put.to_list())
+    pa = _pyarrow()
+    if pa is not None and isinstance(call_put, (pa.Array, pa.ChunkedArray)):
+        return _objects(call_put.to_pylist())
+    return call_put
 
 
 def _option_codes(call_put: Any, threads: Any) -> Any:
@@ -148,13 +352,9 @@ def _option_codes(call_put: Any, threads: Any) -> Any:
     every element read as the scalar functions read call_put."""
     if isinstance(call_put, str):
         return _native.option_types(call_put, 1)
-    pd = _pandas()
-    if pd is not None and isinstance(call_put, (pd.Series, pd.Index)):
-        call_put = call_put.to_numpy()
+    call_put = _texts(call_put)
     if isinstance(call_put, np.ndarray):
         array = call_put
-        if array.dtype.kind == "U" and not array.dtype.isnative:
-            array = array.astype(array.dtype.newbyteorder("="))
         shape = array.shape
     elif isinstance(call_put, (list, tuple)):
         if any(isinstance(item, (list, tuple, np.ndarray)) for item in call_put):
@@ -185,9 +385,11 @@ def _shape_of(value: Any) -> tuple[int, ...]:
     return ()
 
 
-def _broadcast_shape(operands: tuple[Any, ...]) -> tuple[int, ...]:
-    """numpy's broadcast shape of the operands; inputs of one shape (and
-    scalars), the usual case, without asking numpy."""
+def _broadcast_shape(operands: tuple[Any, ...], names: tuple[str, ...] | None = None,
+                     labels: Any = None) -> tuple[int, ...]:
+    """numpy's broadcast shape of the operands, named `names` in its errors;
+    inputs of one shape (and scalars), the usual case, without asking numpy.
+    `labels` (of _common_index) refuse a shape they cannot label."""
     shape: tuple[int, ...] | None = None
     for value in operands:
         if type(value) is float or type(value) is int:
@@ -196,8 +398,31 @@ def _broadcast_shape(operands: tuple[Any, ...]) -> tuple[int, ...]:
         if shape is None:
             shape = this
         elif this != shape:
-            return np.broadcast_shapes(*(_shape_of(v) for v in operands))
-    return () if shape is None else shape
+            shape = _broadcast_shapes(operands, names)
+            break
+    shape = () if shape is None else shape
+    if labels is not None:
+        labels.fit(shape)
+    return shape
+
+
+def _broadcast_shapes(operands: tuple[Any, ...], names: tuple[str, ...] | None) -> tuple[int, ...]:
+    shapes = [_shape_of(value) for value in operands]
+    try:
+        return np.broadcast_shapes(*shapes)
+    except ValueError:
+        if names is None:
+            raise
+    # Shapes broadcast together exactly when every pair does: the first pair
+    # that does not is the one to name.
+    for i, first in enumerate(shapes):
+        for j in range(i + 1, len(shapes)):
+            try:
+                np.broadcast_shapes(first, shapes[j])
+            except ValueError:
+                raise ValueError(f"{names[i]} with shape {first} and {names[j]} with shape {shapes[j]} cannot be "
+                                 f"broadcast together") from None
+    raise AssertionError("unreachable: some pair of shapes does not broadcast")  # pragma: no cover
 
 
 class _Datetime64Item:
@@ -228,6 +453,13 @@ def _instants(value: Any, name: str) -> tuple[Any, int]:
     """`value` as the native loops take instants: (an int64 view of a
     datetime64 array, its unit's code), or (float64 timestamps, a
     timestamp code)."""
+    masked_array = _masked_array_type()
+    if masked_array is not None and isinstance(value, masked_array):
+        value = _masked_data(value, _NAT)
+    pl, pa = _polars(), _pyarrow()
+    if (pl is not None and isinstance(value, pl.Series)) or (pa is not None and isinstance(value, (pa.Array,
+                                                                                                  pa.ChunkedArray))):
+        value = np.asarray(value)  # datetime64, NaT for a null
     pd = _pandas()
     if pd is not None and isinstance(value, (pd.Series, pd.Index)):
         values = value.array
@@ -262,7 +494,7 @@ def _instants(value: Any, name: str) -> tuple[Any, int]:
     if isinstance(value, np.ndarray):
         if value.dtype.kind != "O":
             raise TypeError(f"argument '{name}': expected datetimes, got an array of {value.dtype}")
-        stamps, code = _native.timestamps(value.ravel(), name, nat)
+        stamps, code = _native.timestamps(value.ravel(), name, nat, value.shape)
         return np.frombuffer(stamps, dtype=np.float64).reshape(value.shape), code
     if isinstance(value, (list, tuple)):
         stamps, code = _native.timestamps(value, name, nat)
@@ -306,10 +538,15 @@ def _empty(shape: tuple[int, ...]) -> FloatArray:
     return np.empty(shape)
 
 
-def _output(out: Any, shape: tuple[int, ...], inputs: tuple[Any, ...]) -> tuple[FloatArray, tuple[Any, ...]]:
+def _output(out: Any, shape: tuple[int, ...], inputs: tuple[Any, ...],
+            labels: Any = None) -> tuple[FloatArray, tuple[Any, ...]]:
     """The array to fill, and the inputs, copied where they overlap a
-    caller's `out` other than element for element."""
+    caller's `out` other than element for element; only the unmasked
+    elements of both where `labels` hold a mask."""
+    masked = labels is not None and labels.mask is not None
     if out is None:
+        if masked:
+            return labels.compress(_empty(shape), True, shape, inputs)  # type: ignore[no-any-return]
         return _empty(shape), inputs
     if not isinstance(out, np.ndarray):
         raise TypeError(f"argument 'out': expected a numpy array, got {type(out).__qualname__}")
@@ -319,6 +556,8 @@ def _output(out: Any, shape: tuple[int, ...], inputs: tuple[Any, ...]) -> tuple[
         raise ValueError(f"argument 'out': expected shape {shape}, got {out.shape}")
     if not out.flags.writeable:
         raise ValueError("argument 'out': the array is read-only")
+    if masked:
+        return labels.compress(out, False, shape, inputs)  # type: ignore[no-any-return]
     kept = []
     for value in inputs:
         if isinstance(value, np.ndarray) and np.may_share_memory(value, out):
@@ -340,10 +579,12 @@ def _size(shape: tuple[int, ...]) -> int:
 
 
 def _result(out: FloatArray, given: Any, index: Any) -> Any:
+    """The call's result: `given` (the caller's out) or the array computed,
+    as `index` (the labels of _common_index) says."""
+    if index is not None:
+        return index.give(out, given)
     if given is not None:
         return given
-    if index is not None:
-        return _pandas().Series(out, index=index, copy=False)
     if out.ndim == 0:
         return out[()]
     return out
@@ -354,23 +595,23 @@ def _result(out: FloatArray, given: Any, index: Any) -> Any:
 
 def _priced(native: Any, work: str, numbers: tuple[Any, ...], names: tuple[str, ...], call_put: Any,
             out: Any, threads: Any) -> Any:
-    index = _common_index(numbers + (call_put,)) if _pandas() is not None else None
+    index = _common_index(numbers + (call_put,))
     codes = _option_codes(call_put, threads)
     a, b, c, d, e = numbers
-    operands = (_floats(a, names[0]), _floats(b, names[1]), _floats(c, names[2]), _floats(d, names[3]),
+    operands = (codes, _floats(a, names[0]), _floats(b, names[1]), _floats(c, names[2]), _floats(d, names[3]),
                 _floats(e, names[4]))
-    shape = _broadcast_shape((codes,) + operands)
-    target, operands = _output(out, shape, operands)
-    native(target, _threads(threads, _size(shape), work), codes, *operands)
+    shape = _broadcast_shape(operands, ("call_put",) + names, index)
+    target, operands = _output(out, shape, operands, index)
+    native(target, _threads(threads, target.size, work), *operands)
     return _result(target, out, index)
 
 
 def _plain(native: Any, numbers: tuple[Any, ...], out: Any, threads: Any) -> Any:
-    index = _common_index(numbers) if _pandas() is not None else None
+    index = _common_index(numbers)
     operands = tuple(_floats(value, name) for value, name in zip(numbers, _PLAIN_NAMES))
-    shape = _broadcast_shape(operands)
-    target, operands = _output(out, shape, operands)
-    native(target, _threads(threads, _size(shape), "price"), *operands)
+    shape = _broadcast_shape(operands, _PLAIN_NAMES, index)
+    target, operands = _output(out, shape, operands, index)
+    native(target, _threads(threads, target.size, "price"), *operands)
     return _result(target, out, index)
 
 
@@ -1098,12 +1339,57 @@ def b76_implied_vol(ttx: ArrayLike, fwd: ArrayLike, strike: ArrayLike, price: Ar
 # ---- smiles ------------------------------------------------------------
 
 
-def _smile_state(smile: Any) -> tuple[str, dict[str, float]]:
+class _Converting:
+    """Runs `work` when converted to a float, keeping what it returns or
+    raises: handed to a smile method as its first float argument, the work
+    runs while that method holds the smile's shared borrow."""
+
+    __slots__ = ("work", "done", "error")
+
+    def __init__(self, work: Any) -> None:
+        self.work = work
+        self.done: Any = None
+        self.error: BaseException | None = None
+
+    def __float__(self) -> float:
+        try:
+            self.done = self.work()
+        except BaseException as error:  # raised again by _smile_state, after the borrow
+            self.error = error
+        return 0.0
+
+
+def _smile_state(smile: Any, convert: Any) -> tuple[str, dict[str, float], Any]:
+    """The smile's kind and parameters, and what `convert()` returns, all
+    under the smile's shared borrow, as the scalar methods convert their
+    arguments: a change to the smile while the arguments convert (from a
+    __float__, a sequence or another thread) raises RuntimeError "Already
+    borrowed", and a smile being changed raises "Already mutably
+    borrowed". The borrow is the one the smile's own get_vol_single takes
+    before it converts its ttx."""
     for cls, kind in _SMILE_KINDS.items():
         if isinstance(smile, cls):
-            return kind, smile.get_param_dict()
-    raise TypeError(f"argument 'smile': expected a GVVSpline, VolGeo or CubicSpline, got "
-                    f"{type(smile).__qualname__}")
+            break
+    else:
+        raise TypeError(f"argument 'smile': expected a GVVSpline, VolGeo or CubicSpline, got "
+                        f"{type(smile).__qualname__}")
+    converting = _Converting(lambda: (cls.get_param_dict(smile), convert()))
+    cls.get_vol_single(smile, converting, 0.0, 0.0)
+    error, converting.error = converting.error, None
+    if error is not None:
+        raise error
+    params, converted = converting.done
+    return kind, params, converted
+
+
+def _number(value: Any, name: str) -> float:
+    """One float argument, by the scalar float conversion."""
+    number = _floats(value, name)
+    if isinstance(number, np.ndarray):
+        if number.ndim != 0:
+            raise TypeError(f"argument '{name}': must be real number, not {type(value).__qualname__}")
+        return float(number)
+    return number  # type: ignore[no-any-return]
 
 
 def get_vol(smile: Smile, ttx: ArrayLike, spot: ArrayLike, strikes: ArrayLike, *, out: FloatArray | None = None,
@@ -1148,16 +1434,28 @@ def get_vol(smile: Smile, ttx: ArrayLike, spot: ArrayLike, strikes: ArrayLike, *
         >>> kelvane_arrays.get_vol(smile, 0.25, [[90.0], [110.0]], [90.0, 100.0, 110.0]).shape
         (2, 3)
     """
-    kind, params = _smile_state(smile)
-    index = _common_index((ttx, spot, strikes))
-    operands = (_floats(ttx, "ttx"), _floats(spot, "spot"), _floats(strikes, "strikes"))
-    shape = _broadcast_shape(operands)
-    target, operands = _output(out, shape, operands)
-    _native.get_vol(kind, params, target, _threads(threads, _size(shape), "smile"), *operands)
+    kind, params, (index, operands) = _smile_state(smile, lambda: (
+        _common_index((ttx, spot, strikes)),
+        (_floats(ttx, "ttx"), _floats(spot, "spot"), _floats(strikes, "strikes"))))
+    shape = _broadcast_shape(operands, ("ttx", "spot", "strikes"), index)
+    target, operands = _output(out, shape, operands, index)
+    _native.get_vol(kind, params, target, _threads(threads, target.size, "smile"), *operands)
     return _result(target, out, index)
 
 
-def get_jacobian(smile: Smile, ttx: float, spot: float, strikes: ArrayLike, params: _Sequence[str]) -> FloatArray:
+def _jacobian_inputs(ttx: Any, spot: Any, strikes: Any, params: Any) -> tuple[Any, float, float, Any, list[str]]:
+    index = _common_index((strikes,))
+    number_ttx, number_spot = _number(ttx, "ttx"), _number(spot, "spot")
+    column = _floats(strikes, "strikes")
+    if np.ndim(column) != 1:
+        raise ValueError(f"argument 'strikes': expected one dimension, got {np.ndim(column)}")
+    if isinstance(params, str):
+        raise TypeError("argument 'params': Can't extract `str` to `Vec`")
+    return index, number_ttx, number_spot, column, list(params)
+
+
+def get_jacobian(smile: Smile, ttx: float, spot: float, strikes: ArrayLike, params: _Sequence[str], *,
+                 threads: int | None = None) -> Any:
     """d vol / d parameter at each strike, as the array `least_squares` takes as `jac`.
 
     Column j is `smile.get_jacobian(ttx, spot, strikes, params)[params[j]]`,
@@ -1173,9 +1471,14 @@ def get_jacobian(smile: Smile, ttx: float, spot: float, strikes: ArrayLike, para
         strikes: A one-dimensional array-like of strikes, in price units.
         params: A list or tuple of parameter names (not a str); a name given
             twice gives two equal columns.
+        threads: None (the default) spreads the strikes over every core
+            available to the process once there are enough of them; 1 keeps
+            the call on the caller's thread; N uses up to N. No result
+            depends on it.
 
     Returns:
-        A float64 array of shape (len(strikes), len(params)).
+        A float64 array of shape (len(strikes), len(params)); a masked array
+        when `strikes` is one, its masked rows not computed and holding 0.0.
 
     Raises:
         TypeError: `argument 'smile': expected a GVVSpline, VolGeo or
@@ -1187,16 +1490,21 @@ def get_jacobian(smile: Smile, ttx: float, spot: float, strikes: ArrayLike, para
         >>> kelvane_arrays.get_jacobian(smile, 0.25, 100.0, [90.0, 100.0, 110.0], smile.get_fitting_params()).shape
         (3, 3)
     """
-    kind, values = _smile_state(smile)
-    column = _floats(strikes, "strikes")
-    if np.ndim(column) != 1:
-        raise ValueError(f"argument 'strikes': expected one dimension, got {np.ndim(column)}")
-    if isinstance(params, str):
-        raise TypeError("argument 'params': Can't extract `str` to `Vec`")
-    names = list(params)
+    kind, values, (index, number_ttx, number_spot, column, names) = _smile_state(
+        smile, lambda: _jacobian_inputs(ttx, spot, strikes, params))
+    mask = None
+    if index is not None and index.masks:
+        _broadcast_shape((column,), ("strikes",), index)
+        mask = index.mask
+        column = column[~mask]
     target = _empty((len(column), len(names)))
-    _native.get_jacobian(kind, values, ttx, spot, column, names, target)
-    return target
+    _native.get_jacobian(kind, values, number_ttx, number_spot, column, names, target,
+                         _threads(threads, target.size, "smile"))
+    if mask is None:
+        return target
+    full = np.zeros((len(mask), len(names)))
+    full[~mask] = target
+    return np.ma.MaskedArray(full, mask=np.repeat(mask[:, None], len(names), axis=1))
 
 
 # ---- business and calendar time ------------------------------------------
@@ -1207,11 +1515,11 @@ def _interval(native: Any, leading: tuple[Any, ...], work: str, from_: Any, to: 
     index = _common_index((from_, to))
     start, start_unit = _instants(from_, "from_")
     end, end_unit = _instants(to, "to")
-    shape = _broadcast_shape((start, end))
-    target, (start, end) = _output(out, shape, (start, end))
+    shape = _broadcast_shape((start, end), ("from_", "to"), index)
+    target, (start, end) = _output(out, shape, (start, end), index)
     # A caller's out is written only once every element is known to have
     # an instant: the loops check the whole interval first.
-    native(*leading, target, _threads(threads, _size(shape), work), start, start_unit, end, end_unit,
+    native(*leading, target, _threads(threads, target.size, work), start, start_unit, end, end_unit,
            out is not None)
     return _result(target, out, index)
 

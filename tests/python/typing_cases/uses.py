@@ -4,6 +4,7 @@ import datetime
 
 import numpy as np
 import pandas as pd
+import polars as pl
 
 import kelvane
 
@@ -88,4 +89,9 @@ greek_shape: tuple[int, ...] = book_greeks["delta"].shape
 one_greeks: dict[str, np.float64] = kelvane_arrays.b76_greeks(100.0, 95.0, 0.5, 0.25, "p")
 frame: pd.DataFrame = kelvane_arrays.b76_greeks(pd.Series([100.0, 101.0]), 95.0, 0.5, 0.25, "c")
 filled = kelvane_arrays.b76_greeks(strikes, 95.0, 0.5, 0.25, "c", out={"vega": np.empty(3)})["vega"]
+polars_name: str = kelvane_arrays.b76_vega(100.0, pl.Series("strike", [95.0, 105.0]), 0.5, 0.25).name
+polars_book = pl.DataFrame({"strike": [95.0, 105.0], "call_put": ["c", "p"]})
+priced_book: pl.DataFrame = polars_book.with_columns(
+    kelvane_arrays.b76_fairvalue(100.0, polars_book["strike"], 0.5, 0.25, polars_book["call_put"]).alias("value"))
+jacobian_threads: np.ndarray = kelvane_arrays.get_jacobian(geo, 0.25, 100.0, strikes, ["ref_vol"], threads=2)
 names = kelvane_arrays.__all__

@@ -93,6 +93,91 @@ void locate_error(const std::string& where) {
     PyErr_Format(reinterpret_cast<PyObject*>(Py_TYPE(raised.get())), "%s: %U", where.c_str(), message.get());
 }
 
+// Puts the element's place before the message of the pending exception,
+// as the scalar functions would name the argument: a TypeError becomes
+// "argument 'name'[i, j]: ..." (the argument wrapping, with the place), a
+// ValueError or OverflowError "name[i, j]: ..." of its own class. Any other
+// exception (one a __float__ raised: a RuntimeError of a borrow, say)
+// passes unchanged, as the scalar's would. An element of a 0-d array is
+// the argument itself: its error is wrapped exactly as the scalar's.
+void locate_element_error(const char* name, std::span<const std::size_t> shape, std::size_t flat) {
+    if (shape.empty()) {
+        prefix_argument_error(name);
+        return;
+    }
+    PyObject* const type = PyErr_Occurred();  // exact classes: a subclass may not take one message
+    if (type == PyExc_ValueError || type == PyExc_OverflowError) {
+        locate_error(position(name, shape, flat));
+        return;
+    }
+    if (type != PyExc_TypeError) return;
+    const PyRef raised = PyRef::steal(PyErr_GetRaisedException());
+    const PyRef message = PyRef::steal(PyObject_Str(raised.get()));
+    if (!message) return;
+    PyErr_Format(PyExc_TypeError, "argument '%s'%s: %U", name, position("", shape, flat).c_str(), message.get());
+}
+
+// floats(objects, name) -> bytearray: the double of every element of a
+// buffer of objects (any shape and strides), in C order, each by the scalar
+// float conversion. The first element that it refuses raises the scalar's
+// error placed by locate_element_error; nothing is returned then.
+PyObject* floats(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("floats", nargs, 2)) return nullptr;
+    Utf8 name;
+    if (!convert(args[1], name)) return prefix_argument_error("name"), nullptr;
+    const std::string argument(name.text);
+    Py_buffer view{};
+    if (PyObject_GetBuffer(args[0], &view, PyBUF_STRIDES | PyBUF_FORMAT) < 0) {
+        prefix_argument_error(argument.c_str());
+        return nullptr;
+    }
+    // Held to the end: numpy refuses to resize an exported array, so the
+    // elements stay where they are while __float__ runs Python code.
+    struct Release {
+        Py_buffer* view;
+        ~Release() { PyBuffer_Release(view); }
+    } release{&view};
+    std::string_view format = view.format == nullptr ? "B" : view.format;
+    if (!format.empty() && (format[0] == '=' || format[0] == '<' || format[0] == '@')) format.remove_prefix(1);
+    if (format != "O" || view.itemsize != sizeof(PyObject*)) {
+        PyErr_Format(PyExc_TypeError, "argument '%s': expected a buffer of objects, got format '%s'",
+                     argument.c_str(), view.format == nullptr ? "B" : view.format);
+        return nullptr;
+    }
+    if (view.ndim < 0 || static_cast<std::size_t>(view.ndim) > strided::max_dims) {
+        PyErr_Format(PyExc_ValueError, "argument '%s': too many dimensions", argument.c_str());
+        return nullptr;
+    }
+    std::vector<std::size_t> shape(static_cast<std::size_t>(view.ndim));
+    for (int d = 0; d < view.ndim; ++d) shape[d] = static_cast<std::size_t>(view.shape[d]);
+    Layout<1> layout(shape.size(), shape.data());
+    layout.operand(0).base = static_cast<char*>(view.buf);
+    for (int d = 0; d < view.ndim; ++d) layout.operand(0).strides[d] = view.strides[d];
+    const std::size_t n = layout.size();
+    if (!could_fit_in_memory(n, sizeof(double))) return nullptr;
+    PyRef values = PyRef::steal(PyByteArray_FromStringAndSize(nullptr, static_cast<Py_ssize_t>(n * sizeof(double))));
+    if (!values) return nullptr;
+    char* written = PyByteArray_AsString(values.get());
+    layout.coalesce();
+    bool ok = true;
+    layout.for_rows(0, n, [&](const std::array<char*, 1>& bases, const std::array<std::ptrdiff_t, 1>& steps,
+                              std::size_t count, std::size_t first) {
+        for (std::size_t i = 0; ok && i < count; ++i) {
+            // A reference of our own: __float__ may replace the array's element.
+            const PyRef item = PyRef::borrow(
+                strided::load<PyObject*>(bases[0] + static_cast<std::ptrdiff_t>(i) * steps[0]));
+            double value;
+            if (!convert(item ? item.get() : Py_None, value)) {
+                locate_element_error(argument.c_str(), shape, first + i);
+                ok = false;
+                return;
+            }
+            std::memcpy(written + (first + i) * sizeof(double), &value, sizeof value);
+        }
+    });
+    return ok ? values.release() : nullptr;
+}
+
 // The code of an element of code points that is an accepted spelling in
 // ASCII; nothing for any other (a non-ASCII or unknown text, left to the
 // reading with the interpreter lock, which reports it). Touches no Python
@@ -445,11 +530,13 @@ PyObject* get_vol(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     return none();
 }
 
-// get_jacobian(kind, params, ttx, spot, strikes, names, out): out[i, j] is
-// the derivative at strikes[i] by names[j]; strikes one-dimensional, out
-// of shape (len(strikes), len(names)).
+// get_jacobian(kind, params, ttx, spot, strikes, names, out, threads):
+// out[i, j] is the derivative at strikes[i] by names[j]; strikes
+// one-dimensional, out of shape (len(strikes), len(names)). The strikes are
+// cut into chunks over `threads` threads: the model fills its columns a
+// block at a time with the bits of one call, so the cut changes nothing.
 PyObject* get_jacobian(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
-    if (!check_arg_count("get_jacobian", nargs, 7)) return nullptr;
+    if (!check_arg_count("get_jacobian", nargs, 8)) return nullptr;
     const auto model = smile_of(args[0], args[1]);
     if (!model) return nullptr;
     double ttx, spot;
@@ -460,27 +547,38 @@ PyObject* get_jacobian(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     if (!strikes.acquire(args[4], Element::float64, "strikes")) return nullptr;
     if (!convert(args[5], names)) return prefix_argument_error("params"), nullptr;
     if (!out.acquire_output(args[6])) return nullptr;
+    std::size_t threads;
+    if (!convert_threads(args[7], threads)) return nullptr;
     if (strikes.shape().size() != 1 || out.shape().size() != 2 || out.shape()[0] != strikes.shape()[0] ||
         out.shape()[1] != names.size()) {
         PyErr_SetString(PyExc_ValueError, "argument 'out': must be of shape (len(strikes), len(params))");
         return nullptr;
     }
     const std::size_t n = strikes.shape()[0];
-    const std::size_t block = std::min<std::size_t>(n, 1024);
-    std::vector<double> in(block), storage(block * names.size());
-    std::vector<std::span<double>> columns(names.size());
     const Row<double> strike_row{strikes.base(), strikes.strides()[0]};
-    for (std::size_t start = 0; start < n; start += block) {
-        const std::size_t count = std::min(block, n - start);
-        for (std::size_t i = 0; i < count; ++i) in[i] = strike_row[start + i];
-        for (std::size_t j = 0; j < names.size(); ++j) columns[j] = {storage.data() + j * block, count};
-        model->fill_jacobian(ttx, spot, std::span<const double>(in.data(), count), names, columns);
-        for (std::size_t j = 0; j < names.size(); ++j) {
-            const OutRow<double> column{out.base() + out.strides()[1] * static_cast<std::ptrdiff_t>(j),
-                                        out.strides()[0]};
-            for (std::size_t i = 0; i < count; ++i) column.set(start + i, columns[j][i]);
+    const vol_model::VolSlice& smile = *model;
+    const auto fill = [&](std::size_t begin, std::size_t end) {
+        const std::size_t block = std::min<std::size_t>(end - begin, 1024);
+        std::vector<double> in(block), storage(block * names.size());
+        std::vector<std::span<double>> columns(names.size());
+        for (std::size_t start = begin; start < end; start += block) {
+            const std::size_t count = std::min(block, end - start);
+            for (std::size_t i = 0; i < count; ++i) in[i] = strike_row[start + i];
+            for (std::size_t j = 0; j < names.size(); ++j) columns[j] = {storage.data() + j * block, count};
+            smile.fill_jacobian(ttx, spot, std::span<const double>(in.data(), count), names, columns);
+            for (std::size_t j = 0; j < names.size(); ++j) {
+                const OutRow<double> column{out.base() + out.strides()[1] * static_cast<std::ptrdiff_t>(j),
+                                            out.strides()[0]};
+                for (std::size_t i = 0; i < count; ++i) column.set(start + i, columns[j][i]);
+            }
         }
+    };
+    if (threads == 1 && n < few_elements) {
+        fill(0, n);
+        return none();
     }
+    const GilReleased unlocked;
+    parallel::for_chunks(n, threads, [&](std::size_t, std::size_t begin, std::size_t end) { fill(begin, end); });
     return none();
 }
 
@@ -627,14 +725,24 @@ PyObject* cal_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     });
 }
 
-// timestamps(iterable, name, nats) -> (bytearray, unit code): the float64
-// timestamp of each item by the scalar datetime conversion's first steps
-// (item.timestamp(), then the float conversion), in order; an item that is
-// one of the tuple `nats` (pandas' NaT, say) marks "not a time", and the
-// code says whether any did. A failing item raises its own error with its position
-// under `name`, or unchanged when name is None (one datetime).
+// timestamps(iterable, name, nats[, shape]) -> (bytearray, unit code): the
+// float64 timestamp of each item by the scalar datetime conversion's first
+// steps (item.timestamp(), then the float conversion), in order; an item
+// that is one of the tuple `nats` (pandas' NaT, say) marks "not a time", and
+// the code says whether any did. A failing item raises its own error with
+// its position under `name` (its N-D index when the items are an array of
+// `shape` in C order), or unchanged when name is None (one datetime).
 PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
-    if (!check_arg_count("timestamps", nargs, 3)) return nullptr;
+    if (nargs != 4 && !check_arg_count("timestamps", nargs, 3)) return nullptr;
+    std::vector<std::size_t> shape;
+    if (nargs == 4) {
+        if (!PyTuple_Check(args[3])) return raise_type_cast_error(args[3], "tuple"), nullptr;
+        for (Py_ssize_t d = 0; d < PyTuple_Size(args[3]); ++d) {
+            const std::size_t extent = PyLong_AsSize_t(PyTuple_GetItem(args[3], d));
+            if (extent == static_cast<std::size_t>(-1) && PyErr_Occurred()) return prefix_argument_error("shape"), nullptr;
+            shape.push_back(extent);
+        }
+    }
     std::optional<std::string> argument;
     if (args[1] != Py_None) {
         Utf8 name;
@@ -671,7 +779,10 @@ PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
             PyObject_VectorcallMethod(method, call_args, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
         double seconds;
         if (!stamp || !convert(stamp.get(), seconds)) {
-            if (argument) locate_error(*argument + "[" + std::to_string(values.size()) + "]");
+            if (argument) {
+                locate_error(shape.size() > 1 ? position(argument->c_str(), shape, values.size())
+                                              : *argument + "[" + std::to_string(values.size()) + "]");
+            }
             return nullptr;
         }
         values.push_back(seconds);
@@ -696,6 +807,7 @@ PyMethodDef def(const char* name) {
 
 PyMethodDef methods[] = {
     def<option_types>("option_types"),
+    def<floats>("floats"),
     def<timestamps>("timestamps"),
     def<option_entry<names::b76_fairvalue, b76::fairvalue, option_names>>(names::b76_fairvalue),
     def<option_entry<names::b76_delta, b76::delta, option_names>>(names::b76_delta),
