@@ -380,6 +380,9 @@ _CALIBRATION_NAMES = ("ttx", "fwd", "strike", "price", "df")
 def b76_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
                   df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """Black-76 value of each option: kelvane.b76_fairvalue element by element."""
+    small = _native.small_b76_fairvalue(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.b76_fairvalue, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -387,24 +390,36 @@ def b76_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayL
 def b76_delta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
               df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.b76_delta element by element."""
+    small = _native.small_b76_delta(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.b76_delta, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out, threads)
 
 
 def b76_vega(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, df: ArrayLike = 1.0, *,
              out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.b76_vega element by element."""
+    small = _native.small_b76_vega(fwd, strike, ttx, vol, df, out, threads)
+    if small is not None:
+        return small
     return _plain(_native.b76_vega, (fwd, strike, ttx, vol, df), out, threads)
 
 
 def b76_gamma(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, df: ArrayLike = 1.0, *,
               out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.b76_gamma element by element."""
+    small = _native.small_b76_gamma(fwd, strike, ttx, vol, df, out, threads)
+    if small is not None:
+        return small
     return _plain(_native.b76_gamma, (fwd, strike, ttx, vol, df), out, threads)
 
 
 def binary_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
                      df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.binary_fairvalue element by element."""
+    small = _native.small_binary_fairvalue(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_fairvalue, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -412,6 +427,9 @@ def binary_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: Arr
 def binary_vega(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
                 df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.binary_vega element by element."""
+    small = _native.small_binary_vega(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_vega, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -419,6 +437,9 @@ def binary_vega(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLik
 def binary_delta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
                  df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.binary_delta element by element."""
+    small = _native.small_binary_delta(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_delta, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -426,6 +447,9 @@ def binary_delta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
 def binary_gamma(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
                  df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.binary_gamma element by element."""
+    small = _native.small_binary_gamma(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_gamma, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -433,6 +457,9 @@ def binary_gamma(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
 def binary_speed(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
                  df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.binary_speed element by element."""
+    small = _native.small_binary_speed(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_speed, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -440,6 +467,9 @@ def binary_speed(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
 def binary_theta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, call_put: Any,
                  df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.binary_theta element by element."""
+    small = _native.small_binary_theta(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_theta, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -448,6 +478,9 @@ def calibrate_black76_iv(ttx: ArrayLike, fwd: ArrayLike, strike: ArrayLike, pric
                          df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """kelvane.calibrate_black76_iv element by element: implied vols to about
     1e-4, NaN where the price is not bracketed."""
+    small = _native.small_calibrate_black76_iv(ttx, fwd, strike, price, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.calibrate_black76_iv, "solve", (ttx, fwd, strike, price, df), _CALIBRATION_NAMES,
                    call_put, out, threads)
 

@@ -28,6 +28,8 @@
 #include "option_pricing/iv_calibration.hpp"
 #include "option_pricing/loops.hpp"
 #include "python/kelvane_arrays/native/operands.hpp"
+#include "python/kelvane_arrays/native/option_codes.hpp"
+#include "python/kelvane_arrays/native/small_calls.hpp"
 #include "python/shared/conversions.hpp"
 #include "python/shared/errors.hpp"
 #include "python/shared/pricing_names.hpp"
@@ -44,10 +46,6 @@ using strided::OutRow;
 using strided::Row;
 namespace b76 = option_pricing::b76;
 namespace binary = option_pricing::binary;
-
-// So few elements that releasing and taking back the interpreter lock
-// would cost more than the loop: a loop this short keeps it.
-constexpr std::size_t few_elements = 256;
 
 // Runs `row(bases, strides, count, first)` over every element of the
 // layout, cut into chunks over `threads` threads, without the interpreter
@@ -91,30 +89,6 @@ void locate_error(const std::string& where) {
     PyErr_Format(reinterpret_cast<PyObject*>(Py_TYPE(raised.get())), "%s: %U", where.c_str(), message.get());
 }
 
-// The code of an element of code points that is an accepted spelling in
-// ASCII; nothing for any other (a non-ASCII or unknown text, left to the
-// reading with the interpreter lock, which reports it). Touches no Python
-// object, so it runs on any thread.
-std::optional<std::uint8_t> ascii_code(const char* at, std::size_t units) noexcept {
-    char lowered[5] = {};
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < units; ++i) {
-        const std::uint32_t c = strided::load<std::uint32_t>(at + 4 * i);
-        if (c == 0) {
-            for (std::size_t j = i + 1; j < units; ++j) {
-                if (strided::load<std::uint32_t>(at + 4 * j) != 0) return std::nullopt;
-            }
-            break;
-        }
-        if (c >= 128 || length == 4) return std::nullopt;
-        lowered[length++] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    }
-    const std::string_view text(lowered, length);
-    if (text == "c" || text == "call") return option_pricing::call_code;
-    if (text == "p" || text == "put") return option_pricing::put_code;
-    return std::nullopt;
-}
-
 // The code of element text of code points (UCS4, trailing NULs not part
 // of it, as numpy's str_ arrays hold them): an accepted ASCII spelling at
 // once, any other text as the str it holds, read by the scalar conversion,
@@ -130,15 +104,6 @@ bool code_of_ucs4(const char* at, std::size_t units, std::uint8_t& code) {
     const PyRef text = PyRef::steal(
         PyUnicode_DecodeUTF32(at, static_cast<Py_ssize_t>(length * 4), "strict", &byte_order));
     return text && code_of_str(text.get(), code);
-}
-
-// The code of a one-letter element: "c", "C", "p" or "P"; 255 for any
-// other, left to ascii_code's callers.
-inline std::uint8_t letter_code(const char* at) noexcept {
-    std::uint32_t c;
-    std::memcpy(&c, at, sizeof c);
-    c |= 0x20;  // ASCII upper to lower case; no other code point becomes 'c' or 'p'
-    return c == 'c' ? option_pricing::call_code : c == 'p' ? option_pricing::put_code : 255;
 }
 
 // option_types(call_put, threads) -> int | bytearray: the code of a str, or one
@@ -646,12 +611,18 @@ PyMethodDef methods[] = {
     {nullptr, nullptr, 0, nullptr},
 };
 
+int exec_module(PyObject* module) { return exec_small_calls(module); }
+
+void free_module(void* module) { clear_small_calls(static_cast<PyObject*>(module)); }
+
 PyModuleDef_Slot slots[] = {
+    {Py_mod_exec, reinterpret_cast<void*>(guarded<exec_module>)},
     {0, nullptr},
 };
 
 PyModuleDef module_def = {
-    PyModuleDef_HEAD_INIT, "kelvane_arrays._native", "", 0, methods, slots, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "kelvane_arrays._native", "", sizeof(SmallCallState), methods, slots,
+    traverse_small_calls, clear_small_calls, free_module,
 };
 
 }  // namespace

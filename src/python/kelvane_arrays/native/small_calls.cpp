@@ -1,0 +1,337 @@
+#include "python/kelvane_arrays/native/small_calls.hpp"
+
+#include <bit>
+#include <string_view>
+
+#include "option_pricing/b76.hpp"
+#include "option_pricing/binary.hpp"
+#include "option_pricing/iv_calibration.hpp"
+#include "option_pricing/loops.hpp"
+#include "python/kelvane_arrays/native/option_codes.hpp"
+#include "python/shared/conversions.hpp"
+#include "python/shared/errors.hpp"
+
+namespace kelvane::py::arrays {
+namespace {
+
+using option_pricing::OptionFormula;
+using option_pricing::PlainFormula;
+using strided::OutRow;
+using strided::Row;
+
+SmallCallState& state_of(PyObject* module) {
+    return *static_cast<SmallCallState*>(PyModule_GetState(module));
+}
+
+// The item format without a prefix that says "native order".
+std::string_view native_item(const char* format) {
+    std::string_view f = format == nullptr ? "B" : format;
+    if (!f.empty() && (f[0] == '@' || f[0] == '=' || (f[0] == '<' && std::endian::native == std::endian::little))) {
+        f.remove_prefix(1);
+    }
+    return f;
+}
+
+bool is_float64(const Py_buffer& view) { return view.itemsize == 8 && native_item(view.format) == "d"; }
+
+// numpy's str_ of n code points: "nw", n >= 1.
+bool is_ucs4(const Py_buffer& view) {
+    const std::string_view f = native_item(view.format);
+    if (f.size() < 2 || f.back() != 'w' || view.itemsize <= 0 || view.itemsize % 4 != 0) return false;
+    for (const char c : f.substr(0, f.size() - 1)) {
+        if (c < '0' || c > '9') return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+// ---- the arguments ----------------------------------------------------------
+
+SmallCall::~SmallCall() {
+    for (std::size_t i = 0; i < held_; ++i) PyBuffer_Release(&views_[i]);
+}
+
+bool SmallCall::same_shape(const Py_buffer& view) const noexcept {
+    if (view.ndim != ndim_) return false;
+    for (int d = 0; d < ndim_; ++d) {
+        if (view.shape[d] != shape_[d]) return false;
+    }
+    return true;
+}
+
+bool SmallCall::take_array(PyObject* obj, int flags, Py_buffer*& view) {
+    if (reinterpret_cast<PyObject*>(Py_TYPE(obj)) != numpy_.ndarray || held_ == views_.size()) return false;
+    view = &views_[held_];
+    if (PyObject_GetBuffer(obj, view, flags | PyBUF_STRIDES | PyBUF_FORMAT) < 0) {
+        PyErr_Clear();  // a read-only out, say: the general path says so
+        return false;
+    }
+    ++held_;
+    if (ndim_ < 0) {
+        // The first array sets the shape: a few elements, or it is not a
+        // small call.
+        std::size_t count = 1;
+        for (int d = 0; d < view->ndim; ++d) {
+            if (view->shape[d] == 0) count = 0;
+        }
+        for (int d = 0; count > 0 && d < view->ndim; ++d) {
+            count *= static_cast<std::size_t>(view->shape[d]);
+            if (count >= few_elements) return false;
+        }
+        ndim_ = view->ndim;
+        shape_ = view->shape;
+        count_ = count;
+    } else if (!same_shape(*view)) {
+        return false;
+    }
+    // C order: each dimension of more than one element steps over the
+    // whole of the dimensions after it.
+    Py_ssize_t step = view->itemsize;
+    for (int d = view->ndim; d-- > 0;) {
+        if (view->shape[d] != 1 && view->strides[d] != step) return false;
+        step *= view->shape[d];
+    }
+    return true;
+}
+
+bool SmallCall::number(PyObject* obj) {
+    if (numbers_ == max_numbers) return false;
+    const std::size_t k = numbers_++;
+    if (PyFloat_CheckExact(obj) || PyLong_CheckExact(obj)) {
+        // The scalar conversion itself; an int beyond the doubles raises,
+        // and the general path raises it again.
+        scalars_[k] = PyFloat_AsDouble(obj);
+        if (scalars_[k] == -1.0 && PyErr_Occurred()) {
+            PyErr_Clear();
+            return false;
+        }
+        rows_[k] = {reinterpret_cast<const char*>(&scalars_[k]), 0};
+        return true;
+    }
+    Py_buffer* view;
+    if (!take_array(obj, PyBUF_SIMPLE, view) || !is_float64(*view)) return false;
+    array_bases_[k] = static_cast<const char*>(view->buf);
+    rows_[k] = {array_bases_[k], 8};
+    return true;
+}
+
+bool SmallCall::numbers(PyObject* const* objs, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!number(objs[i])) return false;
+    }
+    return true;
+}
+
+bool SmallCall::option_types(PyObject* obj) {
+    if (PyUnicode_CheckExact(obj)) {
+        OptionTypeText text;
+        option_pricing::OptionType type;
+        if (!convert(obj, text) || !parse_option_type(text, type)) {
+            PyErr_Clear();
+            return false;
+        }
+        code_ = type == option_pricing::OptionType::Call ? option_pricing::call_code : option_pricing::put_code;
+        return true;
+    }
+    Py_buffer* view;
+    if (!take_array(obj, PyBUF_SIMPLE, view) || !is_ucs4(*view)) return false;
+    const char* at = static_cast<const char*>(view->buf);
+    const std::size_t units = static_cast<std::size_t>(view->itemsize) / 4;
+    for (std::size_t i = 0; i < count_; ++i, at += view->itemsize) {
+        if (units == 1) {
+            code_storage_[i] = letter_code(at);
+            if (code_storage_[i] > option_pricing::put_code) return false;
+        } else {
+            const auto code = ascii_code(at, units);
+            if (!code) return false;
+            code_storage_[i] = *code;
+        }
+    }
+    codes_ = {reinterpret_cast<const char*>(code_storage_.data()), 1};
+    return true;
+}
+
+bool SmallCall::output(PyObject* obj) {
+    if (obj == Py_None) return true;
+    const int ndim = ndim_;
+    Py_buffer* view;
+    if (!take_array(obj, PyBUF_WRITABLE, view) || !is_float64(*view)) return false;
+    if (ndim < 0 && view->ndim != 0) return false;  // scalar inputs give a 0-d result
+    // An input that overlaps out other than element for element would be
+    // copied first by the general path.
+    char* base = static_cast<char*>(view->buf);
+    const std::size_t bytes = count_ * 8;
+    for (std::size_t k = 0; k < numbers_; ++k) {
+        const char* input = array_bases_[k];
+        if (input != nullptr && input != base && input < base + bytes && base < input + bytes) return false;
+    }
+    out_ = obj;
+    out_base_ = base;
+    return true;
+}
+
+bool SmallCall::threads(PyObject* obj) {
+    if (obj == Py_None) return true;
+    if (!PyLong_CheckExact(obj)) return false;
+    int overflow = 0;
+    const long long value = PyLong_AsLongLongAndOverflow(obj, &overflow);
+    return overflow > 0 || (overflow == 0 && value >= 1);
+}
+
+// ---- the results ------------------------------------------------------------
+
+SmallResult::~SmallResult() {
+    if (holds_view_) PyBuffer_Release(&view_);
+}
+
+bool SmallCall::open_result(SmallResult& result) {
+    if (out_ != nullptr) {
+        result.array_ = PyRef::borrow(out_);
+        result.row_ = {out_base_, 8};
+        out_ = nullptr;  // a second result is an array of its own
+        return true;
+    }
+    if (ndim_ <= 0) return true;  // the scalar, where the result starts
+    PyRef shape = PyRef::steal(ndim_ == 1 ? PyLong_FromSsize_t(shape_[0]) : PyTuple_New(ndim_));
+    if (!shape) return PyErr_Clear(), false;
+    for (int d = 0; ndim_ > 1 && d < ndim_; ++d) {
+        PyObject* extent = PyLong_FromSsize_t(shape_[d]);
+        if (extent == nullptr || PyTuple_SetItem(shape.get(), d, extent) < 0) return PyErr_Clear(), false;
+    }
+    PyObject* args[] = {shape.get()};
+    result.array_ = PyRef::steal(PyObject_Vectorcall(numpy_.empty, args, 1, nullptr));
+    if (!result.array_ ||
+        PyObject_GetBuffer(result.array_.get(), &result.view_, PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS) < 0) {
+        return PyErr_Clear(), false;
+    }
+    result.holds_view_ = true;
+    result.row_ = {static_cast<char*>(result.view_.buf), 8};
+    return true;
+}
+
+PyObject* SmallResult::finish(const SmallCallState& numpy) {
+    if (array_) {
+        if (holds_view_) {
+            PyBuffer_Release(&view_);
+            holds_view_ = false;
+        }
+        return array_.release();
+    }
+    const PyRef value = PyRef::steal(PyFloat_FromDouble(scalar_));
+    if (!value) return nullptr;
+    PyObject* args[] = {value.get()};
+    return PyObject_Vectorcall(numpy.float64, args, 1, nullptr);
+}
+
+// ---- the entries ------------------------------------------------------------
+
+namespace {
+
+namespace small_names {
+inline constexpr char b76_fairvalue[] = "small_b76_fairvalue";
+inline constexpr char b76_delta[] = "small_b76_delta";
+inline constexpr char b76_vega[] = "small_b76_vega";
+inline constexpr char b76_gamma[] = "small_b76_gamma";
+inline constexpr char binary_fairvalue[] = "small_binary_fairvalue";
+inline constexpr char binary_vega[] = "small_binary_vega";
+inline constexpr char binary_delta[] = "small_binary_delta";
+inline constexpr char binary_gamma[] = "small_binary_gamma";
+inline constexpr char binary_speed[] = "small_binary_speed";
+inline constexpr char binary_theta[] = "small_binary_theta";
+inline constexpr char calibrate_black76_iv[] = "small_calibrate_black76_iv";
+}  // namespace small_names
+
+// name(a, b, c, d, call_put, df, out, threads), the front's arguments in
+// its order: the option functions and the solver.
+template <const char* Name, OptionFormula Formula>
+PyObject* small_option_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count(Name, nargs, 8)) return nullptr;
+    SmallCall call(state_of(module));
+    if (!call.numbers(args, 4) || !call.option_types(args[4]) || !call.number(args[5]) || !call.output(args[6]) ||
+        !call.threads(args[7])) {
+        return none();
+    }
+    return call.result([&](OutRow<double> out) {
+        option_pricing::option_row<Formula>(call.count(), call.codes(), call.row(0), call.row(1), call.row(2),
+                                            call.row(3), call.row(4), out);
+    });
+}
+
+// name(fwd, strike, ttx, vol, df, out, threads): the greeks that calls and
+// puts share.
+template <const char* Name, PlainFormula Formula>
+PyObject* small_plain_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count(Name, nargs, 7)) return nullptr;
+    SmallCall call(state_of(module));
+    if (!call.numbers(args, 5) || !call.output(args[5]) || !call.threads(args[6])) return none();
+    return call.result([&](OutRow<double> out) {
+        option_pricing::plain_row<Formula>(call.count(), call.row(0), call.row(1), call.row(2), call.row(3),
+                                           call.row(4), out);
+    });
+}
+
+using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t);
+
+template <FastCall F>
+PyMethodDef def(const char* name) {
+    constexpr FastCall entry = guarded<F>;
+    return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(entry)), METH_FASTCALL, nullptr};
+}
+
+namespace b76 = option_pricing::b76;
+namespace binary = option_pricing::binary;
+namespace sn = small_names;
+
+PyMethodDef small_methods[] = {
+    def<small_option_entry<sn::b76_fairvalue, b76::fairvalue>>(sn::b76_fairvalue),
+    def<small_option_entry<sn::b76_delta, b76::delta>>(sn::b76_delta),
+    def<small_plain_entry<sn::b76_vega, b76::vega>>(sn::b76_vega),
+    def<small_plain_entry<sn::b76_gamma, b76::gamma>>(sn::b76_gamma),
+    def<small_option_entry<sn::binary_fairvalue, binary::fairvalue>>(sn::binary_fairvalue),
+    def<small_option_entry<sn::binary_vega, binary::vega>>(sn::binary_vega),
+    def<small_option_entry<sn::binary_delta, binary::delta>>(sn::binary_delta),
+    def<small_option_entry<sn::binary_gamma, binary::gamma>>(sn::binary_gamma),
+    def<small_option_entry<sn::binary_speed, binary::speed>>(sn::binary_speed),
+    def<small_option_entry<sn::binary_theta, binary::theta>>(sn::binary_theta),
+    def<small_option_entry<sn::calibrate_black76_iv, option_pricing::iv_calibration::calibrate_black76_iv>>(
+        sn::calibrate_black76_iv),
+    {nullptr, nullptr, 0, nullptr},
+};
+
+}  // namespace
+
+// ---- the module's part ------------------------------------------------------
+
+int exec_small_calls(PyObject* module) {
+    SmallCallState& state = state_of(module);
+    const PyRef numpy = PyRef::steal(PyImport_ImportModule("numpy"));
+    if (!numpy) return -1;
+    state.ndarray = PyObject_GetAttrString(numpy.get(), "ndarray");
+    if (state.ndarray == nullptr) return -1;
+    state.empty = PyObject_GetAttrString(numpy.get(), "empty");
+    if (state.empty == nullptr) return -1;
+    state.float64 = PyObject_GetAttrString(numpy.get(), "float64");
+    if (state.float64 == nullptr) return -1;
+    return PyModule_AddFunctions(module, small_methods);
+}
+
+int traverse_small_calls(PyObject* module, visitproc visit, void* arg) {
+    SmallCallState* state = static_cast<SmallCallState*>(PyModule_GetState(module));
+    if (state == nullptr) return 0;
+    Py_VISIT(state->ndarray);
+    Py_VISIT(state->empty);
+    Py_VISIT(state->float64);
+    return 0;
+}
+
+int clear_small_calls(PyObject* module) {
+    SmallCallState* state = static_cast<SmallCallState*>(PyModule_GetState(module));
+    if (state == nullptr) return 0;
+    Py_CLEAR(state->ndarray);
+    Py_CLEAR(state->empty);
+    Py_CLEAR(state->float64);
+    return 0;
+}
+
+}  // namespace kelvane::py::arrays
