@@ -148,7 +148,13 @@ def array_function_cases(name):
         f"{name}, bad float": lambda: function(BOOK, 100.0, "x", 0.2, *types),
         f"{name}, bad out": lambda: function(BOOK, 100.0, 1.0, 0.2, *types, out=np.empty(3)),
     }
+    small_types = () if name in ("b76_vega", "b76_gamma") else (np.array(["c", "PUT"] * 5),)
+    cases[f"{name}, small"] = lambda: function(BOOK[:10], 100.0, 1, 0.2, *small_types)
+    cases[f"{name}, small into out"] = lambda: function(BOOK[:10], 100.0, 1, 0.2, *small_types, out=np.empty(10))
+    scalar_type = ("c",) if small_types else ()
+    cases[f"{name}, small of scalars"] = lambda: function(100.0, 100.0, 1, 0.2, *scalar_type)
     if types:
+        cases[f"{name}, small, bad option type"] = lambda: function(BOOK[:10], 100.0, 1.0, 0.2, "x")
         cases[f"{name}, bad option type"] = lambda: function(BOOK, 100.0, 1.0, 0.2, ["c"] * 63 + ["ÇALL"])
         cases[f"{name}, non-ASCII option type"] = lambda: function(BOOK, 100, 1, 0.2, np.array(["Çall", "c"] * 32))
         cases[f"{name}, option type of no str"] = lambda: function(BOOK, 100.0, 1.0, 0.2, np.array([1, "c"], object))
@@ -172,6 +178,7 @@ for _smile, _model in SMILE_OF.items():
     ARRAY_CASES[f"get_vol, {_smile}, on two threads"] = lambda s=_model: ka.get_vol(s, 0.25, BOOK[:, None], BOOK,
                                                                                    threads=2)
     ARRAY_CASES[f"get_vol, {_smile}, bad strikes"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, ["x"])
+    ARRAY_CASES[f"get_vol, {_smile}, small"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, BOOK[:10])
     ARRAY_CASES[f"get_vol, {_smile}, Series"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, pd.Series(BOOK))
 for _function in ka.__all__[:11]:
     ARRAY_CASES.update(array_function_cases(_function))

@@ -500,6 +500,9 @@ def get_vol(smile: Smile, ttx: ArrayLike, spot: ArrayLike, strikes: ArrayLike, *
             threads: int | None = None) -> Any:
     """The smile's volatility (a fraction) at every (ttx, spot, strike) of the
     broadcast: element (t, s, k) is smile.get_vol(t, s, [k])[0]."""
+    small = _native.small_get_vol(smile, ttx, spot, strikes, out, threads)
+    if small is not None:
+        return small
     kind, params = _smile_state(smile)
     index = _common_index((ttx, spot, strikes))
     operands = (_floats(ttx, "ttx"), _floats(spot, "spot"), _floats(strikes, "strikes"))

@@ -7,6 +7,7 @@
 #include "option_pricing/binary.hpp"
 #include "option_pricing/iv_calibration.hpp"
 #include "option_pricing/loops.hpp"
+#include "volmodel/vol_model/loops.hpp"
 #include "python/kelvane_arrays/native/option_codes.hpp"
 #include "python/shared/conversions.hpp"
 #include "python/shared/errors.hpp"
@@ -68,23 +69,6 @@ bool SmallCall::take_array(PyObject* obj, int flags, Py_buffer*& view) {
         return false;
     }
     ++held_;
-    if (ndim_ < 0) {
-        // The first array sets the shape: a few elements, or it is not a
-        // small call.
-        std::size_t count = 1;
-        for (int d = 0; d < view->ndim; ++d) {
-            if (view->shape[d] == 0) count = 0;
-        }
-        for (int d = 0; count > 0 && d < view->ndim; ++d) {
-            count *= static_cast<std::size_t>(view->shape[d]);
-            if (count >= few_elements) return false;
-        }
-        ndim_ = view->ndim;
-        shape_ = view->shape;
-        count_ = count;
-    } else if (!same_shape(*view)) {
-        return false;
-    }
     // C order: each dimension of more than one element steps over the
     // whole of the dimensions after it.
     Py_ssize_t step = view->itemsize;
@@ -92,6 +76,24 @@ bool SmallCall::take_array(PyObject* obj, int flags, Py_buffer*& view) {
         if (view->shape[d] != 1 && view->strides[d] != step) return false;
         step *= view->shape[d];
     }
+    return true;
+}
+
+bool SmallCall::join_shape(const Py_buffer& view) {
+    if (ndim_ >= 0) return same_shape(view);
+    // The first array of dimensions sets the shape: a few elements, or it
+    // is not a small call.
+    std::size_t count = 1;
+    for (int d = 0; d < view.ndim; ++d) {
+        if (view.shape[d] == 0) count = 0;
+    }
+    for (int d = 0; count > 0 && d < view.ndim; ++d) {
+        count *= static_cast<std::size_t>(view.shape[d]);
+        if (count >= few_elements) return false;
+    }
+    ndim_ = view.ndim;
+    shape_ = view.shape;
+    count_ = count;
     return true;
 }
 
@@ -111,6 +113,13 @@ bool SmallCall::number(PyObject* obj) {
     }
     Py_buffer* view;
     if (!take_array(obj, PyBUF_SIMPLE, view) || !is_float64(*view)) return false;
+    if (view->ndim == 0) {
+        // A 0-d array stands for its one value, read once, as a scalar does.
+        scalars_[k] = strided::load<double>(static_cast<const char*>(view->buf));
+        rows_[k] = {reinterpret_cast<const char*>(&scalars_[k]), 0};
+        return true;
+    }
+    if (!join_shape(*view)) return false;
     array_bases_[k] = static_cast<const char*>(view->buf);
     rows_[k] = {array_bases_[k], 8};
     return true;
@@ -136,9 +145,11 @@ bool SmallCall::option_types(PyObject* obj) {
     }
     Py_buffer* view;
     if (!take_array(obj, PyBUF_SIMPLE, view) || !is_ucs4(*view)) return false;
+    const bool one = view->ndim == 0;  // a 0-d array: one option type for all
+    if (!one && !join_shape(*view)) return false;
     const char* at = static_cast<const char*>(view->buf);
     const std::size_t units = static_cast<std::size_t>(view->itemsize) / 4;
-    for (std::size_t i = 0; i < count_; ++i, at += view->itemsize) {
+    for (std::size_t i = 0; i < (one ? 1 : count_); ++i, at += view->itemsize) {
         if (units == 1) {
             code_storage_[i] = letter_code(at);
             if (code_storage_[i] > option_pricing::put_code) return false;
@@ -148,16 +159,16 @@ bool SmallCall::option_types(PyObject* obj) {
             code_storage_[i] = *code;
         }
     }
-    codes_ = {reinterpret_cast<const char*>(code_storage_.data()), 1};
+    codes_ = {reinterpret_cast<const char*>(code_storage_.data()), one ? 0 : 1};
     return true;
 }
 
 bool SmallCall::output(PyObject* obj) {
     if (obj == Py_None) return true;
-    const int ndim = ndim_;
     Py_buffer* view;
     if (!take_array(obj, PyBUF_WRITABLE, view) || !is_float64(*view)) return false;
-    if (ndim < 0 && view->ndim != 0) return false;  // scalar inputs give a 0-d result
+    // Inputs of no dimensions give a 0-d result.
+    if (ndim_ < 0 ? view->ndim != 0 : !same_shape(*view)) return false;
     // An input that overlaps out other than element for element would be
     // copied first by the general path.
     char* base = static_cast<char*>(view->buf);
@@ -271,6 +282,42 @@ PyObject* small_plain_entry(PyObject* module, PyObject* const* args, Py_ssize_t 
     });
 }
 
+// The kind of a smile of exactly one of kelvane's smile classes; null for
+// any other object (a subclass may show other parameters).
+const char* smile_kind(const SmallCallState& state, PyObject* smile) {
+    for (std::size_t i = 0; i < state.smiles.size(); ++i) {
+        if (reinterpret_cast<PyObject*>(Py_TYPE(smile)) == state.smiles[i]) return smile_kinds[i];
+    }
+    return nullptr;
+}
+
+// small_get_vol(smile, ttx, spot, strikes, out, threads).
+PyObject* small_get_vol(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("small_get_vol", nargs, 6)) return nullptr;
+    const SmallCallState& state = state_of(module);
+    const char* kind = smile_kind(state, args[0]);
+    SmallCall call(state);
+    if (kind == nullptr || !call.numbers(args + 1, 3) || !call.output(args[4]) || !call.threads(args[5])) {
+        return none();
+    }
+    // The model as the smile's parameters show it now, as the general path
+    // rebuilds it; reading them changes nothing, so a failure is left to
+    // that path to report.
+    PyObject* self[] = {args[0]};
+    const PyRef params = PyRef::steal(
+        PyObject_VectorcallMethod(state.get_param_dict, self, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+    ParamDict values;
+    if (!params || !convert(params.get(), values)) {
+        PyErr_Clear();
+        return none();
+    }
+    const auto model = vol_model::model_of_kind(kind, std::move(values));
+    if (!model) return none();
+    return call.result([&](OutRow<double> out) {
+        vol_model::vols_row(*model, call.count(), call.row(0), call.row(1), call.row(2), out);
+    });
+}
+
 using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t);
 
 template <FastCall F>
@@ -296,6 +343,7 @@ PyMethodDef small_methods[] = {
     def<small_option_entry<sn::binary_theta, binary::theta>>(sn::binary_theta),
     def<small_option_entry<sn::calibrate_black76_iv, option_pricing::iv_calibration::calibrate_black76_iv>>(
         sn::calibrate_black76_iv),
+    def<small_get_vol>("small_get_vol"),
     {nullptr, nullptr, 0, nullptr},
 };
 
@@ -313,6 +361,14 @@ int exec_small_calls(PyObject* module) {
     if (state.empty == nullptr) return -1;
     state.float64 = PyObject_GetAttrString(numpy.get(), "float64");
     if (state.float64 == nullptr) return -1;
+    const PyRef kelvane = PyRef::steal(PyImport_ImportModule("kelvane"));
+    if (!kelvane) return -1;
+    for (std::size_t i = 0; i < state.smiles.size(); ++i) {
+        state.smiles[i] = PyObject_GetAttrString(kelvane.get(), smile_kinds[i]);
+        if (state.smiles[i] == nullptr) return -1;
+    }
+    state.get_param_dict = PyUnicode_InternFromString("get_param_dict");
+    if (state.get_param_dict == nullptr) return -1;
     return PyModule_AddFunctions(module, small_methods);
 }
 
@@ -322,6 +378,8 @@ int traverse_small_calls(PyObject* module, visitproc visit, void* arg) {
     Py_VISIT(state->ndarray);
     Py_VISIT(state->empty);
     Py_VISIT(state->float64);
+    for (PyObject* smile : state->smiles) Py_VISIT(smile);
+    Py_VISIT(state->get_param_dict);
     return 0;
 }
 
@@ -331,6 +389,8 @@ int clear_small_calls(PyObject* module) {
     Py_CLEAR(state->ndarray);
     Py_CLEAR(state->empty);
     Py_CLEAR(state->float64);
+    for (PyObject*& smile : state->smiles) Py_CLEAR(smile);
+    Py_CLEAR(state->get_param_dict);
     return 0;
 }
 

@@ -6,8 +6,9 @@
 // or int, an exact numpy array of native float64 in C order, option types
 // as an exact str or an exact array of native str_, out None or such an
 // array, writable, of the result's shape, and threads None or an int of at
-// least 1. Every array has one shape (0-d arrays and scalars aside, which
-// stand for that shape), of fewer than `few_elements` elements. Taking them
+// least 1. Every array of dimensions has one shape, of fewer than
+// `few_elements` elements; scalars and 0-d arrays stand for their value
+// over it. Taking them
 // runs no Python code, so an entry that meets anything else returns None
 // and the front goes on through its general path, which decides that call
 // exactly as if the small entry had never looked. Otherwise the entry runs
@@ -39,7 +40,15 @@ struct SmallCallState {
     PyObject* ndarray;  // numpy.ndarray, the only array type taken
     PyObject* empty;    // numpy.empty, which allocates a result
     PyObject* float64;  // numpy.float64, the type of a 0-d result
+    // kelvane's smile classes, in the order of smile_kinds, and the name
+    // of the method that shows a smile's parameters.
+    std::array<PyObject*, 3> smiles;
+    PyObject* get_param_dict;
 };
+
+// The kind names of the smile classes, as the array module's models know
+// them.
+inline constexpr const char* smile_kinds[] = {"GVVSpline", "VolGeo", "CubicSpline"};
 
 // Module execution: takes the numpy objects into the state and adds the
 // small entries to the module. -1 with an exception set on failure.
@@ -118,9 +127,11 @@ public:
     }
 
 private:
-    // The buffer of an exact ndarray in C order whose shape is the call's
-    // (setting it if none is yet); false for anything else.
+    // The buffer of an exact ndarray in C order; false for anything else.
     bool take_array(PyObject* obj, int flags, Py_buffer*& view);
+    // Whether an array of dimensions has the call's shape, which the first
+    // sets.
+    bool join_shape(const Py_buffer& view);
     bool same_shape(const Py_buffer& view) const noexcept;
 
     const SmallCallState& numpy_;
