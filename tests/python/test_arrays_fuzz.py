@@ -67,7 +67,14 @@ OPTION_TYPES = ["c", np.array(["c", "P", "put"])] * 3 + ["x", "PUT", np.array(["
 OUTS = [None, None, np.full(3, 7.0), np.full((), 7.0), np.full(3, 1.5), np.full(3, 0.5)[::-1], np.zeros(3, "f4")]
 THREADS = [None, None, 3, 0, 2**70, True, 1.0]
 SMILE = kelvane.VolGeo(datetime.datetime(2025, 3, 28, tzinfo=datetime.timezone.utc), ref_vol=50.0)
+UTC = datetime.timezone.utc
+INSTANTS = [datetime.datetime(2026, 3, 2, tzinfo=UTC), np.array(["2026-03-27", "NaT", "2027-01-01"], "M8[s]"),
+            np.array("2026-06-26T08", "M8[ns]"), datetime.datetime(2026, 3, 2), np.array([2**62] * 3, "M8[s]"),
+            np.arange(3).astype("M8[D]"), np.arange(3).astype("M8[5D]"), np.arange(2).astype("M8[us]"), 1.5,
+            np.arange(3).astype("M8[D]").astype(">M8[D]"), datetime.date(2026, 3, 2)]
 POOLS = {  # what each entry's arguments are drawn from, in order
+    "get_bus_ttx": [["BTCUSDT", "BTCUSDT", "ETHUSDT", 1]] + [INSTANTS] * 2 + [OUTS, THREADS],
+    "get_cal_ttx": [INSTANTS] * 2 + [OUTS, THREADS],
     "get_vol": [[SMILE, SMILE, None]] + [NUMBERS] * 3 + [OUTS, THREADS],
     "b76_vega": [NUMBERS] * 5 + [OUTS, THREADS],
     "b76_gamma": [NUMBERS] * 5 + [OUTS, THREADS],

@@ -187,3 +187,68 @@ def test_wrong_arguments_raise_the_general_paths_errors(changes, error, message)
                  out=kwargs.get("out"), threads=kwargs.get("threads")) is None
     with pytest.raises(error, match=message):
         ka.b76_fairvalue(**kwargs)
+
+
+# ---- business and calendar time ------------------------------------------------
+
+UTC = datetime.timezone.utc
+INTERVALS = {"get_bus_ttx": lambda *a, **k: ka.get_bus_ttx("BTCUSDT", *a, **k), "get_cal_ttx": ka.get_cal_ttx}
+SMALL_INTERVALS = {"get_bus_ttx": lambda *a: _native.small_get_bus_ttx("BTCUSDT", *a),
+                   "get_cal_ttx": _native.small_get_cal_ttx}
+
+
+def instants(unit, shape, seed=3):
+    r = np.random.default_rng(seed)
+    low, high = (np.datetime64(d, unit).astype(np.int64) for d in ("1990-01-01", "2040-01-01"))
+    ticks = r.integers(low, high, shape)
+    if ticks.size > 2:
+        ticks.flat[1] = np.iinfo(np.int64).min  # NaT
+    return ticks.view(f"M8[{unit}]")
+
+
+INSTANT_FORMS = {
+    "aware and datetime64": lambda: (datetime.datetime(2026, 3, 2, 10, 30, 15, 250, tzinfo=UTC),
+                                      instants("us", (10,))),
+    "datetime64 grids": lambda: (instants("s", (3, 4)), instants("ns", (3, 4), seed=4)),
+    "days and weeks": lambda: (instants("D", (5,)), instants("W", ())),
+    "naive and of a fixed offset": lambda: (
+        datetime.datetime(2026, 3, 2, 10, 30),
+        datetime.datetime(2026, 9, 2, tzinfo=datetime.timezone(datetime.timedelta(hours=-5)))),
+}
+
+
+@pytest.mark.parametrize("form", INSTANT_FORMS)
+@pytest.mark.parametrize("name", INTERVALS)
+def test_small_intervals_give_the_general_paths_bits_and_types(name, form, general):
+    from_, to = INSTANT_FORMS[form]()
+    assert SMALL_INTERVALS[name](from_, to, None, None) is not None
+    leading = ("BTCUSDT",) if name == "get_bus_ttx" else ()
+    expected = general(name, *leading, from_, to)
+    assert_same(INTERVALS[name](from_, to), expected)
+    out = np.full(np.shape(expected), -7.0)
+    assert INTERVALS[name](from_, to, out=out, threads=4) is out
+    assert_same(out, np.asarray(expected))
+
+
+class Zone(datetime.tzinfo):
+    def utcoffset(self, dt):
+        return datetime.timedelta(hours=1)
+
+
+@pytest.mark.parametrize("from_", [
+    datetime.datetime(2026, 3, 2, tzinfo=Zone()), instants("us", (3,)).astype(">M8[us]"),
+    instants("s", (3,)).astype("M8[5s]"), instants("D", (3,)).astype("M8[M]"), instants("us", (6,))[::2],
+    list(instants("us", (3,))), np.datetime64("2026-03-02"), instants("us", (2,)), instants("us", (256,)),
+    np.array([2**62], "M8[s]").repeat(3),
+], ids=["a tzinfo of its own", "big-endian", "a multiple of a unit", "months", "a strided view", "a list",
+        "a datetime64 scalar", "another shape", "256 elements", "an invalid instant"])
+@pytest.mark.parametrize("name", INTERVALS)
+def test_other_instants_are_left_to_the_general_path(name, from_, general):
+    to = instants("us", (256,) if np.size(from_) == 256 else (3,), seed=5)
+    assert SMALL_INTERVALS[name](from_, to, None, None) is None
+    leading = ("BTCUSDT",) if name == "get_bus_ttx" else ()
+    got, expected = outcome(lambda: INTERVALS[name](from_, to)), outcome(lambda: general(name, *leading, from_, to))
+    if isinstance(expected, tuple):
+        assert got == expected
+    else:
+        assert_same(got, expected)

@@ -550,6 +550,9 @@ def get_bus_ttx(underlying: str, from_: Any, to: Any, *, out: FloatArray | None 
     """Business years from each `from_` to each `to` on the calendar of
     `underlying`: kelvane.Calendar(underlying).get_bus_ttx element by
     element (each underlying's calendar is built once per process)."""
+    small = _native.small_get_bus_ttx(underlying, from_, to, out, threads)
+    if small is not None:
+        return small
     if not isinstance(underlying, str):
         raise TypeError(f"argument 'underlying': '{type(underlying).__qualname__}' object is not an instance "
                         f"of 'str'")
@@ -559,5 +562,8 @@ def get_bus_ttx(underlying: str, from_: Any, to: Any, *, out: FloatArray | None 
 def get_cal_ttx(from_: Any, to: Any, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """Calendar years (seconds / (365 x 86400)) from each `from_` to each
     `to`: kelvane.Calendar.get_cal_ttx element by element."""
+    small = _native.small_get_cal_ttx(from_, to, out, threads)
+    if small is not None:
+        return small
     return _interval(_native.cal_ttx, (), "cal", from_, to, out, threads)
 

@@ -10,6 +10,8 @@
 // Entries take their arguments by position only: they are the front's, not
 // the user's, and they check every argument again all the same.
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 #include <array>
 #include <atomic>
 #include <bit>
@@ -46,6 +48,8 @@ using strided::OutRow;
 using strided::Row;
 namespace b76 = option_pricing::b76;
 namespace binary = option_pricing::binary;
+
+using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t);
 
 // Runs `row(bases, strides, count, first)` over every element of the
 // layout, cut into chunks over `threads` threads, without the interpreter
@@ -522,6 +526,116 @@ PyObject* cal_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     });
 }
 
+// ---- small interval calls ------------------------------------------------
+
+// An instant argument in a plain form, as the front passes it to the
+// interval entries: the timestamp of an exact datetime whose timestamp()
+// runs no Python code (naive, or of an exact datetime.timezone), or the
+// int64 view of an exact datetime64 array of native order and a unit of
+// its own (no multiple, no month or year). False, with no exception
+// pending, for anything else.
+bool small_instants(const SmallCallState& state, PyObject* obj, PyRef& operand, calendar::TimeUnit& unit) {
+    PyObject* type = reinterpret_cast<PyObject*>(Py_TYPE(obj));
+    if (type == state.datetime) {
+        const PyRef zone = PyRef::steal(PyObject_GetAttr(obj, state.tzinfo));
+        if (!zone || (zone.get() != Py_None && reinterpret_cast<PyObject*>(Py_TYPE(zone.get())) != state.timezone)) {
+            PyErr_Clear();
+            return false;
+        }
+        PyObject* self[] = {obj};
+        operand = PyRef::steal(
+            PyObject_VectorcallMethod(state.timestamp, self, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+        if (!operand) PyErr_Clear();  // a naive time the platform cannot place: the general path says so
+        unit = calendar::TimeUnit::timestamp;
+        return operand && PyFloat_CheckExact(operand.get());
+    }
+    if (type != state.ndarray) return false;
+    const PyRef dtype = PyRef::steal(PyObject_GetAttr(obj, state.dtype));
+    const PyRef text = dtype ? PyRef::steal(PyObject_GetAttr(dtype.get(), state.str)) : PyRef();
+    Utf8 name;
+    if (!text || !convert(text.get(), name)) {
+        PyErr_Clear();
+        return false;
+    }
+    std::string_view code = name.text;  // "<M8[us]"
+    if (code.starts_with('=') || (code.starts_with('<') && std::endian::native == std::endian::little)) {
+        code.remove_prefix(1);
+    }
+    if (!code.starts_with("M8[") || !code.ends_with(']')) return false;
+    code = code.substr(3, code.size() - 4);
+    using calendar::TimeUnit;
+    static constexpr std::pair<std::string_view, TimeUnit> units[] = {
+        {"W", TimeUnit::week},          {"D", TimeUnit::day},           {"h", TimeUnit::hour},
+        {"m", TimeUnit::minute},        {"s", TimeUnit::second},        {"ms", TimeUnit::millisecond},
+        {"us", TimeUnit::microsecond},  {"ns", TimeUnit::nanosecond},   {"ps", TimeUnit::picosecond},
+        {"fs", TimeUnit::femtosecond},  {"as", TimeUnit::attosecond},
+    };
+    const auto found = std::find_if(std::begin(units), std::end(units), [&](const auto& u) { return u.first == code; });
+    if (found == std::end(units)) return false;
+    unit = found->second;
+    PyObject* view_args[] = {obj, state.int64};
+    operand = PyRef::steal(
+        PyObject_VectorcallMethod(state.view, view_args, 2 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+    if (!operand) PyErr_Clear();
+    return bool(operand);
+}
+
+// The interval entry `entry` over from_ and to (args[0], args[1]) in plain
+// forms, with out args[2] and threads args[3], after its leading
+// arguments: the front's call of it, on the caller's thread, into a result
+// of its own. None leaves the call to the general path.
+PyObject* small_interval(PyObject* module, std::initializer_list<PyObject*> leading, PyObject* const* args,
+                         FastCall entry) {
+    const SmallCallState& state = small_call_state(module);
+    PyRef start, end;
+    calendar::TimeUnit start_unit, end_unit;
+    SmallCall call(state);
+    if (!small_instants(state, args[0], start, start_unit) || !small_instants(state, args[1], end, end_unit) ||
+        !call.instants(start.get()) || !call.instants(end.get()) || !call.output(args[2]) ||
+        !call.threads(args[3])) {
+        return none();
+    }
+    const PyRef target = call.out() != nullptr ? PyRef::borrow(call.out())
+                                               : PyRef::steal(new_array(state, std::max(call.ndim(), 0), call.shape()));
+    const PyRef start_code = PyRef::steal(PyLong_FromLong(static_cast<long>(start_unit)));
+    const PyRef end_code = PyRef::steal(PyLong_FromLong(static_cast<long>(end_unit)));
+    const PyRef one = PyRef::steal(PyLong_FromLong(1));
+    if (!target || !start_code || !end_code || !one) {
+        PyErr_Clear();
+        return none();
+    }
+    std::array<PyObject*, 8> entry_args;
+    std::size_t n = 0;
+    for (PyObject* arg : leading) entry_args[n++] = arg;
+    for (PyObject* arg : {target.get(), one.get(), start.get(), start_code.get(), end.get(), end_code.get(),
+                          call.out() != nullptr ? Py_True : Py_False}) {
+        entry_args[n++] = arg;
+    }
+    // An instant the calendar cannot place: the general path reports it.
+    if (!PyRef::steal(entry(module, entry_args.data(), static_cast<Py_ssize_t>(n)))) {
+        PyErr_Clear();
+        return none();
+    }
+    if (call.out() == nullptr && call.ndim() < 0) {
+        const PyRef no_index = PyRef::steal(PyTuple_New(0));
+        return no_index ? PyObject_GetItem(target.get(), no_index.get()) : nullptr;
+    }
+    return PyRef::borrow(target.get()).release();
+}
+
+// small_get_bus_ttx(underlying, from_, to, out, threads).
+PyObject* small_get_bus_ttx(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("small_get_bus_ttx", nargs, 5)) return nullptr;
+    if (!PyUnicode_CheckExact(args[0])) return none();
+    return small_interval(module, {args[0]}, args + 1, bus_ttx);
+}
+
+// small_get_cal_ttx(from_, to, out, threads).
+PyObject* small_get_cal_ttx(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("small_get_cal_ttx", nargs, 4)) return nullptr;
+    return small_interval(module, {}, args, cal_ttx);
+}
+
 // timestamps(iterable, name, nats) -> (bytearray, unit code): the float64
 // timestamp of each item by the scalar datetime conversion's first steps
 // (item.timestamp(), then the float conversion), in order; an item that is
@@ -580,8 +694,6 @@ PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 
 // ---- the module ---------------------------------------------------------
 
-using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t);
-
 template <FastCall F>
 PyMethodDef def(const char* name) {
     constexpr FastCall entry = guarded<F>;
@@ -608,6 +720,8 @@ PyMethodDef methods[] = {
     def<get_jacobian>("get_jacobian"),
     def<bus_ttx>("bus_ttx"),
     def<cal_ttx>("cal_ttx"),
+    def<small_get_bus_ttx>("small_get_bus_ttx"),
+    def<small_get_cal_ttx>("small_get_cal_ttx"),
     {nullptr, nullptr, 0, nullptr},
 };
 

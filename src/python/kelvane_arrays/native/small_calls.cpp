@@ -1,6 +1,7 @@
 #include "python/kelvane_arrays/native/small_calls.hpp"
 
 #include <bit>
+#include <utility>
 #include <string_view>
 
 #include "option_pricing/b76.hpp"
@@ -20,9 +21,7 @@ using option_pricing::PlainFormula;
 using strided::OutRow;
 using strided::Row;
 
-SmallCallState& state_of(PyObject* module) {
-    return *static_cast<SmallCallState*>(PyModule_GetState(module));
-}
+SmallCallState& state_of(PyObject* module) { return small_call_state(module); }
 
 // The item format without a prefix that says "native order".
 std::string_view native_item(const char* format) {
@@ -46,6 +45,21 @@ bool is_ucs4(const Py_buffer& view) {
 }
 
 }  // namespace
+
+SmallCallState& small_call_state(PyObject* module) {
+    return *static_cast<SmallCallState*>(PyModule_GetState(module));
+}
+
+PyObject* new_array(const SmallCallState& numpy, int ndim, const Py_ssize_t* shape) {
+    const PyRef extents = PyRef::steal(ndim == 1 ? PyLong_FromSsize_t(shape[0]) : PyTuple_New(ndim));
+    if (!extents) return nullptr;
+    for (int d = 0; ndim != 1 && d < ndim; ++d) {
+        PyObject* extent = PyLong_FromSsize_t(shape[d]);
+        if (extent == nullptr || PyTuple_SetItem(extents.get(), d, extent) < 0) return nullptr;
+    }
+    PyObject* args[] = {extents.get()};
+    return PyObject_Vectorcall(numpy.empty, args, 1, nullptr);
+}
 
 // ---- the arguments ----------------------------------------------------------
 
@@ -120,8 +134,8 @@ bool SmallCall::number(PyObject* obj) {
         return true;
     }
     if (!join_shape(*view)) return false;
-    array_bases_[k] = static_cast<const char*>(view->buf);
-    rows_[k] = {array_bases_[k], 8};
+    rows_[k] = {static_cast<const char*>(view->buf), 8};
+    inputs_[input_count_++] = {rows_[k].base, count_ * 8};
     return true;
 }
 
@@ -173,12 +187,23 @@ bool SmallCall::output(PyObject* obj) {
     // copied first by the general path.
     char* base = static_cast<char*>(view->buf);
     const std::size_t bytes = count_ * 8;
-    for (std::size_t k = 0; k < numbers_; ++k) {
-        const char* input = array_bases_[k];
-        if (input != nullptr && input != base && input < base + bytes && base < input + bytes) return false;
+    for (std::size_t k = 0; k < input_count_; ++k) {
+        const auto [input, input_bytes] = inputs_[k];
+        const bool same_walk = input == base && input_bytes == bytes;
+        if (!same_walk && input < base + bytes && base < input + input_bytes) return false;
     }
     out_ = obj;
     out_base_ = base;
+    return true;
+}
+
+bool SmallCall::instants(PyObject* obj) {
+    if (PyFloat_CheckExact(obj)) return true;
+    Py_buffer* view;
+    if (input_count_ == inputs_.size() || !take_array(obj, PyBUF_SIMPLE, view) || view->itemsize != 8) return false;
+    const std::string_view item = native_item(view->format);
+    if ((item != "q" && item != "l") || (view->ndim > 0 && !join_shape(*view))) return false;
+    inputs_[input_count_++] = {static_cast<const char*>(view->buf), view->ndim > 0 ? count_ * 8 : 8};
     return true;
 }
 
@@ -204,14 +229,7 @@ bool SmallCall::open_result(SmallResult& result) {
         return true;
     }
     if (ndim_ <= 0) return true;  // the scalar, where the result starts
-    PyRef shape = PyRef::steal(ndim_ == 1 ? PyLong_FromSsize_t(shape_[0]) : PyTuple_New(ndim_));
-    if (!shape) return PyErr_Clear(), false;
-    for (int d = 0; ndim_ > 1 && d < ndim_; ++d) {
-        PyObject* extent = PyLong_FromSsize_t(shape_[d]);
-        if (extent == nullptr || PyTuple_SetItem(shape.get(), d, extent) < 0) return PyErr_Clear(), false;
-    }
-    PyObject* args[] = {shape.get()};
-    result.array_ = PyRef::steal(PyObject_Vectorcall(numpy_.empty, args, 1, nullptr));
+    result.array_ = PyRef::steal(new_array(numpy_, ndim_, shape_));
     if (!result.array_ ||
         PyObject_GetBuffer(result.array_.get(), &result.view_, PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS) < 0) {
         return PyErr_Clear(), false;
@@ -369,6 +387,19 @@ int exec_small_calls(PyObject* module) {
     }
     state.get_param_dict = PyUnicode_InternFromString("get_param_dict");
     if (state.get_param_dict == nullptr) return -1;
+    const PyRef datetime = PyRef::steal(PyImport_ImportModule("datetime"));
+    if (!datetime) return -1;
+    state.datetime = PyObject_GetAttrString(datetime.get(), "datetime");
+    if (state.datetime == nullptr) return -1;
+    state.timezone = PyObject_GetAttrString(datetime.get(), "timezone");
+    if (state.timezone == nullptr) return -1;
+    state.int64 = PyObject_GetAttrString(numpy.get(), "int64");
+    if (state.int64 == nullptr) return -1;
+    for (auto [name, text] : {std::pair{&state.timestamp, "timestamp"}, {&state.tzinfo, "tzinfo"},
+                              {&state.dtype, "dtype"}, {&state.str, "str"}, {&state.view, "view"}}) {
+        *name = PyUnicode_InternFromString(text);
+        if (*name == nullptr) return -1;
+    }
     return PyModule_AddFunctions(module, small_methods);
 }
 
@@ -380,6 +411,10 @@ int traverse_small_calls(PyObject* module, visitproc visit, void* arg) {
     Py_VISIT(state->float64);
     for (PyObject* smile : state->smiles) Py_VISIT(smile);
     Py_VISIT(state->get_param_dict);
+    for (PyObject* held : {state->datetime, state->timezone, state->int64, state->timestamp, state->tzinfo,
+                           state->dtype, state->str, state->view}) {
+        Py_VISIT(held);
+    }
     return 0;
 }
 
@@ -391,6 +426,10 @@ int clear_small_calls(PyObject* module) {
     Py_CLEAR(state->float64);
     for (PyObject*& smile : state->smiles) Py_CLEAR(smile);
     Py_CLEAR(state->get_param_dict);
+    for (PyObject** held : {&state->datetime, &state->timezone, &state->int64, &state->timestamp, &state->tzinfo,
+                            &state->dtype, &state->str, &state->view}) {
+        Py_CLEAR(*held);
+    }
     return 0;
 }
 

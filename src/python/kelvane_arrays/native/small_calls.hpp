@@ -44,7 +44,25 @@ struct SmallCallState {
     // of the method that shows a smile's parameters.
     std::array<PyObject*, 3> smiles;
     PyObject* get_param_dict;
+    // What an instant in a plain form is and how it is read: exact
+    // datetimes of no time zone or of an exact datetime.timezone (whose
+    // timestamp() runs no Python code), and datetime64 arrays read as views
+    // of their int64 ticks.
+    PyObject* datetime;
+    PyObject* timezone;
+    PyObject* int64;
+    PyObject* timestamp;  // the names of the attributes read
+    PyObject* tzinfo;
+    PyObject* dtype;
+    PyObject* str;
+    PyObject* view;
 };
+
+SmallCallState& small_call_state(PyObject* module);
+
+// A new float64 array of the shape, C order, from numpy.empty; null with
+// the exception set.
+PyObject* new_array(const SmallCallState& numpy, int ndim, const Py_ssize_t* shape);
 
 // The kind names of the smile classes, as the array module's models know
 // them.
@@ -105,6 +123,16 @@ public:
     // overlaps none of them other than element for element.
     bool output(PyObject* obj);
     bool threads(PyObject* obj);
+    // An instant operand as the interval entries take it: a float
+    // timestamp, or an array of int64 ticks (read by those entries, not
+    // here).
+    bool instants(PyObject* obj);
+
+    // The call's shape: ndim -1 while every operand is a scalar.
+    int ndim() const noexcept { return ndim_; }
+    const Py_ssize_t* shape() const noexcept { return shape_; }
+    // The caller's out, borrowed; null for None.
+    PyObject* out() const noexcept { return out_; }
 
     std::size_t count() const noexcept { return count_; }
     strided::Row<double> row(std::size_t k) const noexcept { return rows_[k]; }
@@ -144,8 +172,15 @@ private:
     std::size_t count_ = 1;
     std::array<double, max_numbers> scalars_{};
     std::array<strided::Row<double>, max_numbers> rows_{};
-    std::array<const char*, max_numbers> array_bases_{};  // null for a scalar
     std::size_t numbers_ = 0;
+    // The memory of each input the loop reads where it lies, for the
+    // overlap with out.
+    struct Span {
+        const char* base;
+        std::size_t bytes;
+    };
+    std::array<Span, max_numbers> inputs_{};
+    std::size_t input_count_ = 0;
     std::uint8_t code_ = 0;
     std::array<std::uint8_t, few_elements> code_storage_{};
     strided::Row<std::uint8_t> codes_{reinterpret_cast<const char*>(&code_), 0};
