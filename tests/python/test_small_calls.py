@@ -252,3 +252,14 @@ def test_other_instants_are_left_to_the_general_path(name, from_, general):
         assert got == expected
     else:
         assert_same(got, expected)
+
+
+def test_a_smile_changed_between_small_calls_is_read_anew():
+    smile = kelvane.GVVSpline(EXPIRY, ref_vol=55.0, skew=-4.0)
+    strikes = np.linspace(60.0, 140.0, 9)
+    for change in (lambda: None, lambda: smile.set_param("skew", 0.0), lambda: smile.set_param("skew", -0.0),
+                   lambda: smile.bump_param("ref_vol", 1e-12), lambda: smile.reanchor(104.0, 0.3)):
+        change()
+        assert_same(ka.get_vol(smile, 0.25, 100.0, strikes), np.array(smile.get_vol(0.25, 100.0, list(strikes))))
+        other = SMILE.get_vol(0.25, 100.0, list(strikes))  # another smile between two calls of this one
+        assert_same(ka.get_vol(SMILE, 0.25, 100.0, strikes), np.array(other))

@@ -1,8 +1,10 @@
 #include "python/kelvane_arrays/native/small_calls.hpp"
 
 #include <bit>
-#include <utility>
+#include <cstdint>
+#include <memory>
 #include <string_view>
+#include <utility>
 
 #include "option_pricing/b76.hpp"
 #include "option_pricing/binary.hpp"
@@ -309,6 +311,43 @@ const char* smile_kind(const SmallCallState& state, PyObject* smile) {
     return nullptr;
 }
 
+// The model of the last small get_vol: a desk asks the same smile again
+// and again, and building a model costs several times its evaluation on a
+// few strikes. A model is a function of its kind and its parameters alone
+// and evaluates without changing, so one of the same kind and parameters,
+// bit for bit, gives every volatility the new one would. Used with the
+// interpreter lock held, which no small call releases.
+class LastSmile {
+public:
+    const vol_model::VolSlice* model_of(std::string_view kind, vol_model::ParamMap params) {
+        if (!model_ || kind != kind_ || !same_params(params)) {
+            model_ = vol_model::model_of_kind(kind, params);
+            kind_ = kind;
+            params_ = std::move(params);
+        }
+        return model_.get();
+    }
+
+private:
+    bool same_params(const vol_model::ParamMap& params) const {
+        if (params.size() != params_.size()) return false;
+        for (const auto& [name, value] : params) {
+            const auto found = params_.find(name);
+            if (found == params_.end() ||
+                std::bit_cast<std::uint64_t>(found->second) != std::bit_cast<std::uint64_t>(value)) {
+                return false;
+            }
+        }
+        return true;
+    }
+
+    std::string_view kind_;  // one of smile_kinds, which live for the process
+    vol_model::ParamMap params_;
+    std::unique_ptr<vol_model::VolSlice> model_;
+};
+
+LastSmile last_smile;
+
 // small_get_vol(smile, ttx, spot, strikes, out, threads).
 PyObject* small_get_vol(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count("small_get_vol", nargs, 6)) return nullptr;
@@ -329,8 +368,8 @@ PyObject* small_get_vol(PyObject* module, PyObject* const* args, Py_ssize_t narg
         PyErr_Clear();
         return none();
     }
-    const auto model = vol_model::model_of_kind(kind, std::move(values));
-    if (!model) return none();
+    const vol_model::VolSlice* model = last_smile.model_of(kind, std::move(values));
+    if (model == nullptr) return none();
     return call.result([&](OutRow<double> out) {
         vol_model::vols_row(*model, call.count(), call.row(0), call.row(1), call.row(2), out);
     });
