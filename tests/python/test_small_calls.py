@@ -22,7 +22,7 @@ def arguments(name, shape, seed=7):
     r = np.random.default_rng(seed)
     numbers = [r.uniform(50, 150, shape), r.uniform(50, 150, shape), r.uniform(-0.1, 2, shape),
                r.uniform(-0.1, 1.2, shape), r.uniform(0.9, 1.0, shape)]
-    if np.ndim(numbers[0]):
+    if np.size(numbers[0]) > 1:
         numbers[2].flat[0], numbers[3].flat[-1] = 0.0, np.nan
     if name == "get_vol":
         return [SMILE, numbers[2], numbers[0], numbers[1]]
@@ -73,11 +73,12 @@ def floats_and_ints(args):
 FORMS = {  # the plain forms: each argument from the seeded arrays of a shape
     "arrays": lambda a: a,
     "a grid": lambda a: a,
+    "empty arrays": lambda a: a,
     "floats and ints": floats_and_ints,
     "0-d arrays": lambda a: [np.asarray(x.flat[0]) if isinstance(x, np.ndarray) else x for x in a],
     "scalars": lambda a: [x.flat[0].item() if isinstance(x, np.ndarray) else x for x in a],
 }
-SHAPES = {"arrays": (10,), "a grid": (3, 4), "floats and ints": (10,), "0-d arrays": (5,), "scalars": (10,)}
+SHAPES = {"arrays": (10,), "a grid": (3, 4), "empty arrays": (0, 3), "floats and ints": (10,), "0-d arrays": (5,), "scalars": (10,)}
 
 
 @pytest.mark.parametrize("form", FORMS)
