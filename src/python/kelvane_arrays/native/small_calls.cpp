@@ -23,8 +23,6 @@ using option_pricing::PlainFormula;
 using strided::OutRow;
 using strided::Row;
 
-SmallCallState& state_of(PyObject* module) { return small_call_state(module); }
-
 // The item format without a prefix that says "native order".
 std::string_view native_item(const char* format) {
     std::string_view f = format == nullptr ? "B" : format;
@@ -278,7 +276,7 @@ inline constexpr char calibrate_black76_iv[] = "small_calibrate_black76_iv";
 template <const char* Name, OptionFormula Formula>
 PyObject* small_option_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count(Name, nargs, 8)) return nullptr;
-    SmallCall call(state_of(module));
+    SmallCall call(small_call_state(module));
     if (!call.numbers(args, 4) || !call.option_types(args[4]) || !call.number(args[5]) || !call.output(args[6]) ||
         !call.threads(args[7])) {
         return none();
@@ -294,7 +292,7 @@ PyObject* small_option_entry(PyObject* module, PyObject* const* args, Py_ssize_t
 template <const char* Name, PlainFormula Formula>
 PyObject* small_plain_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count(Name, nargs, 7)) return nullptr;
-    SmallCall call(state_of(module));
+    SmallCall call(small_call_state(module));
     if (!call.numbers(args, 5) || !call.output(args[5]) || !call.threads(args[6])) return none();
     return call.result([&](OutRow<double> out) {
         option_pricing::plain_row<Formula>(call.count(), call.row(0), call.row(1), call.row(2), call.row(3),
@@ -351,7 +349,7 @@ LastSmile last_smile;
 // small_get_vol(smile, ttx, spot, strikes, out, threads).
 PyObject* small_get_vol(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count("small_get_vol", nargs, 6)) return nullptr;
-    const SmallCallState& state = state_of(module);
+    const SmallCallState& state = small_call_state(module);
     const char* kind = smile_kind(state, args[0]);
     SmallCall call(state);
     if (kind == nullptr || !call.numbers(args + 1, 3) || !call.output(args[4]) || !call.threads(args[5])) {
@@ -409,7 +407,7 @@ PyMethodDef small_methods[] = {
 // ---- the module's part ------------------------------------------------------
 
 int exec_small_calls(PyObject* module) {
-    SmallCallState& state = state_of(module);
+    SmallCallState& state = small_call_state(module);
     const PyRef numpy = PyRef::steal(PyImport_ImportModule("numpy"));
     if (!numpy) return -1;
     state.ndarray = PyObject_GetAttrString(numpy.get(), "ndarray");

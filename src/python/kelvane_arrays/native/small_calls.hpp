@@ -6,9 +6,10 @@
 // or int, an exact numpy array of native float64 in C order, option types
 // as an exact str or an exact array of native str_, out None or such an
 // array, writable, of the result's shape, and threads None or an int of at
-// least 1. Every array of dimensions has one shape, of fewer than
-// `few_elements` elements; scalars and 0-d arrays stand for their value
-// over it. Taking them
+// least 1; instants as an exact datetime whose timestamp() runs no Python
+// code or an exact datetime64 array of native order and a unit of its own.
+// Every array of dimensions has one shape, of fewer than `few_elements`
+// elements; scalars and 0-d arrays stand for their value over it. Taking them
 // runs no Python code, so an entry that meets anything else returns None
 // and the front goes on through its general path, which decides that call
 // exactly as if the small entry had never looked. Otherwise the entry runs
@@ -17,9 +18,11 @@
 // returns: a new float64 array, a numpy float64 for 0-d operands, or out.
 //
 // An entry is a few lines over SmallCall: take each argument, open the
-// result(s), run the row function, finish. A new entry joins the module's
-// list in small_calls.cpp and its front function calls it before the
-// general path.
+// result(s), run the row function, finish. A pricing entry of the option
+// functions' arguments is one line of small_calls.cpp's list
+// (small_option_entry over its formula); the interval entries, which run
+// module.cpp's own, live beside them there. Each front function calls its
+// small entry before its general path.
 #pragma once
 
 #include <array>
