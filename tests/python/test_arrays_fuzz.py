@@ -3,6 +3,8 @@ be bypassed with get a Python exception or a result, never a crash (the
 sanitizer run makes this test its fuzzer), and any shapes and strides the
 front accepts give each element the scalar call's bits."""
 
+import datetime
+
 import numpy as np
 from hypothesis import given, settings
 from hypothesis import strategies as st
@@ -89,3 +91,60 @@ def test_implied_vols_over_any_broadcast_and_strides_are_those_of_each_element(d
                          for i in np.ndindex(arrays[0].shape)]).reshape(arrays[0].shape)
     assert np.shape(got) == expected.shape
     assert np.asarray(got).tobytes() == expected.tobytes()
+
+
+SMALL_ENTRIES = {name: name[len("small_"):] for name in ENTRIES if name.startswith("small_")}
+NUMBERS = [100.0, 1, np.full(3, 1.5), np.full(3, 2.0), np.array(0.5)] * 3 + [2**70, True, np.float64(1.0), np.full(3, 0.5), np.full((3, 1), 0.5), np.full(2, 0.5),
+           np.full(3, 0.5)[::-1], np.full(3, 0.5, ">f8"), np.full(300, 0.5), np.array(0.5), np.full(3, 7.0),
+           np.full((), 7.0), np.full(3, 2.0), np.full(3, 1.5), "c"]
+OPTION_TYPES = ["c", np.array(["c", "P", "put"])] * 3 + ["x", "PUT", np.array(["c", "P", "put"]), np.array(["c", "P", "x"]), np.array("c"),
+                np.array(["c", "p", "c"], ">U1"), 1.0]
+OUTS = [None, None, np.full(3, 7.0), np.full((), 7.0), np.full(3, 1.5), np.full(3, 0.5)[::-1], np.zeros(3, "f4")]
+THREADS = [None, None, 3, 0, 2**70, True, 1.0]
+SMILE = kelvane.VolGeo(datetime.datetime(2025, 3, 28, tzinfo=datetime.timezone.utc), ref_vol=50.0)
+UTC = datetime.timezone.utc
+INSTANTS = [datetime.datetime(2026, 3, 2, tzinfo=UTC), np.array(["2026-03-27", "NaT", "2027-01-01"], "M8[s]"),
+            np.array("2026-06-26T08", "M8[ns]"), datetime.datetime(2026, 3, 2), np.array([2**62] * 3, "M8[s]"),
+            np.arange(3).astype("M8[D]"), np.arange(3).astype("M8[5D]"), np.arange(2).astype("M8[us]"), 1.5,
+            np.arange(3).astype("M8[D]").astype(">M8[D]"), datetime.date(2026, 3, 2)]
+POOLS = {  # what each entry's arguments are drawn from, in order
+    "get_bus_ttx": [["BTCUSDT", "BTCUSDT", "ETHUSDT", 1]] + [INSTANTS] * 2 + [OUTS, THREADS],
+    "get_cal_ttx": [INSTANTS] * 2 + [OUTS, THREADS],
+    "get_vol": [[SMILE, SMILE, None]] + [NUMBERS] * 3 + [OUTS, THREADS],
+    "b76_vega": [NUMBERS] * 5 + [OUTS, THREADS],
+    "b76_gamma": [NUMBERS] * 5 + [OUTS, THREADS],
+}
+
+
+def outcome(call):
+    try:
+        return call()
+    except Exception as error:  # noqa: BLE001 - whatever the general path raises
+        return type(error), str(error)
+
+
+@settings(max_examples=300, deadline=None)
+@given(st.sampled_from(sorted(SMALL_ENTRIES)), st.data())
+def test_a_small_entry_gives_the_general_paths_result_or_leaves_the_call_to_it(entry, data):
+    """Near-plain arguments: the small entry's result is the front's with the entry out of the way."""
+    name = SMALL_ENTRIES[entry]
+    pools = POOLS.get(name, [NUMBERS] * 4 + [OPTION_TYPES, NUMBERS, OUTS, THREADS])
+    drawn = [data.draw(st.sampled_from(pool)) for pool in pools]
+
+    def copies():  # an array drawn twice is one array twice: out may be an input
+        made = {}
+        return [made.setdefault(id(a), a.copy()) if isinstance(a, np.ndarray) else a for a in drawn]
+
+    args, fresh = copies(), copies()
+    front_args, out, threads = fresh[:-2], fresh[-2], fresh[-1]
+    got = outcome(lambda: getattr(_native, entry)(*args))
+    if got is None:
+        return
+    original = getattr(_native, entry)
+    setattr(_native, entry, lambda *a: None)
+    try:
+        expected = outcome(lambda: getattr(ka, name)(*front_args, out=out, threads=threads))
+    finally:
+        setattr(_native, entry, original)
+    assert type(got) is type(expected)
+    assert np.asarray(got).tobytes() == np.asarray(expected).tobytes()

@@ -861,3 +861,63 @@ def test_kelvane_arrays_imports_no_dataframe_library():
     code = "import sys, kelvane_arrays; print(sorted({'pandas', 'polars', 'pyarrow'} & set(sys.modules)))"
     assert subprocess.run([sys.executable, "-c", code], capture_output=True, text=True,
                           check=True).stdout.strip() == "[]"
+class TestSmallCalls:
+    """The array module's small entries take no object that could run Python code while they read it: each
+    such object leaves the call to the general path untouched, which then reads it exactly once."""
+
+    @staticmethod
+    def counted(make):
+        calls = []
+        return make(calls), calls
+
+    @pytest.mark.parametrize("position, make", [
+        (1, lambda calls: type("F", (float,), {"__float__": lambda s: calls.append(1) or 95.0})(95.0)),
+        (2, lambda calls: type("I", (int,), {"__index__": lambda s: calls.append(1) or 1})(1)),
+        (0, lambda calls: type("A", (np.ndarray,), {"__array_finalize__": lambda s, o: calls.append(1)})(3)),
+        (4, lambda calls: type("S", (str,), {"lower": lambda s: calls.append(1) or "put"})("c")),
+    ], ids=["float subclass", "int subclass", "ndarray subclass", "str subclass"])
+    def test_subclasses_are_read_once_by_the_general_path(self, position, make):
+        import kelvane_arrays as ka
+        from kelvane_arrays import _native
+        hostile, calls = self.counted(make)
+        args = [np.full(3, 100.0), 95.0, 1.0, 0.2, "c"]
+        if isinstance(hostile, np.ndarray):
+            hostile[...] = 100.0
+        args[position] = hostile
+        assert _native.small_b76_fairvalue(*args, 1.0, None, None) is None
+        made = len(calls)  # the ndarray subclass's own construction
+        plain = [np.full(3, 100.0), 95.0, 1.0, 0.2, "c"]
+        assert ka.b76_fairvalue(*args).tobytes() == ka.b76_fairvalue(*plain).tobytes()
+        assert len(calls) - made <= 1
+
+    def test_a_time_zone_of_its_own_is_asked_only_by_the_general_path(self):
+        import kelvane_arrays as ka
+        from kelvane_arrays import _native
+        calls = []
+
+        class Zone(datetime.tzinfo):
+            def utcoffset(self, dt):
+                calls.append(dt)
+                return datetime.timedelta(hours=2)
+
+        class Moment(datetime.datetime):
+            def timestamp(self):
+                calls.append(self)
+                return super().timestamp()
+
+        for start in (datetime.datetime(2026, 3, 2, tzinfo=Zone()), Moment(2026, 3, 2, tzinfo=datetime.timezone.utc)):
+            calls.clear()
+            assert _native.small_get_cal_ttx(start, EXPIRY, None, None) is None
+            assert not calls
+            assert ka.get_cal_ttx(start, EXPIRY) == kelvane.Calendar.get_cal_ttx(start, EXPIRY)
+            assert len(calls) == 2  # once by each call
+
+    def test_an_out_that_is_an_input_shifted_is_the_general_paths(self):
+        import kelvane_arrays as ka
+        from kelvane_arrays import _native
+        buffer = np.linspace(90.0, 110.0, 11)
+        fwd, out = buffer[:10], buffer[1:]
+        expected = ka.b76_vega(fwd.copy(), 100.0, 1.0, 0.2)
+        assert _native.small_b76_vega(fwd, 100.0, 1.0, 0.2, 1.0, out, None) is None
+        assert ka.b76_vega(fwd, 100.0, 1.0, 0.2, out=out) is out
+        assert out.tobytes() == expected.tobytes()

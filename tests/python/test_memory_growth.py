@@ -148,7 +148,13 @@ def array_function_cases(name):
         f"{name}, bad float": lambda: function(BOOK, 100.0, "x", 0.2, *types),
         f"{name}, bad out": lambda: function(BOOK, 100.0, 1.0, 0.2, *types, out=np.empty(3)),
     }
+    small_types = () if name in ("b76_vega", "b76_gamma") else (np.array(["c", "PUT"] * 5),)
+    cases[f"{name}, small"] = lambda: function(BOOK[:10], 100.0, 1, 0.2, *small_types)
+    cases[f"{name}, small into out"] = lambda: function(BOOK[:10], 100.0, 1, 0.2, *small_types, out=np.empty(10))
+    scalar_type = ("c",) if small_types else ()
+    cases[f"{name}, small of scalars"] = lambda: function(100.0, 100.0, 1, 0.2, *scalar_type)
     if types:
+        cases[f"{name}, small, bad option type"] = lambda: function(BOOK[:10], 100.0, 1.0, 0.2, "x")
         cases[f"{name}, bad option type"] = lambda: function(BOOK, 100.0, 1.0, 0.2, ["c"] * 63 + ["ÇALL"])
         cases[f"{name}, non-ASCII option type"] = lambda: function(BOOK, 100, 1, 0.2, np.array(["Çall", "c"] * 32))
         cases[f"{name}, option type of no str"] = lambda: function(BOOK, 100.0, 1.0, 0.2, np.array([1, "c"], object))
@@ -170,6 +176,11 @@ ARRAY_CASES = {
     "get_bus_ttx, datetimes": lambda: ka.get_bus_ttx("BTCUSDT", [START, EXPIRY], EXPIRY),
     "get_bus_ttx, invalid instant": lambda: ka.get_bus_ttx("BTCUSDT", BAD_DAYS, EXPIRY),
     "get_bus_ttx, unknown underlying": lambda: ka.get_bus_ttx("ETHUSDT\x00", DAYS, EXPIRY),
+    "get_bus_ttx, small": lambda: ka.get_bus_ttx("BTCUSDT", START, DAYS[:10]),
+    "get_bus_ttx, small into out": lambda: ka.get_bus_ttx("BTCUSDT", DAYS[:10], EXPIRY, out=np.empty(10)),
+    "get_cal_ttx, small": lambda: ka.get_cal_ttx(START, DAYS[:10]),
+    "get_cal_ttx, small of two datetimes": lambda: ka.get_cal_ttx(START, EXPIRY),
+    "get_cal_ttx, small, invalid instant": lambda: ka.get_cal_ttx(BAD_DAYS[-10:], EXPIRY),
     "get_cal_ttx, on two threads": lambda: ka.get_cal_ttx(DAYS, EXPIRY, threads=2),
     "get_cal_ttx, bad datetime": lambda: ka.get_cal_ttx([START, 1], EXPIRY),
     "get_cal_ttx, invalid instant": lambda: ka.get_cal_ttx(BAD_DAYS, EXPIRY),
@@ -180,6 +191,7 @@ for _smile, _model in SMILE_OF.items():
     ARRAY_CASES[f"get_vol, {_smile}, on two threads"] = lambda s=_model: ka.get_vol(s, 0.25, BOOK[:, None], BOOK,
                                                                                    threads=2)
     ARRAY_CASES[f"get_vol, {_smile}, bad strikes"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, ["x"])
+    ARRAY_CASES[f"get_vol, {_smile}, small"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, BOOK[:10])
     ARRAY_CASES[f"get_vol, {_smile}, Series"] = lambda s=_model: ka.get_vol(s, 0.25, 100.0, pd.Series(BOOK))
 for _function in ka.__all__[:11]:
     ARRAY_CASES.update(array_function_cases(_function))

@@ -672,6 +672,9 @@ def b76_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayL
         >>> kelvane_arrays.b76_fairvalue(100.0, [90.0, 100.0, 110.0], 0.5, 0.25, "put")
         array([ 2.84115867,  7.04319777, 13.44121471])
     """
+    small = _native.small_b76_fairvalue(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.b76_fairvalue, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -729,6 +732,9 @@ def b76_delta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike,
         >>> kelvane_arrays.b76_delta(100.0, 100.0, 1.0, 0.2, ["call", "put"])
         array([ 0.01984763, -0.01984763])
     """
+    small = _native.small_b76_delta(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.b76_delta, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out, threads)
 
 
@@ -781,6 +787,9 @@ def b76_vega(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike, 
         >>> kelvane_arrays.b76_vega(100.0, [90.0, 100.0, 110.0], 1.0, 0.2)
         array([32.77909343, 39.69525475, 37.16384437])
     """
+    small = _native.small_b76_vega(fwd, strike, ttx, vol, df, out, threads)
+    if small is not None:
+        return small
     return _plain(_native.b76_vega, (fwd, strike, ttx, vol, df), out, threads)
 
 
@@ -833,6 +842,9 @@ def b76_gamma(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike,
         >>> kelvane_arrays.b76_gamma(100.0, 100.0, [0.5, 1.0], 0.2)
         array([0.00028139, 0.00019848])
     """
+    small = _native.small_b76_gamma(fwd, strike, ttx, vol, df, out, threads)
+    if small is not None:
+        return small
     return _plain(_native.b76_gamma, (fwd, strike, ttx, vol, df), out, threads)
 
 
@@ -986,6 +998,9 @@ def binary_fairvalue(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: Arr
         >>> kelvane_arrays.binary_fairvalue(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([0.67648479, 0.32007671])
     """
+    small = _native.small_binary_fairvalue(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_fairvalue, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -1042,6 +1057,9 @@ def binary_vega(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLik
         >>> kelvane_arrays.binary_vega(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-0.57216263,  0.52931351])
     """
+    small = _native.small_binary_vega(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_vega, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -1098,6 +1116,9 @@ def binary_delta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
         >>> kelvane_arrays.binary_delta(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([0.01629157, 0.01666077])
     """
+    small = _native.small_binary_delta(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_delta, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -1154,6 +1175,9 @@ def binary_gamma(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
         >>> kelvane_arrays.binary_gamma(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-0.00054436,  0.00018627])
     """
+    small = _native.small_binary_gamma(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_gamma, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -1210,6 +1234,9 @@ def binary_speed(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
         >>> kelvane_arrays.binary_speed(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([-1.25710493e-05, -3.68041193e-05])
     """
+    small = _native.small_binary_speed(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_speed, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -1266,6 +1293,9 @@ def binary_theta(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLi
         >>> kelvane_arrays.binary_theta(100.0, [90.0, 110.0], 0.5, 0.3, "call", 0.98)
         array([ 0.17164879, -0.15879405])
     """
+    small = _native.small_binary_theta(fwd, strike, ttx, vol, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.binary_theta, "price", (fwd, strike, ttx, vol, df), _OPTION_NAMES, call_put, out,
                    threads)
 
@@ -1324,6 +1354,9 @@ def calibrate_black76_iv(ttx: ArrayLike, fwd: ArrayLike, strike: ArrayLike, pric
         >>> kelvane_arrays.calibrate_black76_iv(1.0, 100.0, 100.0, [7.965567455405804, 200.0], "call")
         array([0.20001446,        nan])
     """
+    small = _native.small_calibrate_black76_iv(ttx, fwd, strike, price, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.calibrate_black76_iv, "solve", (ttx, fwd, strike, price, df), _CALIBRATION_NAMES,
                    call_put, out, threads)
 
@@ -1440,6 +1473,15 @@ def get_vol(smile: Smile, ttx: ArrayLike, spot: ArrayLike, strikes: ArrayLike, *
     shape = _broadcast_shape(operands, ("ttx", "spot", "strikes"), index)
     target, operands = _output(out, shape, operands, index)
     _native.get_vol(kind, params, target, _threads(threads, target.size, "smile"), *operands)
+    small = _native.small_get_vol(smile, ttx, spot, strikes, out, threads)
+    if small is not None:
+        return small
+    kind, params = _smile_state(smile)
+    index = _common_index((ttx, spot, strikes))
+    operands = (_floats(ttx, "ttx"), _floats(spot, "spot"), _floats(strikes, "strikes"))
+    shape = _broadcast_shape(operands)
+    target, operands = _output(out, shape, operands)
+    _native.get_vol(kind, params, target, _threads(threads, _size(shape), "smile"), *operands)
     return _result(target, out, index)
 
 
@@ -1572,6 +1614,9 @@ def get_bus_ttx(underlying: str, from_: Any, to: Any, *, out: FloatArray | None 
         ...                            np.array(["2027-03-26T08:00", "NaT"], dtype="datetime64[s]"))
         array([0.29706959,        nan])
     """
+    small = _native.small_get_bus_ttx(underlying, from_, to, out, threads)
+    if small is not None:
+        return small
     if not isinstance(underlying, str):
         raise TypeError(f"argument 'underlying': '{type(underlying).__qualname__}' object is not an instance "
                         f"of 'str'")
@@ -1620,5 +1665,8 @@ def get_cal_ttx(from_: Any, to: Any, *, out: FloatArray | None = None, threads: 
         >>> kelvane_arrays.get_cal_ttx(np.datetime64("2026-12-08T14:30"), np.datetime64("2027-03-26T08:00"))
         np.float64(0.295148401826484)
     """
+    small = _native.small_get_cal_ttx(from_, to, out, threads)
+    if small is not None:
+        return small
     return _interval(_native.cal_ttx, (), "cal", from_, to, out, threads)
 

@@ -10,6 +10,8 @@
 // Entries take their arguments by position only: they are the front's, not
 // the user's, and they check every argument again all the same.
 #include <algorithm>
+#include <initializer_list>
+#include <utility>
 #include <array>
 #include <atomic>
 #include <bit>
@@ -30,6 +32,8 @@
 #include "option_pricing/iv_calibration.hpp"
 #include "option_pricing/loops.hpp"
 #include "python/kelvane_arrays/native/operands.hpp"
+#include "python/kelvane_arrays/native/option_codes.hpp"
+#include "python/kelvane_arrays/native/small_calls.hpp"
 #include "python/shared/conversions.hpp"
 #include "python/shared/errors.hpp"
 #include "python/shared/pricing_names.hpp"
@@ -47,9 +51,7 @@ using strided::Row;
 namespace b76 = option_pricing::b76;
 namespace binary = option_pricing::binary;
 
-// So few elements that releasing and taking back the interpreter lock
-// would cost more than the loop: a loop this short keeps it.
-constexpr std::size_t few_elements = 256;
+using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t);
 
 // Runs `row(bases, strides, count, first)` over every element of the
 // layout, cut into chunks over `threads` threads, without the interpreter
@@ -178,30 +180,6 @@ PyObject* floats(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     return ok ? values.release() : nullptr;
 }
 
-// The code of an element of code points that is an accepted spelling in
-// ASCII; nothing for any other (a non-ASCII or unknown text, left to the
-// reading with the interpreter lock, which reports it). Touches no Python
-// object, so it runs on any thread.
-std::optional<std::uint8_t> ascii_code(const char* at, std::size_t units) noexcept {
-    char lowered[5] = {};
-    std::size_t length = 0;
-    for (std::size_t i = 0; i < units; ++i) {
-        const std::uint32_t c = strided::load<std::uint32_t>(at + 4 * i);
-        if (c == 0) {
-            for (std::size_t j = i + 1; j < units; ++j) {
-                if (strided::load<std::uint32_t>(at + 4 * j) != 0) return std::nullopt;
-            }
-            break;
-        }
-        if (c >= 128 || length == 4) return std::nullopt;
-        lowered[length++] = static_cast<char>(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
-    }
-    const std::string_view text(lowered, length);
-    if (text == "c" || text == "call") return option_pricing::call_code;
-    if (text == "p" || text == "put") return option_pricing::put_code;
-    return std::nullopt;
-}
-
 // The code of element text of code points (UCS4, trailing NULs not part
 // of it, as numpy's str_ arrays hold them): an accepted ASCII spelling at
 // once, any other text as the str it holds, read by the scalar conversion,
@@ -217,15 +195,6 @@ bool code_of_ucs4(const char* at, std::size_t units, std::uint8_t& code) {
     const PyRef text = PyRef::steal(
         PyUnicode_DecodeUTF32(at, static_cast<Py_ssize_t>(length * 4), "strict", &byte_order));
     return text && code_of_str(text.get(), code);
-}
-
-// The code of a one-letter element: "c", "C", "p" or "P"; 255 for any
-// other, left to ascii_code's callers.
-inline std::uint8_t letter_code(const char* at) noexcept {
-    std::uint32_t c;
-    std::memcpy(&c, at, sizeof c);
-    c |= 0x20;  // ASCII upper to lower case; no other code point becomes 'c' or 'p'
-    return c == 'c' ? option_pricing::call_code : c == 'p' ? option_pricing::put_code : 255;
 }
 
 // option_types(call_put, threads) -> int | bytearray: the code of a str, or one
@@ -725,6 +694,116 @@ PyObject* cal_ttx(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     });
 }
 
+// ---- small interval calls ------------------------------------------------
+
+// An instant argument in a plain form, as the front passes it to the
+// interval entries: the timestamp of an exact datetime whose timestamp()
+// runs no Python code (naive, or of an exact datetime.timezone), or the
+// int64 view of an exact datetime64 array of native order and a unit of
+// its own (no multiple, no month or year). False, with no exception
+// pending, for anything else.
+bool small_instants(const SmallCallState& state, PyObject* obj, PyRef& operand, calendar::TimeUnit& unit) {
+    PyObject* type = reinterpret_cast<PyObject*>(Py_TYPE(obj));
+    if (type == state.datetime) {
+        const PyRef zone = PyRef::steal(PyObject_GetAttr(obj, state.tzinfo));
+        if (!zone || (zone.get() != Py_None && reinterpret_cast<PyObject*>(Py_TYPE(zone.get())) != state.timezone)) {
+            PyErr_Clear();
+            return false;
+        }
+        PyObject* self[] = {obj};
+        operand = PyRef::steal(
+            PyObject_VectorcallMethod(state.timestamp, self, 1 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+        if (!operand) PyErr_Clear();  // a naive time the platform cannot place: the general path says so
+        unit = calendar::TimeUnit::timestamp;
+        return operand && PyFloat_CheckExact(operand.get());
+    }
+    if (type != state.ndarray) return false;
+    const PyRef dtype = PyRef::steal(PyObject_GetAttr(obj, state.dtype));
+    const PyRef text = dtype ? PyRef::steal(PyObject_GetAttr(dtype.get(), state.str)) : PyRef();
+    Utf8 name;
+    if (!text || !convert(text.get(), name)) {
+        PyErr_Clear();
+        return false;
+    }
+    std::string_view code = name.text;  // "<M8[us]"
+    if (code.starts_with('=') || (code.starts_with('<') && std::endian::native == std::endian::little)) {
+        code.remove_prefix(1);
+    }
+    if (!code.starts_with("M8[") || !code.ends_with(']')) return false;
+    code = code.substr(3, code.size() - 4);
+    using calendar::TimeUnit;
+    static constexpr std::pair<std::string_view, TimeUnit> units[] = {
+        {"W", TimeUnit::week},          {"D", TimeUnit::day},           {"h", TimeUnit::hour},
+        {"m", TimeUnit::minute},        {"s", TimeUnit::second},        {"ms", TimeUnit::millisecond},
+        {"us", TimeUnit::microsecond},  {"ns", TimeUnit::nanosecond},   {"ps", TimeUnit::picosecond},
+        {"fs", TimeUnit::femtosecond},  {"as", TimeUnit::attosecond},
+    };
+    const auto found = std::find_if(std::begin(units), std::end(units), [&](const auto& u) { return u.first == code; });
+    if (found == std::end(units)) return false;
+    unit = found->second;
+    PyObject* view_args[] = {obj, state.int64};
+    operand = PyRef::steal(
+        PyObject_VectorcallMethod(state.view, view_args, 2 | PY_VECTORCALL_ARGUMENTS_OFFSET, nullptr));
+    if (!operand) PyErr_Clear();
+    return bool(operand);
+}
+
+// The interval entry `entry` over from_ and to (args[0], args[1]) in plain
+// forms, with out args[2] and threads args[3], after its leading
+// arguments: the front's call of it, on the caller's thread, into a result
+// of its own. None leaves the call to the general path.
+PyObject* small_interval(PyObject* module, std::initializer_list<PyObject*> leading, PyObject* const* args,
+                         FastCall entry) {
+    const SmallCallState& state = small_call_state(module);
+    PyRef start, end;
+    calendar::TimeUnit start_unit, end_unit;
+    SmallCall call(state);
+    if (!small_instants(state, args[0], start, start_unit) || !small_instants(state, args[1], end, end_unit) ||
+        !call.instants(start.get()) || !call.instants(end.get()) || !call.output(args[2]) ||
+        !call.threads(args[3])) {
+        return none();
+    }
+    const PyRef target = call.out() != nullptr ? PyRef::borrow(call.out())
+                                               : PyRef::steal(new_array(state, std::max(call.ndim(), 0), call.shape()));
+    const PyRef start_code = PyRef::steal(PyLong_FromLong(static_cast<long>(start_unit)));
+    const PyRef end_code = PyRef::steal(PyLong_FromLong(static_cast<long>(end_unit)));
+    const PyRef one = PyRef::steal(PyLong_FromLong(1));
+    if (!target || !start_code || !end_code || !one) {
+        PyErr_Clear();
+        return none();
+    }
+    std::array<PyObject*, 8> entry_args;
+    std::size_t n = 0;
+    for (PyObject* arg : leading) entry_args[n++] = arg;
+    for (PyObject* arg : {target.get(), one.get(), start.get(), start_code.get(), end.get(), end_code.get(),
+                          call.out() != nullptr ? Py_True : Py_False}) {
+        entry_args[n++] = arg;
+    }
+    // An instant the calendar cannot place: the general path reports it.
+    if (!PyRef::steal(entry(module, entry_args.data(), static_cast<Py_ssize_t>(n)))) {
+        PyErr_Clear();
+        return none();
+    }
+    if (call.out() == nullptr && call.ndim() < 0) {
+        const PyRef no_index = PyRef::steal(PyTuple_New(0));
+        return no_index ? PyObject_GetItem(target.get(), no_index.get()) : nullptr;
+    }
+    return PyRef::borrow(target.get()).release();
+}
+
+// small_get_bus_ttx(underlying, from_, to, out, threads).
+PyObject* small_get_bus_ttx(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("small_get_bus_ttx", nargs, 5)) return nullptr;
+    if (!PyUnicode_CheckExact(args[0])) return none();
+    return small_interval(module, {args[0]}, args + 1, bus_ttx);
+}
+
+// small_get_cal_ttx(from_, to, out, threads).
+PyObject* small_get_cal_ttx(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("small_get_cal_ttx", nargs, 4)) return nullptr;
+    return small_interval(module, {}, args, cal_ttx);
+}
+
 // timestamps(iterable, name, nats[, shape]) -> (bytearray, unit code): the
 // float64 timestamp of each item by the scalar datetime conversion's first
 // steps (item.timestamp(), then the float conversion), in order; an item
@@ -796,8 +875,6 @@ PyObject* timestamps(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 
 // ---- the module ---------------------------------------------------------
 
-using FastCall = PyObject* (*)(PyObject*, PyObject* const*, Py_ssize_t);
-
 template <FastCall F>
 PyMethodDef def(const char* name) {
     constexpr FastCall entry = guarded<F>;
@@ -828,15 +905,23 @@ PyMethodDef methods[] = {
     def<get_jacobian>("get_jacobian"),
     def<bus_ttx>("bus_ttx"),
     def<cal_ttx>("cal_ttx"),
+    def<small_get_bus_ttx>("small_get_bus_ttx"),
+    def<small_get_cal_ttx>("small_get_cal_ttx"),
     {nullptr, nullptr, 0, nullptr},
 };
 
+int exec_module(PyObject* module) { return exec_small_calls(module); }
+
+void free_module(void* module) { clear_small_calls(static_cast<PyObject*>(module)); }
+
 PyModuleDef_Slot slots[] = {
+    {Py_mod_exec, reinterpret_cast<void*>(guarded<exec_module>)},
     {0, nullptr},
 };
 
 PyModuleDef module_def = {
-    PyModuleDef_HEAD_INIT, "kelvane_arrays._native", "", 0, methods, slots, nullptr, nullptr, nullptr,
+    PyModuleDef_HEAD_INIT, "kelvane_arrays._native", "", sizeof(SmallCallState), methods, slots,
+    traverse_small_calls, clear_small_calls, free_module,
 };
 
 }  // namespace

@@ -20,6 +20,10 @@
 
 namespace kelvane::py::arrays {
 
+// So few elements that releasing and taking back the interpreter lock
+// would cost more than the loop: a loop this short keeps it.
+inline constexpr std::size_t few_elements = 256;
+
 // What an operand's elements must be.
 enum class Element {
     float64,   // a double; a Python float for a scalar
