@@ -10,7 +10,8 @@ stated error bound on a dense grid. Run once when a fit changes:
     python3 tools/gen_elementary_coefficients.py > src/common/math/elementary_coefficients.hpp
 
 The targets are the parts that the functions cannot form exactly:
-  exp    Q(s) = (e^s - 1 - s - s^2/2) / s^3        |s| <= ln2/2 (+ margin)
+  exp    Q(s) = (e^s - 1 - s - s^2/2) / s^3        |s| <= ln2/128 (+ margin),
+         and the table of 2^(j/64)
   log    L(z) = (2 atanh(sqrt z)/sqrt z - 2) / z   0 <= z <= ((sqrt2-1)/(sqrt2+1))^2
   tanh   T(z) = (tanh(sqrt z) - sqrt z) / z^(3/2)  0 <= z <= 0.3^2
   erf    C(z) = erf(sqrt z)/sqrt z - 1             0 <= z <= 0.25^2
@@ -72,10 +73,20 @@ def main():
     w("namespace kelvane::elementary::coefficients {")
     w("")
 
-    # exp: the tail beyond 1 + s + s^2/2, absolute error of s^3 Q below 2^-62.
-    half_ln2 = mp.log(2) / 2 * mpf("1.001")
+    # exp: 2^(j/64) for j = 0..63 as pairs of doubles, and the tail beyond
+    # 1 + s + s^2/2 on |s| <= ln2/128, absolute error of s^3 Q below 2^-64.
+    w("// 2^(j/64), j = 0..63, each the double nearest it and the double")
+    w("// nearest the rest.")
+    w("alignas(64) inline constexpr double exp2_sixty_fourths[128] = {")
+    for j in range(64):
+        v = mpf(2) ** (mpf(j) / 64)
+        hi = float(v)
+        w(f"    {hexd(hi)}, {hexd(float(v - mpf(hi)))},")
+    w("};")
+    w("")
+    reach = mp.log(2) / 128 * mpf("1.001")
     q, worst = fit(series_safe(lambda s: (mp.exp(s) - 1 - s - s * s / 2) / s**3, mpf(1) / 6),
-                   -half_ln2, half_ln2, lambda s: mpf(2) ** -60 / max(abs(s), mpf('0.01')) ** 3)
+                   -reach, reach, lambda s: mpf(2) ** -64 / max(abs(s), reach / 100) ** 3)
     emit(w, "exp_tail", q, worst)
 
     # log: R(z) = z L(z); s R(z) is below 2s/60, so a relative 2^-58 on L is
