@@ -115,17 +115,32 @@ template <class V>
     return from_bits<V>(bits_of(magnitude) | (bits_of(sign) & 0x8000000000000000ULL));
 }
 
-// Horner's scheme, lowest coefficient first.
+// Estrin's scheme, lowest coefficient first: pairs c[2i] + c[2i+1] x, then
+// pairs of those with x^2, x^4, ..., so that the chain of dependent steps
+// grows with the logarithm of the degree, not the degree. coefficient(i)
+// gives c[i]; N is the number of coefficients.
+template <class V, std::size_t N, class Coefficient>
+[[gnu::always_inline]] inline V estrin(V x, Coefficient coefficient) {
+    V terms[(N + 1) / 2];
+    for (std::size_t i = 0; i < N / 2; ++i) terms[i] = coefficient(2 * i) + coefficient(2 * i + 1) * x;
+    if (N % 2 != 0) terms[N / 2] = coefficient(N - 1);
+    V power = x * x;
+    for (std::size_t n = (N + 1) / 2; n > 1; n = (n + 1) / 2) {
+        for (std::size_t i = 0; i < n / 2; ++i) terms[i] = terms[2 * i] + terms[2 * i + 1] * power;
+        if (n % 2 != 0) terms[n / 2] = terms[n - 1];
+        if (n > 2) power = power * power;
+    }
+    return terms[0];
+}
+
 template <class V, std::size_t N>
 [[gnu::always_inline]] inline V polynomial(V x, const double (&c)[N]) {
-    V p = Lanes<V>::splat(c[N - 1]);
-    for (std::size_t i = N - 1; i-- > 0;) p = p * x + c[i];
-    return p;
+    return estrin<V, N>(x, [&](std::size_t i) { return Lanes<V>::splat(c[i]); });
 }
 
 // ---------------------------------------------------------------------------
-// Exact sums and products of doubles (Knuth, Dekker): a + b = s + err and
-// a * b = p + err exactly, with plain additions and multiplications only.
+// Exact sums of doubles (Knuth, Dekker), a + b = s + err exactly, and
+// products as pairs, with plain additions and multiplications only.
 
 template <class V>
 struct Pair {
@@ -146,14 +161,16 @@ template <class V>
     return {s, b - (s - a)};
 }
 
-// Splits a (|a| < 2^995) into two halves of 26 significant bits.
+// Splits a into hi, its 26 leading significant bits, and lo = a - hi (27
+// bits): hi * hi and hi * lo are exact, lo * lo rounds at 2^-105 of a * a.
 template <class V>
 [[gnu::always_inline]] inline Pair<V> split(V a) {
-    const V c = a * 134217729.0;  // 2^27 + 1
-    const V hi = c - (c - a);
+    const V hi = from_bits<V>(bits_of(a) & 0xfffffffff8000000ULL);
     return {hi, a - hi};
 }
 
+// p + err = a * b to 2^-100 relative (Dekker's product with the split
+// above; exact but for lo * lo and the sums' last bits).
 template <class V>
 [[gnu::always_inline]] inline Pair<V> two_product(V a, V b) {
     const V p = a * b;
@@ -276,15 +293,12 @@ inline V exp(V x) {
 // with R = s^2 L(s^2) (the identity needs only 2s = f - s f). k ln 2 + f
 // - f^2/2 is summed as exact pairs; only the last term, below |f|^3/4,
 // and k ln2_lo round before the result's one rounding.
+namespace detail {
+
+// log(x) for a positive normal x = 2^(e - bias) 1.f, e its exponent field.
 template <class V>
-inline V log(V x) {
-    using namespace detail;
-    using L = Lanes<V>;
-    // Subnormal arguments are scaled into the normal range first.
-    const auto subnormal = x < 0x1p-1022;
-    const V xn = select<V>(subnormal, x * 0x1p54, x);
-    const V bias = select<V>(subnormal, L::splat(1023.0 + 54.0), L::splat(1023.0));
-    const Bits<V> b = bits_of(xn);
+[[gnu::always_inline]] inline V log_of_normal(V x, V bias) {
+    const Bits<V> b = bits_of(x);
     V k = from_bits<V>((b >> 52) | shifter_bits) - shifter - bias;
     V m = from_bits<V>((b & 0x000fffffffffffffULL) | 0x3ff0000000000000ULL);
     const auto high = m > 0x1.6a09e667f3bccp+0;  // m > sqrt(2)
@@ -299,8 +313,22 @@ inline V log(V x) {
     const Pair<V> head = two_sum(k * ln2_hi, f);
     const Pair<V> body = two_sum(head.hi, -half_f2);
     const V lo = ((head.lo + body.lo) + (k * ln2_lo - f2.lo * 0.5)) + s * (half_f2 + r);
-    V y = body.hi + lo;
+    return body.hi + lo;
+}
 
+}  // namespace detail
+
+template <class V>
+inline V log(V x) {
+    using namespace detail;
+    using L = Lanes<V>;
+    // Positive, normal and finite: the common case, without the selects.
+    const auto ordinary = (bits_of(x) - 0x0010000000000000ULL) < 0x7fe0000000000000ULL;
+    if (L::all(ordinary)) return log_of_normal(x, L::splat(1023.0));
+    // Subnormal arguments are scaled into the normal range first.
+    const auto subnormal = x < 0x1p-1022;
+    V y = log_of_normal(select<V>(subnormal, x * 0x1p54, x),
+                        select<V>(subnormal, L::splat(1023.0 + 54.0), L::splat(1023.0)));
     constexpr double inf = std::numeric_limits<double>::infinity();
     y = select<V>(x == inf, x, y);
     y = select<V>(x == 0.0, L::splat(-inf), y);
@@ -372,8 +400,7 @@ inline V erfc(V x) {
         const Bits<V> row = ((bits_of(ab) >> 50) - (0x3fd0000000000000ULL >> 50)) * c::erfc_piece_stride;
         const double* table = c::erfc_pieces;
         const V t = ab - L::gather(table, row);  // exact: the middle is within the piece
-        V p = L::gather(table, row + (c::erfc_piece_stride - 1));
-        for (int i = c::erfc_piece_stride - 2; i >= 4; --i) p = p * t + L::gather(table, row + i);
+        const V p = estrin<V, c::erfc_piece_stride - 4>(t, [&](std::size_t i) { return L::gather(table, row + (4 + i)); });
         const Pair<V> slope = two_product(t, L::gather(table, row + 3));
         const Pair<V> g = two_sum(L::gather(table, row + 1), slope.hi);
         const V g_lo = g.lo + (L::gather(table, row + 2) + (slope.lo + (t * t) * p));
