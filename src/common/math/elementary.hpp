@@ -178,6 +178,13 @@ template <class V>
     return {p, ((as.hi * bs.hi - p) + as.hi * bs.lo + as.lo * bs.hi) + as.lo * bs.lo};
 }
 
+// a * a = hi + lo to 2^-78 relative: ah^2 is exact, al (a + ah) rounds.
+template <class V>
+[[gnu::always_inline]] inline Pair<V> square(V a) {
+    const Pair<V> s = split(a);
+    return fast_two_sum(s.hi * s.hi, s.lo * (a + s.hi));
+}
+
 // ---------------------------------------------------------------------------
 // Powers of two and the exponential's reduction.
 
@@ -251,24 +258,44 @@ template <class V>
 // table and e^(s + e) - 1 = s + s^2/2 + s^3 Q(s) + e, below 0.0055, whose
 // roundings are a relative 2^-60 of the result.
 template <class V>
+struct Reduced {
+    V th, tl, p, k;  // e^x = 2^k (th + tl) (1 + p)
+};
+
+// With a low part xl, s + e is an exact pair; without, s = x - n ln2 / 64
+// rounds once, a relative 2^-61 of the result.
+template <bool with_low, class V>
+[[gnu::always_inline]] inline Reduced<V> exp_reduce(V xh, V xl) {
+    const V t = xh * sixty_four_over_ln2 + shifter;
+    const V n = t - shifter;
+    const Bits<V> j = (bits_of(t) - shifter_bits) & 63;  // n mod 64, n < 0 too
+    const V k = (n - (from_bits<V>(j | shifter_bits) - shifter)) * (1.0 / 64);
+    V s, e;
+    if constexpr (with_low) {
+        const Pair<V> r = two_sum(xh - n * ln2_64_hi, xl - n * ln2_64_lo);
+        s = r.hi;
+        e = r.lo;
+    } else {
+        s = (xh - n * ln2_64_hi) - n * ln2_64_lo;
+    }
+    const V s2 = s * s;
+    V p = s + (s2 * 0.5 + (s2 * s) * polynomial(s, coefficients::exp_tail));
+    if constexpr (with_low) p = p + e;
+    const V th = Lanes<V>::gather(coefficients::exp2_sixty_fourths, j + j);
+    const V tl = Lanes<V>::gather(coefficients::exp2_sixty_fourths, j + j + 1);
+    return {th, tl, p, k};
+}
+
+template <class V>
 struct Scaled {
     V hi, lo, k;
 };
 
 template <class V>
 [[gnu::always_inline]] inline Scaled<V> exp_parts(V xh, V xl) {
-    const V t = xh * sixty_four_over_ln2 + shifter;
-    const V n = t - shifter;
-    const Bits<V> j = (bits_of(t) - shifter_bits) & 63;  // n mod 64, n < 0 too
-    const V k = (n - (from_bits<V>(j | shifter_bits) - shifter)) * (1.0 / 64);
-    const Pair<V> r = two_sum(xh - n * ln2_64_hi, xl - n * ln2_64_lo);
-    const V s = r.hi;
-    const V s2 = s * s;
-    const V p = (s + (s2 * 0.5 + (s2 * s) * polynomial(s, coefficients::exp_tail))) + r.lo;
-    const V th = Lanes<V>::gather(coefficients::exp2_sixty_fourths, j + j);
-    const V tl = Lanes<V>::gather(coefficients::exp2_sixty_fourths, j + j + 1);
-    const Pair<V> e = fast_two_sum(th, tl + th * p);
-    return {e.hi, e.lo, k};
+    const Reduced<V> r = exp_reduce<true>(xh, xl);
+    const Pair<V> e = fast_two_sum(r.th, r.tl + r.th * r.p);
+    return {e.hi, e.lo, r.k};
 }
 
 }  // namespace detail
@@ -280,11 +307,18 @@ template <class V>
 template <class V>
 inline V exp(V x) {
     using namespace detail;
+    using L = Lanes<V>;
+    const Reduced<V> r = exp_reduce<false>(x, L::splat(0.0));
+    // A normal result is one rounding of th + tl (1 + p) and an exact scaling.
+    const auto normal = L::both(r.k >= -1021.0, r.k <= 1023.0);
+    const V y = (r.th + (r.tl + r.th * r.p)) * pow2(select<V>(normal, r.k, L::splat(0.0)));
+    if (L::all(normal)) return y;
     // Beyond these every result is +inf or +0 anyway; NaN stays NaN.
-    x = select<V>(x > 710.0, Lanes<V>::splat(710.0), x);
-    x = select<V>(x < -746.0, Lanes<V>::splat(-746.0), x);
-    const Scaled<V> e = exp_parts(x, Lanes<V>::splat(0.0));
-    return round_scaled(e.hi, e.lo, e.k);
+    V xc = select<V>(x > 710.0, L::splat(710.0), x);
+    xc = select<V>(xc < -746.0, L::splat(-746.0), xc);
+    const Reduced<V> rc = exp_reduce<false>(xc, L::splat(0.0));
+    const Pair<V> e = fast_two_sum(rc.th, rc.tl + rc.th * rc.p);
+    return select<V>(normal, y, round_scaled_slowly(e.hi, e.lo, rc.k));
 }
 
 // ---------------------------------------------------------------------------
@@ -308,11 +342,15 @@ template <class V>
     const V s = f / (f + 2.0);
     const V z = s * s;
     const V r = z * polynomial(z, coefficients::log_atanh);
-    const Pair<V> f2 = two_product(f, f);
-    const V half_f2 = f2.hi * 0.5;
-    const Pair<V> head = two_sum(k * ln2_hi, f);
-    const Pair<V> body = two_sum(head.hi, -half_f2);
-    const V lo = ((head.lo + body.lo) + (k * ln2_lo - f2.lo * 0.5)) + s * (half_f2 + r);
+    // f^2 = fh^2 + fl (f + fh) with fh^2 exact and the second term rounding
+    // at 2^-78 of f^2.
+    const Pair<V> fs = split(f);
+    const V half_f2 = (fs.hi * fs.hi) * 0.5;
+    const V half_f2_lo = (fs.lo * (f + fs.hi)) * 0.5;
+    // k ln2_hi is 0 or larger than f, and k ln2_hi + f larger than f^2 / 2.
+    const Pair<V> head = fast_two_sum(k * ln2_hi, f);
+    const Pair<V> body = fast_two_sum(head.hi, -half_f2);
+    const V lo = ((head.lo + body.lo) + (k * ln2_lo - half_f2_lo)) + s * ((half_f2 + half_f2_lo) + r);
     return body.hi + lo;
 }
 
@@ -405,7 +443,7 @@ inline V erfc(V x) {
         const Pair<V> g = two_sum(L::gather(table, row + 1), slope.hi);
         const V g_lo = g.lo + (L::gather(table, row + 2) + (slope.lo + (t * t) * p));
 
-        const Pair<V> sq = two_product(ab, ab);
+        const Pair<V> sq = square(ab);
         const Scaled<V> e = exp_parts(-sq.hi, -sq.lo);
         const Pair<V> prod = two_product(e.hi, g.hi);
         const V lo = prod.lo + (e.hi * g_lo + e.lo * g.hi);
@@ -415,6 +453,7 @@ inline V erfc(V x) {
         const V p2 = pow2(e.k);
         const Pair<V> two_minus = fast_two_sum(L::splat(2.0), -(prod.hi * p2));
         const V negative = two_minus.hi + (two_minus.lo - lo * p2);
+        // Both, selected: a branch on the sign would be mispredicted.
         V big = select<V>(x < 0.0, negative, positive);
         // Below -6 erfc(x) rounds to 2 (and 2^k could leave the normal range).
         big = select<V>(x < -6.0, L::splat(2.0), select<V>(beyond, L::splat(0.0), big));
