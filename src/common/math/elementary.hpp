@@ -6,11 +6,14 @@
 // Each function is a template over its lane type V: double, or a GCC/Clang
 // vector of doubles (double2 below). A vector call applies to each lane
 // exactly the operations of the scalar call, in the same order, so each
-// lane holds the scalar result bit for bit: there are no table look-ups
-// but one small gather (erfc's coefficients per quarter octave), no fused
-// multiply-add (the build keeps -ffp-contract=off and no std::fma is
-// called), and special cases are selects, not branches that change the
-// arithmetic. Only round-to-nearest-even double arithmetic is assumed.
+// lane holds the scalar result bit for bit: the only table look-ups are
+// gathers that a vector makes lane by lane (exp's 2^(j/64), erfc's
+// coefficients per quarter octave), there is no fused multiply-add (the
+// build keeps -ffp-contract=off and no std::fma is called), and special
+// cases are selects, or a slower path that only the lanes needing it take
+// and that gives the common path's bits elsewhere. Only round-to-nearest-
+// even double arithmetic is assumed; g++ and clang (the portable wheel's
+// zig) give the same bits.
 //
 // Policy, once for all four: a NaN argument gives a quiet NaN; results that
 // overflow are +inf and results below the smallest subnormal are +0, as
