@@ -33,10 +33,15 @@
 // tests/elementary/accuracy.py (make accuracy) over 10^7 seeded arguments
 // per function that cover the whole range; the error analysis beside each
 // function says where the excess over 0.5 comes from:
-//   exp  0.508    log  0.581    tanh  0.535    erfc  0.550
+//   exp  0.515    log  0.644    tanh  0.587    erfc  0.557
 // None is correctly rounded everywhere (99.7 to 99.9 % of results are):
-// each rounds once at the end after an approximation within a few
-// hundredths of an ulp of the exact value.
+// each rounds once at the end after an approximation within a few tenths
+// of an ulp of the exact value. (glibc 2.36, by the same check: exp 0.504,
+// log 0.512, tanh 2.04, erfc 3.05.)
+//
+// Speed, per call over 4,096 arguments against glibc 2.36 on the x86-64
+// baseline (bench/kernels.cpp): exp 4.4 ns (5.6), log 8 (5), tanh 16 (11),
+// erfc 24 (13): log, tanh and erfc pay for their accuracy with exact pairs.
 //
 // Conditioning: exp is relatively conditioned by |x| (a relative error e in
 // x becomes |x| e in e^x); log near 1 and erfc in its tail (|x| e becomes
@@ -379,7 +384,7 @@ inline V log(V x) {
 
 // ---------------------------------------------------------------------------
 // tanh: below |x| = 0.3, a + a^3 T(a^2) (the second term is below a/30, so
-// its rounding is a hundredth of an ulp). Above, (E - 1) / (E + 1) with
+// the roundings of a^3 and T cost at most a tenth of an ulp). Above, (E - 1) / (E + 1) with
 // E = e^(2a) as an exact pair from exp_parts: the quotient q is corrected
 // by the exact remainder (E - 1) - q (E + 1), so it rounds once.
 template <class V>
