@@ -20,7 +20,7 @@ SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyp
 BENCHDIR := build/bench
 KERNELS := $(BENCHDIR)/bench/kelvane_kernel_bench
 
-.PHONY: demo test docs docs-check wheel bench bench-readme kernel-bench cpp-test py-test stubtest sanitize examples clean
+.PHONY: demo test docs docs-check wheel bench bench-readme kernel-bench cpp-build cpp-test accuracy py-test stubtest sanitize examples clean
 
 # Before any goal but clean: .venv must run the interpreter picked now. A new
 # pick makes .venv and build/ anew, so no build of another interpreter is
@@ -39,6 +39,7 @@ test: $(STAMPS)/installed $(STAMPS)/extra-test
 	@status=0; \
 	$(MAKE) --no-print-directory cpp-test || status=1; \
 	$(MAKE) --no-print-directory docs-check || status=1; \
+	$(MAKE) --no-print-directory accuracy ACCURACY_COUNT=100000 || status=1; \
 	$(MAKE) --no-print-directory stubtest || status=1; \
 	$(MAKE) --no-print-directory sanitize || status=1; \
 	$(MAKE) --no-print-directory py-test || status=1; \
@@ -82,11 +83,20 @@ examples: $(STAMPS)/installed $(STAMPS)/extra-examples
 	$(PY) examples/fit_smile.py
 	$(PY) examples/distributed_book.py
 
-cpp-test: $(STAMPS)/system $(STAMPS)/build-deps
+cpp-build: $(STAMPS)/system $(STAMPS)/build-deps
 	$(VENV)/bin/cmake -S . -B $(CPPDIR) -G Ninja -DCMAKE_MAKE_PROGRAM=$(abspath $(VENV))/bin/ninja \
 	  -DKELVANE_BUILD_MODULE=OFF -DKELVANE_BUILD_TESTS=ON -DPython_EXECUTABLE=$(abspath $(PY)) >/dev/null
 	$(VENV)/bin/cmake --build $(CPPDIR) -j2
+
+cpp-test: cpp-build
 	$(VENV)/bin/ctest --test-dir $(CPPDIR) --output-on-failure -j2
+
+# exp, log, tanh and erfc against MPFR over ACCURACY_COUNT seeded arguments
+# each (make test checks 10^5; all 10^7 take some 20 minutes, most of them
+# erfc's references).
+ACCURACY_COUNT ?= 10000000
+accuracy: cpp-build $(STAMPS)/extra-test
+	$(PY) tests/elementary/accuracy.py $(CPPDIR)/tests/cpp/libkelvane_elementary_probe.so --count $(ACCURACY_COUNT)
 
 # The portable wheel, installed and tested under every interpreter.
 py-test: $(STAMPS)/installed $(STAMPS)/extra-test wheel

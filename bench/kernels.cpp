@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "calendar/calendar.hpp"
+#include "common/math/elementary.hpp"
 #include "common/utc_instant.hpp"
 #include "option_pricing/b76.hpp"
 #include "option_pricing/b76_greeks.hpp"
@@ -297,6 +298,63 @@ void get_bus_ttx_first_pass(benchmark::State& state, std::int64_t first_year, st
     state.counters["per_iteration"] = static_cast<double>(pairs.size());
 }
 
+// ---------------------------------------------------------------------------
+// The elementary functions, the library's own beside the C library's: over
+// 4,096 seeded arguments of each function's working range (independent
+// calls, which overlap in the processor), and as a chain of lone calls
+// (each waits for the previous result).
+
+template <double (*F)(double)>
+void elementary_array(benchmark::State& state, double lo, double hi) {
+    std::mt19937_64 rng(20261209);
+    std::uniform_real_distribution<double> range(lo, hi);
+    std::vector<double> x(4096), y(4096);
+    for (double& v : x) v = range(rng);
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < x.size(); ++i) y[i] = F(x[i]);
+        benchmark::DoNotOptimize(y.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(x.size());
+}
+
+// The argument passes through DoNotOptimize: a compiler that knows tanh is
+// finite would otherwise see that x + 0 * tanh(...) is x and hoist the call.
+template <double (*F)(double)>
+void elementary_chain(benchmark::State& state, double x) {
+    double result = 0.0;
+    for (auto _ : state) {
+        double v = after(x, result);
+        benchmark::DoNotOptimize(v);
+        result = F(v);
+    }
+    benchmark::DoNotOptimize(result);
+}
+
+double libc_exp(double x) { return std::exp(x); }
+double libc_log(double x) { return std::log(x); }
+double libc_tanh(double x) { return std::tanh(x); }
+double libc_erfc(double x) { return std::erfc(x); }
+
+namespace el = kelvane::elementary;
+
+void exp_array_kelvane(benchmark::State& state) { elementary_array<el::exp<double>>(state, -20.0, 20.0); }
+void exp_array_libc(benchmark::State& state) { elementary_array<libc_exp>(state, -20.0, 20.0); }
+void log_array_kelvane(benchmark::State& state) { elementary_array<el::log<double>>(state, 0.01, 100.0); }
+void log_array_libc(benchmark::State& state) { elementary_array<libc_log>(state, 0.01, 100.0); }
+void tanh_array_kelvane(benchmark::State& state) { elementary_array<el::tanh<double>>(state, -3.0, 3.0); }
+void tanh_array_libc(benchmark::State& state) { elementary_array<libc_tanh>(state, -3.0, 3.0); }
+void erfc_array_kelvane(benchmark::State& state) { elementary_array<el::erfc<double>>(state, -5.0, 5.0); }
+void erfc_array_libc(benchmark::State& state) { elementary_array<libc_erfc>(state, -5.0, 5.0); }
+void exp_chain_kelvane(benchmark::State& state) { elementary_chain<el::exp<double>>(state, -0.7); }
+void exp_chain_libc(benchmark::State& state) { elementary_chain<libc_exp>(state, -0.7); }
+void log_chain_kelvane(benchmark::State& state) { elementary_chain<el::log<double>>(state, 1.7); }
+void log_chain_libc(benchmark::State& state) { elementary_chain<libc_log>(state, 1.7); }
+void tanh_chain_kelvane(benchmark::State& state) { elementary_chain<el::tanh<double>>(state, 0.7); }
+void tanh_chain_libc(benchmark::State& state) { elementary_chain<libc_tanh>(state, 0.7); }
+void erfc_chain_kelvane(benchmark::State& state) { elementary_chain<el::erfc<double>>(state, 0.7); }
+void erfc_chain_libc(benchmark::State& state) { elementary_chain<libc_erfc>(state, 0.7); }
+
 }  // namespace
 
 BENCHMARK(b76_fairvalue)->Name("kelvane.b76_fairvalue");
@@ -326,5 +384,22 @@ BENCHMARK(get_cal_ttx)->Name("Calendar.get_cal_ttx");
 BENCHMARK(tenor_to_ttx)->Name("Calendar.tenor_to_ttx");
 BENCHMARK_CAPTURE(get_bus_ttx_first_pass, one_year, 2026, 2026)->Name("Calendar.get_bus_ttx, one year");
 BENCHMARK_CAPTURE(get_bus_ttx_first_pass, years, 1, 9998)->Name("Calendar.get_bus_ttx, 9,998 years");
+
+BENCHMARK(exp_array_kelvane)->Name("exp, 4,096 arguments (kelvane)");
+BENCHMARK(exp_array_libc)->Name("exp, 4,096 arguments (C library)");
+BENCHMARK(log_array_kelvane)->Name("log, 4,096 arguments (kelvane)");
+BENCHMARK(log_array_libc)->Name("log, 4,096 arguments (C library)");
+BENCHMARK(tanh_array_kelvane)->Name("tanh, 4,096 arguments (kelvane)");
+BENCHMARK(tanh_array_libc)->Name("tanh, 4,096 arguments (C library)");
+BENCHMARK(erfc_array_kelvane)->Name("erfc, 4,096 arguments (kelvane)");
+BENCHMARK(erfc_array_libc)->Name("erfc, 4,096 arguments (C library)");
+BENCHMARK(exp_chain_kelvane)->Name("exp, lone calls (kelvane)");
+BENCHMARK(exp_chain_libc)->Name("exp, lone calls (C library)");
+BENCHMARK(log_chain_kelvane)->Name("log, lone calls (kelvane)");
+BENCHMARK(log_chain_libc)->Name("log, lone calls (C library)");
+BENCHMARK(tanh_chain_kelvane)->Name("tanh, lone calls (kelvane)");
+BENCHMARK(tanh_chain_libc)->Name("tanh, lone calls (C library)");
+BENCHMARK(erfc_chain_kelvane)->Name("erfc, lone calls (kelvane)");
+BENCHMARK(erfc_chain_libc)->Name("erfc, lone calls (C library)");
 
 BENCHMARK_MAIN();

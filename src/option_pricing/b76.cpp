@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/math/elementary.hpp"
 #include "option_pricing/b76_terms.hpp"
 #include "option_pricing/normal.hpp"
 
@@ -13,7 +14,7 @@ using terms::intrinsic_value;
 using terms::is_degenerate;
 
 double d1_of(double fwd, double strike, double ttx, double vol) {
-    return d1_from_parts(std::log(fwd / strike), ttx, vol, vol * std::sqrt(ttx));
+    return d1_from_parts(kelvane::elementary::log(fwd / strike), ttx, vol, vol * std::sqrt(ttx));
 }
 
 double value_of(OptionType type, double fwd, double strike, double ttx, double vol, double df,
@@ -28,12 +29,12 @@ double value_of(OptionType type, double fwd, double strike, double ttx, double v
 
 double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
     if (is_degenerate(ttx, vol)) return intrinsic_value(type, fwd, strike, df);
-    return value_of(type, fwd, strike, ttx, vol, df, std::log(fwd / strike), std::sqrt(ttx));
+    return value_of(type, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike), std::sqrt(ttx));
 }
 
 ValueAtVol::ValueAtVol(OptionType type, double fwd, double strike, double ttx, double df)
     : type_(type), fwd_(fwd), strike_(strike), ttx_(ttx), df_(df),
-      log_moneyness_(std::log(fwd / strike)), sqrt_ttx_(std::sqrt(ttx)) {}
+      log_moneyness_(kelvane::elementary::log(fwd / strike)), sqrt_ttx_(std::sqrt(ttx)) {}
 
 double ValueAtVol::operator()(double vol) const {
     if (is_degenerate(ttx_, vol)) return intrinsic_value(type_, fwd_, strike_, df_);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/math/elementary.hpp"
 #include "option_pricing/b76.hpp"
 #include "option_pricing/b76_terms.hpp"
 #include "option_pricing/loops.hpp"
@@ -100,7 +101,7 @@ Greeks greeks(OptionType type, double fwd, double strike, double ttx, double vol
     const double sqrt_ttx = std::sqrt(ttx);
     const double s = vol * sqrt_ttx;
     const double ratio = fwd / strike;
-    const double d1 = terms::d1_from_parts(std::log(ratio), ttx, vol, s);
+    const double d1 = terms::d1_from_parts(kelvane::elementary::log(ratio), ttx, vol, s);
     const double d2 = d1 - s;
     const bool needs_pdf = wanted & (density_greeks | greek_bit(Greek::delta) | greek_bit(Greek::dual_delta));
     const double pdf = needs_pdf ? normal_pdf(d1) : 0.0;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "common/math/elementary.hpp"
 #include "option_pricing/normal.hpp"
 
 namespace option_pricing::binary {
@@ -16,13 +17,13 @@ struct State {
 
 State state_of(double fwd, double strike, double ttx, double vol) {
     const double s = vol * std::sqrt(ttx);
-    return {s, std::log(fwd / strike) / s};
+    return {s, kelvane::elementary::log(fwd / strike) / s};
 }
 
 // D * phi(d) with the sign of the derivative folded into the divisor, the
 // order in which the vega and gamma reference values were computed.
 double neg_discounted_pdf(double d, double df) {
-    return (std::exp(-(d * d) / 2.0) / -sqrt_two_pi) * df;
+    return (kelvane::elementary::exp(-(d * d) / 2.0) / -sqrt_two_pi) * df;
 }
 
 double signed_for(OptionType type, double call_greek) {

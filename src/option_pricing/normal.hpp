@@ -1,8 +1,9 @@
 // The standard normal density and distribution shared by the Black-76 and
-// binary formulas.
+// binary formulas, through the library's own exp and erfc, so that their
+// bits do not depend on the machine's C library.
 #pragma once
 
-#include <cmath>
+#include "common/math/elementary.hpp"
 
 namespace option_pricing {
 
@@ -12,10 +13,10 @@ namespace option_pricing {
 inline constexpr double sqrt_two_pi = 2.5066282746310007;
 inline constexpr double sqrt_two = 1.4142135623730951;
 
-inline double normal_pdf(double x) { return std::exp(x * (x * -0.5)) / sqrt_two_pi; }
+inline double normal_pdf(double x) { return kelvane::elementary::exp(x * (x * -0.5)) / sqrt_two_pi; }
 
 // Through erfc, so that the far tails keep their relative accuracy (1 - N
 // would cancel); N(NaN) is NaN, N(+inf) = 1, N(-inf) = 0.
-inline double normal_cdf(double x) { return 0.5 * std::erfc(-x / sqrt_two); }
+inline double normal_cdf(double x) { return 0.5 * kelvane::elementary::erfc(-x / sqrt_two); }
 
 }  // namespace option_pricing

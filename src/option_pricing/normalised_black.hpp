@@ -23,14 +23,23 @@
 
 #include <cmath>
 
+#include "common/math/elementary.hpp"
+
 namespace option_pricing::normalised {
 
 // The elementary functions every formula here calls, in one place, so that
 // another implementation of them replaces these lines only.
-inline double exp_of(double v) { return std::exp(v); }
-inline double log_of(double v) { return std::log(v); }
-inline double log1p_of(double v) { return std::log1p(v); }
-inline double erfc_of(double v) { return std::erfc(v); }
+inline double exp_of(double v) { return kelvane::elementary::exp(v); }
+inline double log_of(double v) { return kelvane::elementary::log(v); }
+// log(1 + v) for -0.5 < v < 1 through the library's log: u = 1 + v rounds,
+// and v / (u - 1), exact in that range, undoes the rounding to first order,
+// which keeps the result within a few units in the last place.
+inline double log1p_of(double v) {
+    const double u = 1.0 + v;
+    if (u == 1.0) return v;
+    return kelvane::elementary::log(u) * (v / (u - 1.0));
+}
+inline double erfc_of(double v) { return kelvane::elementary::erfc(v); }
 inline double sqrt_of(double v) { return std::sqrt(v); }
 
 // exp(z^2) erfc(z) for z >= 0, to a few units in the last place; z^2 enters

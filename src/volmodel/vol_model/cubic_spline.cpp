@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <utility>
 
+#include "common/math/elementary.hpp"
 #include "volmodel/vol_model/param_record.hpp"
 
 namespace vol_model {
@@ -36,10 +37,10 @@ using NodeArray = std::array<double, node_count>;
 // sqrt(ttx). When the spot sits exactly at the anchor there is no move to
 // scale, so the shift is zero outright instead of 0 / ln(1) = NaN at ttx = 1.
 double atm_level(const CubicParams& prm, double ttx, double spot) {
-    const double log_move = std::log(spot / prm.ref_spot);
+    const double log_move = kelvane::elementary::log(spot / prm.ref_spot);
     if (log_move == 0.0) return prm.ref_vol;
     const double skew_factor = (prm.p05 - prm.c05) / 0.1 * 100;
-    return prm.ref_vol + prm.vpr * ((log_move / std::log(ttx) / prm.ref_vol) * skew_factor);
+    return prm.ref_vol + prm.vpr * ((log_move / kelvane::elementary::log(ttx) / prm.ref_vol) * skew_factor);
 }
 
 // Variance rates at the nodes; the offsets accumulate from the centre out.
@@ -135,7 +136,7 @@ struct CubicKernel {
     static bool term_follows(double CubicParams::* /*member*/) noexcept { return false; }
 
     [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
-        return std::log(strike / s.spot) / s.r;
+        return kelvane::elementary::log(strike / s.spot) / s.r;
     }
 
     [[KELVANE_ONE_COPY]] static double vol(const Setup& s, double scaled_log_moneyness) noexcept {

@@ -5,6 +5,7 @@
 #include <limits>
 #include <utility>
 
+#include "common/math/elementary.hpp"
 #include "volmodel/vol_model/param_record.hpp"
 
 namespace vol_model {
@@ -46,9 +47,9 @@ struct GvvKernel {
     }
 
     static double strike_term(const Setup& s, double strike) noexcept {
-        const double z = std::log(strike / s.ref_spot) / s.r;
+        const double z = kelvane::elementary::log(strike / s.ref_spot) / s.r;
         // Damps the moneyness near the anchor (y ~ z/2), leaves the tails.
-        return z * (1 - 0.5 * std::exp(-(z * z)));
+        return z * (1 - 0.5 * kelvane::elementary::exp(-(z * z)));
     }
 
     static double vol(const Setup& s, double y) noexcept {
@@ -56,7 +57,7 @@ struct GvvKernel {
         // The larger root of v^2 - u v - g y^2 = 0.
         const double v = 0.5 * (u + std::sqrt((s.g * y) * y * 4 + u * u));
         // |tanh| <= 1 bounds |t| by 6, so the wing weight t^4 stays below 1296.
-        const double t = 6 * std::tanh((y / std::sqrt(v)) / 6);
+        const double t = 6 * kelvane::elementary::tanh((y / std::sqrt(v)) / 6);
         const double w = (t * t) * (t * t);
         double total = v;
         if (y < 0) {

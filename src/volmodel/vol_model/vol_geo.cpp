@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "common/math/elementary.hpp"
 #include "volmodel/vol_model/param_record.hpp"
 
 namespace vol_model {
@@ -32,10 +33,10 @@ struct VolGeoKernel {
     [[KELVANE_ONE_COPY]] static Setup prepare(const VolGeoParams& prm, double ttx, double spot) noexcept {
         // tanh(corr) by its exponential quotient, not the library tanh: the
         // results (and the NaN once e^(2 corr) overflows) depend on this form.
-        const double e = std::exp(prm.corr + prm.corr);
+        const double e = kelvane::elementary::exp(prm.corr + prm.corr);
         const double rho = (e - 1) / (e + 1);
         const double r = std::sqrt(ttx);
-        const double m = std::log(spot / prm.ref_spot) / r;
+        const double m = kelvane::elementary::log(spot / prm.ref_spot) / r;
         const double atm = prm.ref_vol + prm.vpr * ((m / prm.ref_vol) * (prm.vvol * rho));
         const double sigma = atm / 100;
         const double a = (prm.vvol * rho) / 100;
@@ -47,7 +48,7 @@ struct VolGeoKernel {
     static bool term_follows(double VolGeoParams::* /*member*/) noexcept { return false; }
 
     [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
-        return std::log(strike / s.spot) / s.r;
+        return kelvane::elementary::log(strike / s.spot) / s.r;
     }
 
     [[KELVANE_ONE_COPY]] static double vol(const Setup& s, double x) noexcept {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "vol_test_support.hpp"
+#include "common/math/elementary.hpp"
 #include "volmodel/vol_model/cubic_spline.hpp"
 
 namespace {
@@ -43,9 +44,9 @@ double reference_pchip(const Nodes& xs, const Nodes& ys, const Nodes& ms, double
 
 // The whole smile recomputed one documented step at a time.
 double reference_vol(const ParamMap& p, double ttx, double spot, double strike) {
-    const double log_move = std::log(spot / p.at("ref_spot"));
+    const double log_move = kelvane::elementary::log(spot / p.at("ref_spot"));
     const double shift = log_move == 0.0 ? 0.0
-                                         : p.at("vpr") * ((log_move / std::log(ttx) / p.at("ref_vol")) *
+                                         : p.at("vpr") * ((log_move / kelvane::elementary::log(ttx) / p.at("ref_vol")) *
                                                           ((p.at("p05") - p.at("c05")) / 0.1 * 100));
     const double atm = p.at("ref_vol") + shift;
     const double o4 = 0.0 + p.at("p05"), o3 = o4 + p.at("p10"), o2 = o3 + p.at("p15");
@@ -69,7 +70,7 @@ double reference_vol(const ParamMap& p, double ttx, double spot, double strike) 
                                     : 3 * (h[k - 1] + h[k]) /
                                           ((2 * h[k] + h[k - 1]) / d[k - 1] + (h[k] + 2 * h[k - 1]) / d[k]);
     }
-    const double z = std::log(strike / spot) / std::sqrt(ttx) / atm * 100;
+    const double z = kelvane::elementary::log(strike / spot) / std::sqrt(ttx) / atm * 100;
     return std::sqrt(reference_pchip(cubic_nodes, w, m, z));
 }
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "vol_test_support.hpp"
+#include "common/math/elementary.hpp"
 #include "volmodel/vol_model/gvv_spline.hpp"
 
 namespace {
@@ -26,11 +27,11 @@ double reference_vol(const ParamMap& prm, double ttx, double strike) {
     const double p = prm.at("pwing") / 100;
     const double q = prm.at("cwing") / 100;
     const double r = std::sqrt(ttx);
-    const double z = std::log(strike / prm.at("ref_spot")) / r;
-    const double y = z * (1 - 0.5 * std::exp(-(z * z)));
+    const double z = kelvane::elementary::log(strike / prm.at("ref_spot")) / r;
+    const double y = z * (1 - 0.5 * kelvane::elementary::exp(-(z * z)));
     const double u = sigma * sigma + sigma * ((a + a) * y);
     const double v = 0.5 * (u + std::sqrt((g * y) * y * 4 + u * u));
-    const double t = 6 * std::tanh((y / std::sqrt(v)) / 6);
+    const double t = 6 * kelvane::elementary::tanh((y / std::sqrt(v)) / 6);
     const double w = (t * t) * (t * t);
     const double total = y < 0 ? v + p * w : y > 0 ? v + q * w : v;
     const double vol = std::sqrt(total);
