@@ -10,10 +10,10 @@
 #
 # The roots (tools/debian_root.sh) and their test venvs are cached under
 # ~/.cache/kelvane, each remade when what it is made of changes. The wheels
-# are installed with --only-binary :all:, the test requirements from PyPI
-# with pip's ordinary client (--no-compile under emulation, where compiling
-# every module costs minutes). The tests run on a copy of the tests, the
-# examples and the pages they read, never on the source tree.
+# are installed with --only-binary :all:, the test requirements as wheels
+# from PyPI that the host's pip fetches for the root's interpreter. The tests
+# run on a copy of the tests, the examples and the pages they read, never on
+# the source tree.
 #
 #   test_roots.sh prepare [sid|arm]  makes the roots and venvs (no wheel needed)
 #   test_roots.sh test <wheel dir> [sid|arm]  prepares, then runs the tests
@@ -39,22 +39,54 @@ arm_requirements='^(pytest|hypothesis|numpy|pandas)([<>=!~ ].*)?$'
 
 test_requirements() { "${PYTHON_FOR_TOOLS:-python3}" tools/project_requirements.py test; }
 
+# The wheels of the requirements for a root's interpreter, fetched by the
+# host's pip (for the root's CPython version, machine and glibc) into the
+# root: under emulation, pip's TLS connections are slow enough for the
+# network to drop them, and the host fetches in a fraction of the time.
+fetch_wheels() {  # <root name> <python> <directory in the root> <requirements...>
+  local name=$1 python=$2 dir=$3 root facts version glibc machine minor platforms=()
+  shift 3
+  root=$($roots path "$name")
+  facts=$($roots run "$name" -- "$python" -c 'import os, platform, sys
+print("%d.%d" % sys.version_info[:2], os.confstr("CS_GNU_LIBC_VERSION").split()[1], platform.machine())') ||
+    return 1
+  read -r version glibc machine <<< "$facts"
+  for ((minor = 17; minor <= ${glibc#2.}; minor++)); do
+    platforms+=(--platform "manylinux_2_${minor}_$machine")
+  done
+  platforms+=(--platform "manylinux2014_$machine" --platform "linux_$machine")
+  rm -rf "$root$dir"
+  "${PYTHON_FOR_TOOLS:-python3}" "${pip_quiet[@]}" download --only-binary :all: --implementation cp \
+    --python-version "$version" --abi "cp${version/./}" "${platforms[@]}" -d "$root$dir" "$@"
+}
+
 # A venv of the root's interpreter with the requirements, made anew unless
 # its record says it holds exactly these; the record is written last, so a
-# venv left half-made by an interruption is remade.
-prepare_venv() {  # <root name> <python> <venv in the root> <pip options...> -- <requirements...>
-  local name=$1 python=$2 venv=$3 root options=()
+# venv left half-made by an interruption is remade. Nothing is compiled to
+# bytecode ahead: under emulation that takes minutes, and the modules the
+# tests import are compiled as they are first imported.
+prepare_venv() {  # <root name> <python> <venv in the root> <requirements...>
+  local name=$1 python=$2 venv=$3 root
   shift 3
-  while [[ $1 != -- ]]; do options+=("$1"); shift; done
-  shift
   root=$($roots path "$name")
-  local record="$python ${options[*]} $*"
+  local record="$python wheels fetched by the host: $*"
   [[ "$(cat "$root$venv/.kelvane-requirements" 2>/dev/null)" == "$record" ]] && return 0
   echo "test_roots: making the venv $venv of $python in $name"
   local started=$SECONDS
   rm -rf "$root$venv"
-  $roots run "$name" -- "$python" -m venv "$venv" &&
-    $roots run "$name" -- "$venv/bin/python" "${pip_quiet[@]}" install "${options[@]}" "$@" || return 1
+  # pip from the root's own Debian wheel, unpacked by the host: the venv
+  # module's ensurepip compiles all of pip, a quarter of an hour under
+  # emulation, and pip run from its zipped wheel compiles what it imports
+  # at every start.
+  local pip_wheel site
+  pip_wheel=$(ls "$root"/usr/share/python-wheels/pip-*.whl | tail -n 1)
+  fetch_wheels "$name" "$python" "$venv.wheels" "$@" &&
+    $roots run "$name" -- "$python" -m venv --without-pip "$venv" &&
+    site=$(ls -d "$root$venv"/lib/python3*/site-packages) &&
+    "${PYTHON_FOR_TOOLS:-python3}" -m zipfile -e "$pip_wheel" "$site" &&
+    $roots run "$name" -- "$venv/bin/python" "${pip_quiet[@]}" install --no-compile --no-index \
+      --find-links "$venv.wheels" "$@" || return 1
+  rm -rf "$root$venv.wheels"
   echo "$record" > "$root$venv/.kelvane-requirements"
   echo "test_roots: venv $venv made in $((SECONDS - started)) s"
 }
@@ -71,12 +103,11 @@ prepare_root() {  # <kind: sid|arm>
   if [[ $status -eq 0 && $kind == sid ]]; then
     mapfile -t requirements < <(test_requirements)
     for python in "${sid_pythons[@]}"; do
-      prepare_venv "${spec[0]}" "$python" "/opt/venvs/$python" --only-binary :all: -- "${requirements[@]}" || status=1
+      prepare_venv "${spec[0]}" "$python" "/opt/venvs/$python" "${requirements[@]}" || status=1
     done
   elif [[ $status -eq 0 ]]; then
     mapfile -t requirements < <(test_requirements | grep -E "$arm_requirements")
-    prepare_venv "${spec[0]}" "$arm_python" "/opt/venvs/$arm_python" --only-binary :all: --no-compile \
-      -- "${requirements[@]}" || status=1
+    prepare_venv "${spec[0]}" "$arm_python" "/opt/venvs/$arm_python" "${requirements[@]}" || status=1
   fi
   exec {lock}>&-
   return $status
