@@ -71,6 +71,12 @@ build() {  # <name> <arch> <suite> <packages>
     enable_binfmt "$arch"
   fi
   mkdir -p "$cache"
+  # What an interrupted build left behind.
+  local partial
+  for partial in "$cache/.$name.partial."*; do
+    [[ -d $partial ]] && remove_root "$partial"
+    rm -f "$partial"
+  done
   tmp=$(mktemp -d "$cache/.$name.partial.XXXXXX")
   echo "debian_root: making the $suite $arch root $name (debootstrap; cached in $root)"
   local started=$SECONDS
