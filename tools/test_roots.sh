@@ -127,13 +127,14 @@ run_tests() {  # <root name> <venv> <wheel> <label> [tests...]
   shift 4
   root=$($roots path "$name")
   echo "== Python tests under $label, from the installed wheel $(basename "$wheel")"
-  rm -rf "$root/work/kelvane" && mkdir -p "$root/work/kelvane/wheels"
-  cp "$wheel" "$root/work/kelvane/wheels/"
-  cp -a tests examples docs README.md pyproject.toml "$root/work/kelvane/"
+  local work=/work/kelvane-$(basename "$venv")
+  rm -rf "$root$work" && mkdir -p "$root$work/wheels"
+  cp "$wheel" "$root$work/wheels/"
+  cp -a tests examples docs README.md pyproject.toml "$root$work/"
   $roots run "$name" -- "$venv/bin/python" "${pip_quiet[@]}" install --only-binary :all: --force-reinstall \
-    --no-deps "/work/kelvane/wheels/$(basename "$wheel")" || return 1
-  $roots run "$name" -- /bin/sh -c 'cd /work/kelvane && exec "$0" -m pytest -q -p no:cacheprovider "$@"' \
-    "$venv/bin/python" "$@"
+    --no-deps "$work/wheels/$(basename "$wheel")" || return 1
+  $roots run "$name" -- /bin/sh -c 'cd "$0" && python=$1 && shift && exec "$python" -m pytest -q -p no:cacheprovider "$@"' \
+    "$work" "$venv/bin/python" "$@"
 }
 
 case ${1:-} in
@@ -148,10 +149,19 @@ case ${1:-} in
       prepare_root "$kind" || status=1
       if [[ $kind == sid ]]; then
         wheel=$(ls "$wheels"/kelvane-*manylinux_2_17_x86_64.whl) || { status=1; continue; }
+        # The interpreters side by side, each on a core of its own; each
+        # one's output is printed whole once it ends.
+        logs=$(mktemp -d) pids=()
         for python in "${sid_pythons[@]}"; do
           run_tests "${sid_root[0]}" "/opt/venvs/$python" "$wheel" \
-            "CPython ${python#python} (Debian sid, x86-64)" || status=1
+            "CPython ${python#python} (Debian sid, x86-64)" > "$logs/$python" 2>&1 &
+          pids+=($!)
         done
+        for i in "${!pids[@]}"; do
+          wait "${pids[$i]}" || status=1
+          cat "$logs/${sid_pythons[$i]}"
+        done
+        rm -rf "$logs"
       else
         wheel=$(ls "$wheels"/kelvane-*manylinux_2_17_aarch64.whl) || { status=1; continue; }
         run_tests "${arm_root[0]}" "/opt/venvs/$arm_python" "$wheel" \
