@@ -5,9 +5,12 @@
 # wheel is built from the oldest headers of the stable ABI it targets; the
 # Debian packages of tools/system-packages.txt are installed when missing;
 # CMake, Ninja and the other build requirements come from PyPI into .venv.
-# `make test` runs the Python tests from the portable wheel (`make wheel`,
+# `make test` runs the Python tests from the portable wheels (`make wheel`,
 # zig against glibc 2.17) installed under every CPython >= 3.12 on the
-# machine. A second run with nothing changed is quick.
+# machine, under Debian's CPython 3.14 and 3.15 in a sid root, and (a subset)
+# on aarch64 under qemu-user in an arm64 root; the roots are cached under
+# ~/.cache/kelvane (tools/test_roots.sh). A second run with nothing changed
+# is quick.
 
 VENV    := .venv
 PY      := $(VENV)/bin/python
@@ -20,7 +23,7 @@ SOURCES := $(shell find src tools -type f -not -name "*.pyc") CMakeLists.txt pyp
 BENCHDIR := build/bench
 KERNELS := $(BENCHDIR)/bench/kelvane_kernel_bench
 
-.PHONY: demo test docs docs-check wheel bench bench-readme kernel-bench cpp-build cpp-test accuracy py-test stubtest sanitize examples clean
+.PHONY: demo test docs docs-check wheel roots bench bench-readme kernel-bench cpp-build cpp-test accuracy py-test stubtest sanitize examples clean
 
 # Before any goal but clean: .venv must run the interpreter picked now. A new
 # pick makes .venv and build/ anew, so no build of another interpreter is
@@ -35,13 +38,18 @@ endif
 demo: $(STAMPS)/installed
 	$(PY) examples/quickstart.py
 
-test: $(STAMPS)/installed $(STAMPS)/extra-test
-	@status=0; \
+# The Debian roots are prepared in the background from the start (mostly
+# downloads and emulation, the first time), and waited for before py-test.
+test: $(STAMPS)/installed $(STAMPS)/extra-test $(STAMPS)/system
+	@status=0; mkdir -p build; \
+	PYTHON_FOR_TOOLS=$(PY) tools/test_roots.sh prepare > build/roots.log 2>&1 & roots=$$!; \
+	echo "test: preparing the Debian roots in the background (build/roots.log)"; \
 	$(MAKE) --no-print-directory cpp-test || status=1; \
 	$(MAKE) --no-print-directory docs-check || status=1; \
 	$(MAKE) --no-print-directory accuracy ACCURACY_COUNT=100000 || status=1; \
 	$(MAKE) --no-print-directory stubtest || status=1; \
 	$(MAKE) --no-print-directory sanitize || status=1; \
+	wait $$roots || { echo "test: preparing the roots failed:"; tail -n 20 build/roots.log; }; \
 	$(MAKE) --no-print-directory py-test || status=1; \
 	exit $$status
 
@@ -98,12 +106,21 @@ ACCURACY_COUNT ?= 10000000
 accuracy: cpp-build $(STAMPS)/extra-test
 	$(PY) tests/elementary/accuracy.py $(CPPDIR)/tests/cpp/libkelvane_elementary_probe.so --count $(ACCURACY_COUNT)
 
-# The portable wheel, installed and tested under every interpreter.
+# The portable wheels, installed and tested under every interpreter of the
+# host, then under CPython 3.14 and 3.15 and on aarch64 in the Debian roots.
 py-test: $(STAMPS)/installed $(STAMPS)/extra-test wheel
-	tools/test_interpreters.sh dist
+	@status=0; \
+	tools/test_interpreters.sh dist || status=1; \
+	PYTHON_FOR_TOOLS=$(PY) tools/test_roots.sh test dist || status=1; \
+	exit $$status
 
-# The portable wheel (manylinux_2_17, both modules, checked by auditwheel
-# and abi3audit) and the sdist, in dist/ (tools/build_wheel.sh).
+# The Debian roots and their test venvs alone (tools/test_roots.sh).
+roots: $(STAMPS)/system
+	PYTHON_FOR_TOOLS=$(PY) tools/test_roots.sh prepare
+
+# The portable wheels (manylinux_2_17 for x86-64 and aarch64, both modules,
+# checked by auditwheel and abi3audit) and the sdist, in dist/
+# (tools/build_wheel.sh).
 wheel: $(STAMPS)/system $(STAMPS)/build-deps $(STAMPS)/extra-wheel-tools
 	tools/build_wheel.sh $(VENV)
 

@@ -12,7 +12,7 @@ set -uo pipefail
 cd "$(dirname "$0")/.."
 wheels=$1
 shift 1
-wheel=$(ls "$wheels"/kelvane-*manylinux*.whl)
+wheel=$(ls "$wheels"/kelvane-*manylinux_2_17_x86_64.whl)
 pip_quiet=(-m pip --disable-pip-version-check -q)
 
 prepare_venv() {  # <interpreter> <venv dir>
