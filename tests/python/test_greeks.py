@@ -222,6 +222,19 @@ def test_a_series_gives_a_frame_on_its_index():
     assert frame["delta"].to_numpy().tobytes() == plain["delta"].tobytes()
     with pytest.raises(ValueError, match="share one index"):
         ka.b76_greeks(pd.Series([1.0]), pd.Series([1.0], index=[5]), 1.0, 0.2, "c")
+    with pytest.raises(ValueError, match="cannot label"):
+        ka.b76_greeks(pd.Series([90.0, 100.0]), [[1.0], [2.0]], 1.0, 0.2, "c")
+
+
+def test_polars_gives_a_polars_frame_and_masks_are_refused():
+    pl = pytest.importorskip("polars")
+    frame = ka.b76_greeks(pl.Series("strike", [90.0, 110.0]), 100.0, 1.0, 0.2, "c", greeks=["gamma", "value"])
+    assert isinstance(frame, pl.DataFrame) and frame.columns == ["gamma", "value"]
+    assert frame["value"].to_numpy().tobytes() == ka.b76_fairvalue([90.0, 110.0], 100.0, 1.0, 0.2, "c").tobytes()
+    with pytest.raises(TypeError, match="no masked arrays"):
+        ka.b76_greeks(np.ma.MaskedArray([90.0, 110.0], mask=[False, True]), 100.0, 1.0, 0.2, "c")
+    with pytest.raises(ValueError, match=r"^strike with shape \(2,\) and ttx with shape \(3,\) cannot be broadcast"):
+        ka.b76_greeks(100.0, [90.0, 110.0], [1.0, 2.0, 3.0], 0.2, "c")
 
 
 # ---- out= ------------------------------------------------------------------------

@@ -174,7 +174,7 @@ def test_option_types_it_cannot_read_alone_are_the_general_paths(call_put, gener
 
 
 @pytest.mark.parametrize("changes, error, message", [
-    ({"strike": np.ones(4)}, ValueError, "shape mismatch"),
+    ({"strike": np.ones(4)}, ValueError, "cannot be broadcast together"),
     ({"out": np.empty(4)}, ValueError, r"argument 'out': expected shape \(3,\), got \(4,\)"),
     ({"out": np.frombuffer(bytes(24))}, ValueError, "argument 'out': the array is read-only"),
     ({"out": np.empty(3, np.float32)}, TypeError, "argument 'out': expected dtype float64, got float32"),

@@ -912,7 +912,8 @@ def b76_greeks(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike
                df: ArrayLike = 1.0, *, greeks: _Sequence[str] | None = None, out: dict[str, FloatArray] | None = None,
                threads: int | None = None) -> Any:
     """The Black-76 greeks of each option in one pass: a dict of greek name
-    to array, a DataFrame for Series. The greeks, in order: value, delta,
+    to array, a pandas DataFrame for pandas Series, a polars DataFrame for
+    polars Series (masked arrays are refused). The greeks, in order: value, delta,
     gamma, vega, theta, rho, vanna, volga, charm, veta, speed, zomma, color,
     ultima, dual_delta, dual_gamma; vol derivatives per 1.0 of vol, time
     derivatives per year of ttx, rho along r with df = exp(-r ttx). value
@@ -924,21 +925,26 @@ def b76_greeks(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike
     if isinstance(out, dict):
         out = dict(out)  # as it is now: converting the inputs may run code that changes the caller's dict
     names = _greek_names(greeks, out)
-    index = _common_index((fwd, strike, ttx, vol, df, call_put)) if _pandas() is not None else None
+    labels = _common_index((fwd, strike, ttx, vol, df, call_put))
+    if labels is not None and labels.masks:
+        raise TypeError("b76_greeks takes no masked arrays: pass the unmasked elements (compressed()) or "
+                        "filled() values")
     codes = _option_codes(call_put, threads)
     operands = (_floats(fwd, "fwd"), _floats(strike, "strike"), _floats(ttx, "ttx"), _floats(vol, "vol"),
                 _floats(df, "df"))
-    shape = _broadcast_shape((codes,) + operands)
+    shape = _broadcast_shape((codes,) + operands, ("call_put", "fwd", "strike", "ttx", "vol", "df"), labels)
     targets, operands = _greek_outputs(names, out, shape, operands)
     if names:
         _native.b76_greeks(targets, tuple(_GREEK_NUMBERS[name] for name in names),
                            _threads(threads, _size(shape), "greeks"), codes, *operands)
     if out is not None:
         return {name: out[name] for name in names}
-    if index is not None:
+    if labels is not None and labels.index is not None:
         # The block the outputs are rows of, as the frame's columns.
-        block = targets[0].base if targets else np.empty((0, len(index)))
-        return _pandas().DataFrame(block.T, index=index, columns=list(names), copy=False)
+        block = targets[0].base if targets else np.empty((0, len(labels.index)))
+        return _pandas().DataFrame(block.T, index=labels.index, columns=list(names), copy=False)
+    if labels is not None and labels.polars:
+        return _polars().DataFrame({name: target for name, target in zip(names, targets)})
     if shape == ():
         return {name: target[()] for name, target in zip(names, targets)}
     return dict(zip(names, targets))
@@ -1365,6 +1371,9 @@ def b76_implied_vol(ttx: ArrayLike, fwd: ArrayLike, strike: ArrayLike, price: Ar
                     df: ArrayLike = 1.0, *, out: FloatArray | None = None, threads: int | None = None) -> Any:
     """Black-76 implied vol of each price to the precision the price allows:
     0.0 at the lower bound, inf at the upper bound, NaN beyond either."""
+    small = _native.small_b76_implied_vol(ttx, fwd, strike, price, call_put, df, out, threads)
+    if small is not None:
+        return small
     return _priced(_native.b76_implied_vol, "implied", (ttx, fwd, strike, price, df), _CALIBRATION_NAMES,
                    call_put, out, threads)
 
@@ -1467,21 +1476,15 @@ def get_vol(smile: Smile, ttx: ArrayLike, spot: ArrayLike, strikes: ArrayLike, *
         >>> kelvane_arrays.get_vol(smile, 0.25, [[90.0], [110.0]], [90.0, 100.0, 110.0]).shape
         (2, 3)
     """
+    small = _native.small_get_vol(smile, ttx, spot, strikes, out, threads)
+    if small is not None:
+        return small
     kind, params, (index, operands) = _smile_state(smile, lambda: (
         _common_index((ttx, spot, strikes)),
         (_floats(ttx, "ttx"), _floats(spot, "spot"), _floats(strikes, "strikes"))))
     shape = _broadcast_shape(operands, ("ttx", "spot", "strikes"), index)
     target, operands = _output(out, shape, operands, index)
     _native.get_vol(kind, params, target, _threads(threads, target.size, "smile"), *operands)
-    small = _native.small_get_vol(smile, ttx, spot, strikes, out, threads)
-    if small is not None:
-        return small
-    kind, params = _smile_state(smile)
-    index = _common_index((ttx, spot, strikes))
-    operands = (_floats(ttx, "ttx"), _floats(spot, "spot"), _floats(strikes, "strikes"))
-    shape = _broadcast_shape(operands)
-    target, operands = _output(out, shape, operands)
-    _native.get_vol(kind, params, target, _threads(threads, _size(shape), "smile"), *operands)
     return _result(target, out, index)
 
 

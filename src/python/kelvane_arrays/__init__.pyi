@@ -946,7 +946,8 @@ def b76_greeks(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, ca
 @overload
 def b76_greeks(fwd: _Numbers, strike: _Numbers, ttx: _Numbers, vol: _Numbers, call_put: _OptionTypes, df: _Numbers = 1.0, *, greeks: Sequence[str] | None = None, out: dict[str, _FloatArray] | None = None, threads: int | None = None) -> dict[str, _FloatArray]:
     """The Black-76 greeks of each option in one pass: a dict of greek name
-    to array, a DataFrame for Series. The greeks, in order: value, delta,
+    to array, a pandas DataFrame for pandas Series, a polars DataFrame for
+    polars Series (masked arrays are refused). The greeks, in order: value, delta,
     gamma, vega, theta, rho, vanna, volga, charm, veta, speed, zomma, color,
     ultima, dual_delta, dual_gamma; vol derivatives per 1.0 of vol, time
     derivatives per year of ttx, rho along r with df = exp(-r ttx). value

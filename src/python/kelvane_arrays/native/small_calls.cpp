@@ -8,6 +8,7 @@
 
 #include "option_pricing/b76.hpp"
 #include "option_pricing/binary.hpp"
+#include "option_pricing/implied_vol.hpp"
 #include "option_pricing/iv_calibration.hpp"
 #include "option_pricing/loops.hpp"
 #include "volmodel/vol_model/loops.hpp"
@@ -269,6 +270,7 @@ inline constexpr char binary_gamma[] = "small_binary_gamma";
 inline constexpr char binary_speed[] = "small_binary_speed";
 inline constexpr char binary_theta[] = "small_binary_theta";
 inline constexpr char calibrate_black76_iv[] = "small_calibrate_black76_iv";
+inline constexpr char b76_implied_vol[] = "small_b76_implied_vol";
 }  // namespace small_names
 
 // name(a, b, c, d, call_put, df, out, threads), the front's arguments in
@@ -398,6 +400,7 @@ PyMethodDef small_methods[] = {
     def<small_option_entry<sn::binary_theta, binary::theta>>(sn::binary_theta),
     def<small_option_entry<sn::calibrate_black76_iv, option_pricing::iv_calibration::calibrate_black76_iv>>(
         sn::calibrate_black76_iv),
+    def<small_option_entry<sn::b76_implied_vol, option_pricing::implied_vol::black76_implied_vol>>(sn::b76_implied_vol),
     def<small_get_vol>("small_get_vol"),
     {nullptr, nullptr, 0, nullptr},
 };
