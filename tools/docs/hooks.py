@@ -17,9 +17,19 @@ STUBS = {
 STAGED = ROOT / "build/docs-stubs"
 
 
-def on_config(config: Any, **kwargs: Any) -> Any:
+def stage_stubs() -> None:
     shutil.rmtree(STAGED, ignore_errors=True)
     for package, stub in STUBS.items():
         (STAGED / package).mkdir(parents=True)
         shutil.copyfile(stub, STAGED / package / "__init__.pyi")
+
+
+# Staged as the hooks are loaded, before any plugin reads its options: a
+# search path that does not exist yet is dropped, and the compiled module
+# on sys.path would be documented instead of its stub.
+stage_stubs()
+
+
+def on_config(config: Any, **kwargs: Any) -> Any:
+    stage_stubs()
     return config
