@@ -44,7 +44,7 @@ import platform
 import sys
 import time
 from collections.abc import Callable, Mapping
-from typing import Any
+from typing import Any, cast
 
 import numpy as np
 import pandas as pd
@@ -252,7 +252,8 @@ def market_inputs(book: pd.DataFrame, smiles: Mapping[SmileKey, Any]) -> Columns
     expiry = book["expiry"].to_numpy()
     inputs = {"fwd": book["underlying"].map(FORWARDS).to_numpy(dtype=float), "strike": book["strike"].to_numpy(),
               "ttx": ttx[expiry], "df": dfs[expiry], "vol": np.empty(len(book))}
-    for (underlying, expiry_index), rows in book.groupby(["underlying", "expiry"], sort=False).indices.items():
+    for key, rows in book.groupby(["underlying", "expiry"], sort=False).indices.items():
+        underlying, expiry_index = cast(SmileKey, key)
         inputs["vol"][rows] = kelvane_arrays.get_vol(smiles[(underlying, expiry_index)], ttx[expiry_index],
                                                      FORWARDS[underlying], inputs["strike"][rows])
     return inputs
