@@ -25,7 +25,10 @@ kelvane objects do not pickle, so nothing here sends one to a worker:
 - the function a task runs is a module-level function of this script; no
   task runs a kelvane class or one of its static methods directly.
 
-The script prints the throughput of each way.
+Beside the smile delta, the script totals the book's Black-76 greeks at
+the smile vols (`kelvane_arrays.b76_greeks`), turns the book's values back
+into vols (`kelvane_arrays.b76_implied_vol`) and checks that they are the
+smile vols that priced them, to the precision the values allow, and prints the throughput of each way.
 
     python examples/distributed_book.py                       # a LocalCluster
     python examples/distributed_book.py --workers 4 --options 200000
@@ -41,7 +44,7 @@ import platform
 import sys
 import time
 from collections.abc import Callable, Mapping
-from typing import Any
+from typing import Any, cast
 
 import numpy as np
 import pandas as pd
@@ -59,6 +62,7 @@ CALENDAR = "BTCUSDT"  # business time of every crypto expiry
 SPOT_SHOCKS = (-0.20, -0.10, -0.05, 0.0, 0.05, 0.10, 0.20)  # relative moves of the forward
 VOL_SHOCKS = (-10.0, -5.0, 0.0, 5.0, 10.0)  # vol points added to every smile vol
 DELTA_BUMP = 1e-4  # relative forward bump of the smile delta
+ROUND_TRIP = 1e-12  # the largest relative error of a value that the error of its implied vol may amount to
 
 # The vol shifts as the serial code adds them, one division each.
 VOL_SHIFTS = np.array([v / 100.0 for v in VOL_SHOCKS])
@@ -237,6 +241,50 @@ def figures_frame(figures: np.ndarray, index: pd.Index) -> pd.DataFrame:
                         copy=False)
 
 
+STANDARD_GREEKS = ("delta", "gamma", "theta", "vega", "vanna", "volga")
+
+
+def market_inputs(book: pd.DataFrame, smiles: Mapping[SmileKey, Any]) -> Columns:
+    """Each option's Black-76 inputs today, in book order: its forward,
+    business time, discount factor and smile vol."""
+    ttx = kelvane_arrays.get_bus_ttx(CALENDAR, NOW, EXPIRIES)
+    dfs = np.exp(-RATE * kelvane_arrays.get_cal_ttx(NOW, EXPIRIES))
+    expiry = book["expiry"].to_numpy()
+    inputs = {"fwd": book["underlying"].map(FORWARDS).to_numpy(dtype=float), "strike": book["strike"].to_numpy(),
+              "ttx": ttx[expiry], "df": dfs[expiry], "vol": np.empty(len(book))}
+    for key, rows in book.groupby(["underlying", "expiry"], sort=False).indices.items():
+        underlying, expiry_index = cast(SmileKey, key)
+        inputs["vol"][rows] = kelvane_arrays.get_vol(smiles[(underlying, expiry_index)], ttx[expiry_index],
+                                                     FORWARDS[underlying], inputs["strike"][rows])
+    return inputs
+
+
+def standard_greeks(book: pd.DataFrame, inputs: Columns) -> pd.DataFrame:
+    """The Black-76 greeks of each option at its smile vol, the smile held
+    still (vol derivatives per 1.0 of vol, theta per business year): one
+    `b76_greeks` call for the whole book."""
+    greeks = kelvane_arrays.b76_greeks(inputs["fwd"], inputs["strike"], inputs["ttx"], inputs["vol"],
+                                       book["call_put"].to_numpy(), inputs["df"], greeks=STANDARD_GREEKS)
+    return pd.DataFrame(greeks, index=book.index)
+
+
+def implied_vol_round_trip(book: pd.DataFrame, inputs: Columns, values: np.ndarray) -> float:
+    """The book's values turned back into vols by `b76_implied_vol`: the
+    largest |recovered vol - smile vol| x vega / value, the relative error
+    of the value that the vol's error amounts to.
+
+    The measure weighs each vol's error by its conditioning: where the value
+    barely moves with the vol (deep in the money, the value nearly all
+    intrinsic) a rounding of the value moves the vol far, and no solver can
+    do better than the value's own rounding allows.
+    """
+    call_put = book["call_put"].to_numpy()
+    vols = kelvane_arrays.b76_implied_vol(inputs["ttx"], inputs["fwd"], inputs["strike"], values, call_put,
+                                          inputs["df"])
+    vega = kelvane_arrays.b76_vega(inputs["fwd"], inputs["strike"], inputs["ttx"], inputs["vol"], inputs["df"])
+    return float(np.max(np.abs(vols - inputs["vol"]) * vega / values, initial=0.0))
+
+
 def risk_chunk(columns: Columns, specs: Mapping[SmileKey, SmileSpec]) -> np.ndarray:
     """What a worker runs on one chunk of the book: rebuild the smiles, once,
     then price on this worker's one thread."""
@@ -256,6 +304,13 @@ def book_totals(book: pd.DataFrame, figures: pd.DataFrame) -> tuple[pd.DataFrame
            for s in SPOT_SHOCKS]
     grid = pd.DataFrame(pnl, index=[f"{s:+.0%}" for s in SPOT_SHOCKS], columns=[f"{v:+g} vol" for v in VOL_SHOCKS])
     return totals, grid
+
+
+def greek_totals(book: pd.DataFrame, smile_delta: pd.Series, greeks: pd.DataFrame) -> pd.DataFrame:
+    """Position totals per underlying of the smile delta and of each Black-76 greek."""
+    figures = pd.concat([smile_delta.rename("smile delta"), greeks], axis=1)
+    totals = figures.mul(book["quantity"], axis=0).groupby(book["underlying"], sort=False).sum()
+    return totals.reindex(list(FORWARDS)).rename_axis(None)
 
 
 def run_distributed(client: Any, book: pd.DataFrame, specs: Mapping[SmileKey, SmileSpec], partitions: int,
@@ -356,6 +411,11 @@ def main(argv: list[str] | None = None) -> int:
     totals, grid = book_totals(book, serial)
     print("positions (value in USD, delta in units of the underlying, vega in USD per vol point):")
     print(totals.to_string(float_format=lambda x: f"{x:,.2f}"))
+    inputs = market_inputs(book, smiles)
+    greeks = standard_greeks(book, inputs)
+    print("smile delta beside the Black-76 greeks at the smile vols, the smile held still"
+          " (per 1.0 of vol, theta per business year):")
+    print(greek_totals(book, serial["delta"], greeks).to_string(float_format=lambda x: f"{x:,.2f}"))
     print("P&L of the book under spot (rows) and vol (columns) shocks:")
     print(grid.to_string(float_format=lambda x: f"{x:,.0f}"))
     print(f"serial:      {len(book) / serial_seconds:>10,.0f} options per second ({serial_seconds:.3f} s,"
@@ -366,6 +426,13 @@ def main(argv: list[str] | None = None) -> int:
     print(f"distributed: {len(book) / distributed_seconds:>10,.0f} options per second ({distributed_seconds:.3f} s,"
           f" fastest of {args.repeat}, {workers} workers, {partitions} partitions)")
     status = 0
+    worst = implied_vol_round_trip(book, inputs, serial["value"].to_numpy())
+    if worst <= ROUND_TRIP:
+        print(f"b76_implied_vol recovers the smile vols from the values (largest vol error x vega / value:"
+              f" {worst:.1e})")
+    else:
+        print(f"MISMATCH: b76_implied_vol's vols miss the smile vols (vol error x vega / value up to {worst:.1e})")
+        status = 1
     for name, figures in (("arrays", arrays), ("distributed", distributed)):
         if identical(figures, serial):
             print(f"{name} figures equal the serial ones bit for bit")

@@ -1,7 +1,8 @@
 """Fits the three smile models to one expiry's option chain.
 
 A desk's morning in one script: a chain of bid and ask prices (about 40
-strikes, puts below the forward and calls above it) becomes implied vols, and
+strikes, puts below the forward and calls above it) becomes implied vols
+(`kelvane_arrays.b76_implied_vol`, one call per column of prices), and
 each smile model is fitted to the mid vols by least squares over its fitting
 parameters, every residual weighted by its quote's bid/ask width in vol, with
 the Jacobian that the model itself provides (`kelvane_arrays.get_jacobian`, an
@@ -148,9 +149,12 @@ def quote_chain(vols: Callable[[np.ndarray], np.ndarray], market: Market, strike
 
 
 def implied_vols(chain: Chain, market: Market) -> ImpliedVols:
+    """The chain's vols, all strikes of one price column in one
+    `kelvane_arrays.b76_implied_vol` call."""
+    call_put = np.array(chain.call_put)
+
     def solve(prices: np.ndarray) -> np.ndarray:
-        return np.array([kelvane.calibrate_black76_iv(market.ttx, market.forward, k, p, cp, market.df)
-                         for k, p, cp in zip(chain.strikes, prices, chain.call_put)])
+        return kelvane_arrays.b76_implied_vol(market.ttx, market.forward, chain.strikes, prices, call_put, market.df)
 
     return ImpliedVols(chain.strikes, solve((chain.bid + chain.ask) / 2), solve(chain.bid), solve(chain.ask))
 

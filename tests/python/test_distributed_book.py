@@ -108,6 +108,29 @@ class TestFigures:
             shocked, option["strike"], ttx, vol, option["call_put"], df)
 
 
+class TestGreeksAndImpliedVols:
+    @pytest.mark.parametrize("vol_points", [30.0, 80.0])
+    def test_on_a_flat_smile_the_black_delta_is_the_smile_delta(self, vol_points):
+        book = db.make_book(200, 7)
+        smiles = flat_smiles(vol_points)
+        greeks = db.standard_greeks(book, db.market_inputs(book, smiles))
+        assert list(greeks.columns) == list(db.STANDARD_GREEKS) and greeks.index.equals(book.index)
+        np.testing.assert_allclose(greeks["delta"], db.risk(book, smiles, CALENDAR)["delta"], rtol=0, atol=1e-6)
+        totals = db.greek_totals(book, greeks["delta"], greeks)
+        assert list(totals.index) == list(db.FORWARDS)
+        assert totals.loc["ETHUSDT", "gamma"] == pytest.approx(
+            float(np.sum((book["quantity"] * greeks["gamma"])[book["underlying"] == "ETHUSDT"])), rel=1e-12)
+
+    @pytest.mark.parametrize("seed", [1, 2])
+    def test_implied_vols_of_the_values_are_the_smile_vols(self, seed):
+        book = db.make_book(3000, seed)
+        inputs = db.market_inputs(book, SMILES)
+        values = db.risk(book, SMILES, CALENDAR)["value"].to_numpy()
+        assert db.implied_vol_round_trip(book, inputs, values) <= db.ROUND_TRIP
+        # A value off by a part in a million is caught.
+        assert db.implied_vol_round_trip(book, inputs, values * (1.0 + 1e-6)) > 1e-7
+
+
 class TestChunks:
     @pytest.mark.parametrize("n, partitions", [(10, 3), (3, 8), (1000, 8), (7, 1), (0, 4)])
     def test_chunks_cover_the_book_in_order(self, n, partitions):
@@ -180,3 +203,4 @@ def test_runs_on_a_local_cluster_of_two_worker_processes():
     assert "arrays figures equal the serial ones bit for bit" in out
     assert "distributed figures equal the serial ones bit for bit" in out
     assert out.count("options per second") == 3
+    assert "b76_implied_vol recovers the smile vols" in out and "smile delta" in out
