@@ -130,7 +130,7 @@ run_tests() {  # <root name> <venv> <wheel> <label> [tests...]
   local work=/work/kelvane-$(basename "$venv")
   rm -rf "$root$work" && mkdir -p "$root$work/wheels"
   cp "$wheel" "$root$work/wheels/"
-  cp -a tests examples docs README.md pyproject.toml "$root$work/"
+  cp -a tests examples docs src tools README.md pyproject.toml "$root$work/"
   $roots run "$name" -- "$venv/bin/python" "${pip_quiet[@]}" install --only-binary :all: --force-reinstall \
     --no-deps "$work/wheels/$(basename "$wheel")" || return 1
   $roots run "$name" -- /bin/sh -c 'cd "$0" && python=$1 && shift && exec "$python" -m pytest -q -p no:cacheprovider "$@"' \
