@@ -235,15 +235,25 @@ def run(call, times):
             pass
 
 
-def assert_flat(case, call, times):
-    run(call, times // 10)  # caches, free lists and first-use objects settle
+def growth(call, times):
     heap, blocks, objects = footprint()
     run(call, times)
     heap_after, blocks_after, objects_after = footprint()
-    # A leak of one object, or of 8 bytes, per call would show as `times` blocks or 8 * `times` bytes.
-    assert blocks_after - blocks < 100, f"{case}: {blocks_after - blocks} more live blocks after {times} calls"
-    assert objects_after - objects < 50, f"{case}: {objects_after - objects} more tracked objects"
-    assert heap_after - heap < 64 * 1024, f"{case}: {heap_after - heap} more heap bytes after {times} calls"
+    return heap_after - heap, blocks_after - blocks, objects_after - objects
+
+
+def assert_flat(case, call, times):
+    run(call, times // 10)  # caches, free lists and first-use objects settle
+    # A leak of one object, or of 8 bytes, per call shows as `times` blocks or 8 * `times` bytes in every
+    # round. A library's cache that fills once (pandas keeps some across calls) shows in one round only,
+    # so a round that is not flat is measured again before it counts.
+    for _ in range(2):
+        heap, blocks, objects = growth(call, times)
+        if heap < 64 * 1024 and blocks < 100 and objects < 50:
+            return
+    assert blocks < 100, f"{case}: {blocks} more live blocks after {times} calls"
+    assert objects < 50, f"{case}: {objects} more tracked objects"
+    assert heap < 64 * 1024, f"{case}: {heap} more heap bytes after {times} calls"
 
 
 @pytest.mark.parametrize("case", CASES.keys())

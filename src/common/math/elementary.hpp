@@ -58,11 +58,18 @@
 
 namespace kelvane::elementary {
 
-// Two lanes: the SSE2 and NEON baseline width. Every step is forced inline:
-// a call that returned a pair through memory would cost more than the
-// arithmetic.
+// Vectors of 2, 4 and 8 doubles: the SSE2 and NEON baseline width, AVX2's
+// and AVX-512's (their loops are compiled for those units and chosen at run
+// time: common/math/vector_width.hpp). Every step is forced inline: a call
+// that returned a vector through memory would cost more than the arithmetic,
+// and a step inlined into a loop compiled for a wider unit is compiled for
+// that unit.
 using double2 = double __attribute__((vector_size(16)));
 using uint2 = std::uint64_t __attribute__((vector_size(16)));
+using double4 = double __attribute__((vector_size(32)));
+using uint4 = std::uint64_t __attribute__((vector_size(32)));
+using double8 = double __attribute__((vector_size(64)));
+using uint8 = std::uint64_t __attribute__((vector_size(64)));
 
 namespace detail {
 
@@ -74,6 +81,7 @@ struct Lanes;
 
 template <>
 struct Lanes<double> {
+    static constexpr std::size_t count = 1;
     using Bits = std::uint64_t;
     using Mask = bool;
     [[gnu::always_inline]] static double splat(double c) { return c; }
@@ -85,23 +93,43 @@ struct Lanes<double> {
     [[gnu::always_inline]] static double gather(const double* table, Bits index) { return table[index]; }
 };
 
-template <>
-struct Lanes<double2> {
-    using Bits = uint2;
-    using Mask = decltype(double2{} < double2{});
-    [[gnu::always_inline]] static double2 splat(double c) { return double2{c, c}; }
+// A vector V of N doubles, with B the vector of N 64-bit integers. Masks are
+// the comparisons' all-ones or all-zeros lanes.
+template <class V, class B, std::size_t N>
+struct VectorLanes {
+    static constexpr std::size_t count = N;
+    using Bits = B;
+    using Mask = decltype(V{} < V{});
+    [[gnu::always_inline]] static V splat(double c) { return V{} + c; }
     [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return a & b; }
     [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return a | b; }
-    [[gnu::always_inline]] static bool any(Mask m) { return (m[0] | m[1]) != 0; }
-    [[gnu::always_inline]] static bool all(Mask m) { return (m[0] & m[1]) != 0; }
-    [[gnu::always_inline]] static double2 select(Mask m, double2 a, double2 b) {
-        const uint2 mb = std::bit_cast<uint2>(m);
-        return std::bit_cast<double2>((mb & std::bit_cast<uint2>(a)) | (~mb & std::bit_cast<uint2>(b)));
+    [[gnu::always_inline]] static bool any(Mask m) {
+        auto folded = m[0];
+        for (std::size_t i = 1; i < N; ++i) folded |= m[i];
+        return folded != 0;
     }
-    [[gnu::always_inline]] static double2 gather(const double* table, uint2 index) {
-        return double2{table[index[0]], table[index[1]]};
+    [[gnu::always_inline]] static bool all(Mask m) {
+        auto folded = m[0];
+        for (std::size_t i = 1; i < N; ++i) folded &= m[i];
+        return folded != 0;
+    }
+    [[gnu::always_inline]] static V select(Mask m, V a, V b) {
+        const B mb = std::bit_cast<B>(m);
+        return std::bit_cast<V>((mb & std::bit_cast<B>(a)) | (~mb & std::bit_cast<B>(b)));
+    }
+    [[gnu::always_inline]] static V gather(const double* table, B index) {
+        V out;
+        for (std::size_t i = 0; i < N; ++i) out[i] = table[index[i]];
+        return out;
     }
 };
+
+template <>
+struct Lanes<double2> : VectorLanes<double2, uint2, 2> {};
+template <>
+struct Lanes<double4> : VectorLanes<double4, uint4, 4> {};
+template <>
+struct Lanes<double8> : VectorLanes<double8, uint8, 8> {};
 
 template <class V>
 using Bits = typename Lanes<V>::Bits;
