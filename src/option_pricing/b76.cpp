@@ -3,8 +3,10 @@
 #include <cmath>
 
 #include "common/math/elementary.hpp"
+#include "common/math/vector_width.hpp"
 #include "option_pricing/b76_terms.hpp"
 #include "option_pricing/normal.hpp"
+#include "option_pricing/vector_rows.hpp"
 
 namespace option_pricing::b76 {
 namespace {
@@ -17,19 +19,53 @@ double d1_of(double fwd, double strike, double ttx, double vol) {
     return d1_from_parts(kelvane::elementary::log(fwd / strike), ttx, vol, vol * std::sqrt(ttx));
 }
 
-double value_of(OptionType type, double fwd, double strike, double ttx, double vol, double df,
-                double log_moneyness, double sqrt_ttx) {
-    const double s = vol * sqrt_ttx;
-    const double d1 = d1_from_parts(log_moneyness, ttx, vol, s);
-    const double d2 = d1 - s;
-    return terms::value_from(type, fwd, strike, df, terms::probabilities(type, d1, d2));
+template <class V>
+[[gnu::always_inline]] inline V value_of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df, V log_moneyness,
+                                         V sqrt_ttx) {
+    const V s = vol * sqrt_ttx;
+    const V d1 = d1_from_parts(log_moneyness, ttx, vol, s);
+    const V d2 = d1 - s;
+    return terms::value_from<V>(call, fwd, strike, df, terms::probabilities<V>(call, d1, d2));
 }
+
+// fairvalue over lanes; the scalar takes the degenerate branch, a vector
+// computes both sides and selects.
+struct Fairvalue {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        const auto degenerate = is_degenerate(ttx, vol);
+        if constexpr (lanes::is_scalar<V>) {
+            if (degenerate) return intrinsic_value<V>(call, fwd, strike, df);
+        }
+        const V value = value_of<V>(call, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike),
+                                    lanes::square_root<V>(ttx));
+        if constexpr (lanes::is_scalar<V>) {
+            return value;
+        } else {
+            return lanes::select<V>(degenerate, intrinsic_value<V>(call, fwd, strike, df), value);
+        }
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return fairvalue(type, fwd, strike, ttx, vol, df);
+    }
+};
 
 }  // namespace
 
-double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return intrinsic_value(type, fwd, strike, df);
-    return value_of(type, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike), std::sqrt(ttx));
+// Never inlined: the loops over vectors call this body for their NaN lanes
+// and tails, so that a NaN's payload is the one the scalar call gives.
+[[gnu::noinline]] double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Fairvalue::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
+}
+
+void fairvalue_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                      Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Fairvalue>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+void fairvalue_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
+                   Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    fairvalue_row_at(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
 }
 
 ValueAtVol::ValueAtVol(OptionType type, double fwd, double strike, double ttx, double df)
@@ -38,7 +74,7 @@ ValueAtVol::ValueAtVol(OptionType type, double fwd, double strike, double ttx, d
 
 double ValueAtVol::operator()(double vol) const {
     if (is_degenerate(ttx_, vol)) return intrinsic_value(type_, fwd_, strike_, df_);
-    return value_of(type_, fwd_, strike_, ttx_, vol, df_, log_moneyness_, sqrt_ttx_);
+    return value_of<double>(lanes::calls(type_), fwd_, strike_, ttx_, vol, df_, log_moneyness_, sqrt_ttx_);
 }
 
 double vega(double fwd, double strike, double ttx, double vol, double df) {

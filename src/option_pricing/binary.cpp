@@ -3,12 +3,17 @@
 #include <cmath>
 
 #include "common/math/elementary.hpp"
+#include "common/math/vector_width.hpp"
 #include "option_pricing/normal.hpp"
+#include "option_pricing/vector_rows.hpp"
 
 namespace option_pricing::binary {
 namespace {
 
-bool is_degenerate(double ttx, double vol) { return ttx <= 0.0 || vol <= 0.0; }
+template <class V>
+[[gnu::always_inline]] inline lanes::Mask<V> is_degenerate(V ttx, V vol) {
+    return lanes::Lanes<V>::either(ttx <= 0.0, vol <= 0.0);
+}
 
 struct State {
     double s;  // vol * sqrt(T)
@@ -30,15 +35,48 @@ double signed_for(OptionType type, double call_greek) {
     return type == OptionType::Call ? call_greek : -call_greek;
 }
 
+// fairvalue over lanes; the scalar takes the degenerate branch, a vector
+// computes both sides and selects.
+struct Fairvalue {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        using L = lanes::Lanes<V>;
+        const auto degenerate = is_degenerate(ttx, vol);
+        // Strictly in the money: at F == K, or with a NaN F or K, it is not.
+        const auto in_the_money = L::either(L::both(call, fwd > strike), L::both(!call, fwd < strike));
+        const V at_expiry = df * lanes::select<V>(in_the_money, lanes::splat<V>(1.0), lanes::splat<V>(0.0));
+        if constexpr (lanes::is_scalar<V>) {
+            if (degenerate) return at_expiry;
+        }
+        const V d = kelvane::elementary::log(fwd / strike) / (vol * lanes::square_root<V>(ttx));
+        if constexpr (lanes::is_scalar<V>) {
+            return call ? df * normal_cdf(d) : df * normal_cdf(-d);
+        } else {
+            const V value = df * normal_cdf(lanes::select<V>(call, d, -d));
+            return lanes::select<V>(degenerate, at_expiry, value);
+        }
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return fairvalue(type, fwd, strike, ttx, vol, df);
+    }
+};
+
 }  // namespace
 
-double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) {
-        const bool in_the_money = type == OptionType::Call ? fwd > strike : fwd < strike;
-        return df * (in_the_money ? 1.0 : 0.0);
-    }
-    const State st = state_of(fwd, strike, ttx, vol);
-    return type == OptionType::Call ? df * normal_cdf(st.d) : df * normal_cdf(-st.d);
+// Never inlined: the loops over vectors call this body for their NaN lanes
+// and tails, so that a NaN's payload is the one the scalar call gives.
+[[gnu::noinline]] double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Fairvalue::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
+}
+
+void fairvalue_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                      Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Fairvalue>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+void fairvalue_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
+                   Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    fairvalue_row_at(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
 }
 
 double vega(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
