@@ -1,0 +1,109 @@
+// The pricing loops over vectors, at every width this machine has, against
+// the scalar call bit for bit (NaN payloads and signed zeros included) over
+// seeded books salted with degenerate, NaN, infinite, zero, huge and tiny
+// inputs, calls and puts mixed within a vector, lengths that leave tails,
+// and strided and broadcast operands.
+#include <bit>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "common/math/vector_width.hpp"
+#include "common/strided.hpp"
+#include "option_pricing/b76.hpp"
+#include "option_pricing/binary.hpp"
+
+namespace {
+
+using kelvane::strided::OutRow;
+using kelvane::strided::Row;
+using option_pricing::OptionType;
+
+using Scalar = double (*)(OptionType, double, double, double, double, double);
+using RowAt = void (*)(std::size_t, std::size_t, Row<std::uint8_t>, Row<double>, Row<double>, Row<double>,
+                       Row<double>, Row<double>, OutRow<double>) noexcept;
+
+struct Formula {
+    const char* name;
+    Scalar scalar;
+    RowAt row_at;
+};
+
+const Formula formulas[] = {
+    {"b76_fairvalue", option_pricing::b76::fairvalue, option_pricing::b76::fairvalue_row_at},
+    {"binary_fairvalue", option_pricing::binary::fairvalue, option_pricing::binary::fairvalue_row_at},
+};
+
+constexpr double inf = std::numeric_limits<double>::infinity();
+const double edges[] = {0.0, -0.0, -1.0, inf, -inf, 1e300, -1e300, 5e-324, 1e-300,
+                        std::bit_cast<double>(0x7ff8000000000123ULL), std::bit_cast<double>(0xfff8000000000001ULL)};
+
+// Operand k of option i lies at column[k][i * spread]: spread 2 leaves a gap
+// after each element, as a strided view does.
+struct Book {
+    std::vector<std::uint8_t> codes;
+    std::vector<double> columns[5];
+};
+
+Book random_book(std::size_t size, std::size_t spread, unsigned seed) {
+    std::mt19937_64 random(seed);
+    std::uniform_real_distribution<double> uniform(0.0, 1.0);
+    const double low[] = {50.0, 50.0, 0.01, 0.05, 0.5}, high[] = {150.0, 150.0, 3.0, 1.5, 1.0};
+    Book book;
+    book.codes.resize(size * spread);
+    for (auto& column : book.columns) column.resize(size * spread);
+    for (std::size_t i = 0; i < size; ++i) {
+        book.codes[i * spread] = static_cast<std::uint8_t>(random() % 3);  // 2: a put too
+        for (std::size_t k = 0; k < 5; ++k) {
+            const bool edge = random() % 8 == 0;
+            book.columns[k][i * spread] =
+                edge ? edges[random() % std::size(edges)] : low[k] + (high[k] - low[k]) * uniform(random);
+        }
+        if (random() % 16 == 0) book.columns[1][i * spread] = book.columns[0][i * spread];  // at the money
+    }
+    return book;
+}
+
+class VectorRows : public testing::TestWithParam<std::tuple<Formula, std::size_t>> {};
+
+TEST_P(VectorRows, GiveEveryElementTheScalarBits) {
+    const auto [formula, width] = GetParam();
+    if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
+    for (const std::size_t size : {0, 1, 7, 9, 15, 1001}) {
+        for (const std::size_t spread : {1, 2}) {
+            const Book book = random_book(size, spread, static_cast<unsigned>(size * 10 + spread));
+            const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(spread * 8);
+            const auto row = [&](std::size_t k) { return Row<double>{reinterpret_cast<const char*>(book.columns[k].data()), step}; };
+            // The discount factor broadcast from one element when spread is 2.
+            const Row<double> df = spread == 1 ? row(4) : Row<double>{reinterpret_cast<const char*>(book.columns[4].data()), 0};
+            std::vector<double> out(size * spread);
+            formula.row_at(width, size, {reinterpret_cast<const char*>(book.codes.data()), static_cast<std::ptrdiff_t>(spread)},
+                           row(0), row(1), row(2), row(3), df, {reinterpret_cast<char*>(out.data()), step});
+            for (std::size_t i = 0; i < size; ++i) {
+                const std::size_t at = i * spread;
+                const OptionType type = book.codes[at] == 0 ? OptionType::Call : OptionType::Put;
+                const double expected = formula.scalar(type, book.columns[0][at], book.columns[1][at],
+                                                       book.columns[2][at], book.columns[3][at], df[i]);
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(out[at]), std::bit_cast<std::uint64_t>(expected))
+                    << formula.name << " width " << width << " size " << size << " spread " << spread << " option "
+                    << i << ": " << (type == OptionType::Call ? "call" : "put") << " F=" << book.columns[0][at]
+                    << " K=" << book.columns[1][at] << " T=" << book.columns[2][at] << " vol=" << book.columns[3][at]
+                    << " df=" << df[i] << " gives " << out[at] << ", the scalar " << expected;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWidth, VectorRows,
+                         testing::Combine(testing::ValuesIn(formulas), testing::Values(std::size_t{2}, std::size_t{4}, std::size_t{8})),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param).name) + "_" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+}  // namespace
