@@ -78,12 +78,16 @@ TEST_P(VectorRows, GiveEveryElementTheScalarBits) {
         for (const std::size_t spread : {1, 2}) {
             const Book book = random_book(size, spread, static_cast<unsigned>(size * 10 + spread));
             const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(spread * 8);
-            const auto row = [&](std::size_t k) { return Row<double>{reinterpret_cast<const char*>(book.columns[k].data()), step}; };
+            const auto row = [&](std::size_t k, std::ptrdiff_t stride) {
+                return Row<double>{reinterpret_cast<const char*>(book.columns[k].data()), stride};
+            };
             // The discount factor broadcast from one element when spread is 2.
-            const Row<double> df = spread == 1 ? row(4) : Row<double>{reinterpret_cast<const char*>(book.columns[4].data()), 0};
+            const Row<double> df = row(4, spread == 1 ? step : 0);
+            const Row<std::uint8_t> codes{reinterpret_cast<const char*>(book.codes.data()),
+                                          static_cast<std::ptrdiff_t>(spread)};
             std::vector<double> out(size * spread);
-            formula.row_at(width, size, {reinterpret_cast<const char*>(book.codes.data()), static_cast<std::ptrdiff_t>(spread)},
-                           row(0), row(1), row(2), row(3), df, {reinterpret_cast<char*>(out.data()), step});
+            formula.row_at(width, size, codes, row(0, step), row(1, step), row(2, step), row(3, step), df,
+                           {reinterpret_cast<char*>(out.data()), step});
             for (std::size_t i = 0; i < size; ++i) {
                 const std::size_t at = i * spread;
                 const OptionType type = book.codes[at] == 0 ? OptionType::Call : OptionType::Put;
@@ -100,7 +104,8 @@ TEST_P(VectorRows, GiveEveryElementTheScalarBits) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWidth, VectorRows,
-                         testing::Combine(testing::ValuesIn(formulas), testing::Values(std::size_t{2}, std::size_t{4}, std::size_t{8})),
+                         testing::Combine(testing::ValuesIn(formulas),
+                                          testing::Values(std::size_t{2}, std::size_t{4}, std::size_t{8})),
                          [](const auto& info) {
                              return std::string(std::get<0>(info.param).name) + "_" +
                                     std::to_string(std::get<1>(info.param));

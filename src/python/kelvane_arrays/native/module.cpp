@@ -897,9 +897,11 @@ PyMethodDef methods[] = {
     def<option_entry<names::binary_gamma, option_row<binary::gamma>, option_names>>(names::binary_gamma),
     def<option_entry<names::binary_speed, option_row<binary::speed>, option_names>>(names::binary_speed),
     def<option_entry<names::binary_theta, option_row<binary::theta>, option_names>>(names::binary_theta),
-    def<option_entry<names::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>, calibration_names>>(
+    def<option_entry<names::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>,
+                     calibration_names>>(
         names::calibrate_black76_iv),
-    def<option_entry<b76_implied_vol_name, option_row<option_pricing::implied_vol::black76_implied_vol>, calibration_names>>(
+    def<option_entry<b76_implied_vol_name, option_row<option_pricing::implied_vol::black76_implied_vol>,
+                     calibration_names>>(
         b76_implied_vol_name),
     def<get_vol>("get_vol"),
     def<get_jacobian>("get_jacobian"),

@@ -400,7 +400,8 @@ PyMethodDef small_methods[] = {
     def<small_option_entry<sn::binary_theta, option_row<binary::theta>>>(sn::binary_theta),
     def<small_option_entry<sn::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>>>(
         sn::calibrate_black76_iv),
-    def<small_option_entry<sn::b76_implied_vol, option_row<option_pricing::implied_vol::black76_implied_vol>>>(sn::b76_implied_vol),
+    def<small_option_entry<sn::b76_implied_vol, option_row<option_pricing::implied_vol::black76_implied_vol>>>(
+        sn::b76_implied_vol),
     def<small_get_vol>("small_get_vol"),
     {nullptr, nullptr, 0, nullptr},
 };
