@@ -16,6 +16,7 @@
 #include "common/math/vector_width.hpp"
 #include "common/strided.hpp"
 #include "option_pricing/b76.hpp"
+#include "option_pricing/b76_greeks.hpp"
 #include "option_pricing/binary.hpp"
 
 namespace {
@@ -102,6 +103,56 @@ TEST_P(VectorRows, GiveEveryElementTheScalarBits) {
         }
     }
 }
+
+// b76_greeks: all sixteen, a few (those of the density alone, without the
+// probabilities) and the value alone, each set into rows of its own.
+class GreeksRows : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(GreeksRows, GiveEveryGreekTheScalarBits) {
+    namespace b76 = option_pricing::b76;
+    const std::size_t width = GetParam();
+    if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
+    const std::vector<std::vector<b76::Greek>> sets = {
+        {b76::Greek::value,  b76::Greek::delta, b76::Greek::gamma,  b76::Greek::vega,  b76::Greek::theta,
+         b76::Greek::rho,    b76::Greek::vanna, b76::Greek::volga,  b76::Greek::charm, b76::Greek::veta,
+         b76::Greek::speed,  b76::Greek::zomma, b76::Greek::color,  b76::Greek::ultima, b76::Greek::dual_delta,
+         b76::Greek::dual_gamma},
+        {b76::Greek::vega, b76::Greek::gamma, b76::Greek::dual_gamma},
+        {b76::Greek::value},
+    };
+    const std::size_t size = 1003;
+    const Book book = random_book(size, 1, 99);
+    const auto row = [&](std::size_t k) {
+        return Row<double>{reinterpret_cast<const char*>(book.columns[k].data()), 8};
+    };
+    for (const auto& set : sets) {
+        b76::GreekSet wanted = 0;
+        std::vector<std::vector<double>> outs(set.size(), std::vector<double>(size));
+        std::vector<b76::GreekRow> rows;
+        for (std::size_t j = 0; j < set.size(); ++j) {
+            rows.push_back({set[j], {reinterpret_cast<char*>(outs[j].data()), 8}});
+            wanted |= b76::greek_bit(set[j]);
+        }
+        b76::greeks_row_at(width, size, {reinterpret_cast<const char*>(book.codes.data()), 1}, row(0), row(1), row(2),
+                           row(3), row(4), rows);
+        for (std::size_t i = 0; i < size; ++i) {
+            const OptionType type = book.codes[i] == 0 ? OptionType::Call : OptionType::Put;
+            const b76::Greeks g = b76::greeks(type, book.columns[0][i], book.columns[1][i], book.columns[2][i],
+                                              book.columns[3][i], book.columns[4][i], wanted);
+            for (std::size_t j = 0; j < set.size(); ++j) {
+                const double expected = g[static_cast<std::size_t>(set[j])];
+                ASSERT_EQ(std::bit_cast<std::uint64_t>(outs[j][i]), std::bit_cast<std::uint64_t>(expected))
+                    << "greek " << static_cast<int>(set[j]) << " of " << set.size() << ", width " << width
+                    << ", option " << i << ": " << (type == OptionType::Call ? "call" : "put")
+                    << " F=" << book.columns[0][i] << " K=" << book.columns[1][i] << " T=" << book.columns[2][i]
+                    << " vol=" << book.columns[3][i] << " df=" << book.columns[4][i] << " gives " << outs[j][i]
+                    << ", the scalar " << expected;
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWidth, GreeksRows, testing::Values(std::size_t{2}, std::size_t{4}, std::size_t{8}));
 
 INSTANTIATE_TEST_SUITE_P(EveryWidth, VectorRows,
                          testing::Combine(testing::ValuesIn(formulas),
