@@ -549,7 +549,8 @@ SMALL_CALLS = [
     SmallCall("b76_greeks", "ka.b76_greeks(F, K, T, V, CP)", at_most=3.0, versus="b76_fairvalue"),
     # The greeks the scalar module also gives bit for bit, against its two calls an option.
     SmallCall("b76_greeks", "ka.b76_greeks(F, K, T, V, CP, greeks=['value', 'vega'])",
-              "[(kelvane.b76_fairvalue(a, b, c, d, e), kelvane.b76_vega(a, b, c, d)) for a, b, c, d, e in zip(*PRICING)]",
+              "[(kelvane.b76_fairvalue(a, b, c, d, e), kelvane.b76_vega(a, b, c, d))"
+              " for a, b, c, d, e in zip(*PRICING)]",
               "list comprehension over `kelvane.b76_fairvalue` and `kelvane.b76_vega`", at_most=1.0,
               choice="value and vega"),
     SmallCall("b76_implied_vol", "ka.b76_implied_vol(T, F, K, P, CP)", at_most=1.0, versus="calibrate_black76_iv"),
