@@ -101,6 +101,9 @@ OPTION_TYPES = ["c", np.array(["c", "P", "put"])] * 3 + ["x", "PUT", np.array(["
                 np.array(["c", "p", "c"], ">U1"), 1.0]
 OUTS = [None, None, np.full(3, 7.0), np.full((), 7.0), np.full(3, 1.5), np.full(3, 0.5)[::-1], np.zeros(3, "f4")]
 THREADS = [None, None, 3, 0, 2**70, True, 1.0]
+GREEKS = [None, None, ["vega", "value"], ("rho",), [], ["x"], "rho", ["rho", "rho"]]
+GREEK_OUTS = [None, None, {"vega": np.full(3, 7.0), "value": np.full(3, 1.5)}, {"rho": np.full((), 7.0)},
+              {"rho": np.full(3, 0.5)[::-1]}, {"vega": np.zeros(3, "f4")}, {}, OUTS[2]]
 SMILE = kelvane.VolGeo(datetime.datetime(2025, 3, 28, tzinfo=datetime.timezone.utc), ref_vol=50.0)
 UTC = datetime.timezone.utc
 INSTANTS = [datetime.datetime(2026, 3, 2, tzinfo=UTC), np.array(["2026-03-27", "NaT", "2027-01-01"], "M8[s]"),
@@ -113,6 +116,7 @@ POOLS = {  # what each entry's arguments are drawn from, in order
     "get_vol": [[SMILE, SMILE, None]] + [NUMBERS] * 3 + [OUTS, THREADS],
     "b76_vega": [NUMBERS] * 5 + [OUTS, THREADS],
     "b76_gamma": [NUMBERS] * 5 + [OUTS, THREADS],
+    "b76_greeks": [NUMBERS] * 4 + [OPTION_TYPES, NUMBERS, GREEKS, GREEK_OUTS, THREADS],
 }
 
 
@@ -137,14 +141,21 @@ def test_a_small_entry_gives_the_general_paths_result_or_leaves_the_call_to_it(e
 
     args, fresh = copies(), copies()
     front_args, out, threads = fresh[:-2], fresh[-2], fresh[-1]
+    keywords = {"greeks": front_args.pop()} if name == "b76_greeks" else {}
     got = outcome(lambda: getattr(_native, entry)(*args))
     if got is None:
         return
     original = getattr(_native, entry)
     setattr(_native, entry, lambda *a: None)
     try:
-        expected = outcome(lambda: getattr(ka, name)(*front_args, out=out, threads=threads))
+        expected = outcome(lambda: getattr(ka, name)(*front_args, **keywords, out=out, threads=threads))
     finally:
         setattr(_native, entry, original)
-    assert type(got) is type(expected)
-    assert np.asarray(got).tobytes() == np.asarray(expected).tobytes()
+    if isinstance(expected, dict):  # b76_greeks: each greek's result as another entry's
+        assert list(got) == list(expected)
+        got, expected = list(got.values()), list(expected.values())
+    else:
+        got, expected = [got], [expected]
+    for one, other in zip(got, expected, strict=True):
+        assert type(one) is type(other)
+        assert np.asarray(one).tobytes() == np.asarray(other).tobytes()

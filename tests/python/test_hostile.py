@@ -912,6 +912,26 @@ class TestSmallCalls:
             assert ka.get_cal_ttx(start, EXPIRY) == kelvane.Calendar.get_cal_ttx(start, EXPIRY)
             assert len(calls) == 2  # once by each call
 
+    @pytest.mark.parametrize("where", ["greeks", "out"])
+    def test_greek_names_that_compare_by_code_are_the_general_paths(self, where):
+        import kelvane_arrays as ka
+        from kelvane_arrays import _native
+        calls = []
+
+        class Name(str):
+            def __eq__(self, other):
+                calls.append(other)
+                return str.__eq__(self, other)
+
+            __hash__ = str.__hash__
+
+        rho = Name("rho")
+        greeks, out = ([rho], None) if where == "greeks" else (None, {rho: np.empty(3), "vega": np.empty(3)})
+        assert _native.small_b76_greeks(np.full(3, 100.0), 95.0, 1.0, 0.2, "c", 1.0, greeks, out, None) is None
+        assert not calls
+        got = ka.b76_greeks(np.full(3, 100.0), 95.0, 1.0, 0.2, "c", greeks=greeks, out=out)
+        assert got["rho"].tobytes() == ka.b76_greeks(np.full(3, 100.0), 95.0, 1.0, 0.2, "c")["rho"].tobytes()
+
     def test_an_out_that_is_an_input_shifted_is_the_general_paths(self):
         import kelvane_arrays as ka
         from kelvane_arrays import _native

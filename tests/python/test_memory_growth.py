@@ -204,6 +204,13 @@ ARRAY_CASES.update({
     "b76_greeks, bad option type": lambda: ka.b76_greeks(BOOK, 100.0, 1.0, 0.2, ["c"] * 63 + ["ÇALL"]),
 })
 ARRAY_CASES.update(array_function_cases("b76_implied_vol"))  # (ttx, fwd, strike, price): prices 0.2 on 1.0
+ARRAY_CASES.update({
+    "b76_greeks, small": lambda: ka.b76_greeks(BOOK[:10], 100.0, 1, 0.2, np.array(["c", "PUT"] * 5)),
+    "b76_greeks, small of scalars": lambda: ka.b76_greeks(100.0, 100.0, 1, 0.2, "c", greeks=("vega", "rho")),
+    "b76_greeks, small into out": lambda: ka.b76_greeks(BOOK[:10], 100.0, 1.0, 0.2, "p",
+                                                        out={"speed": np.empty(10), "value": np.empty(10)}),
+    "b76_greeks, small, unknown greek": lambda: ka.b76_greeks(BOOK[:10], 100.0, 1.0, 0.2, "c", greeks=["x"]),
+})
 
 
 class MallInfo2(ctypes.Structure):

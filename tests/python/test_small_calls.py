@@ -264,3 +264,77 @@ def test_a_smile_changed_between_small_calls_is_read_anew():
         assert_same(ka.get_vol(smile, 0.25, 100.0, strikes), np.array(smile.get_vol(0.25, 100.0, list(strikes))))
         other = SMILE.get_vol(0.25, 100.0, list(strikes))  # another smile between two calls of this one
         assert_same(ka.get_vol(SMILE, 0.25, 100.0, strikes), np.array(other))
+
+
+# ---- b76_greeks ------------------------------------------------------------------
+
+GREEK_CHOICES = {"all": None, "a list": ["ultima", "value", "dual_gamma"], "a tuple": ("vega",), "none": [],
+                 "names built at run time": ["".join(["del", "ta"]), "rh" + "o"]}
+
+
+def small_greeks(*args, greeks=None, out=None, threads=None):
+    return _native.small_b76_greeks(*args, greeks, out, threads)
+
+
+def assert_same_greeks(computed, expected):
+    assert list(computed) == list(expected)
+    for name in expected:
+        assert_same(computed[name], expected[name])
+        if getattr(expected[name], "base", None) is not None:  # the rows of one block, as the general path gives them
+            assert computed[name].base.shape == expected[name].base.shape
+            assert computed[name].flags == expected[name].flags
+
+
+@pytest.mark.parametrize("choice", GREEK_CHOICES)
+@pytest.mark.parametrize("form", FORMS)
+def test_small_greeks_give_the_general_paths_dict(form, choice, general):
+    args = FORMS[form](arguments("b76_greeks", SHAPES[form]))
+    greeks = GREEK_CHOICES[choice]
+    assert small_greeks(*args, greeks=greeks) is not None
+    got, expected = ka.b76_greeks(*args, greeks=greeks), general("b76_greeks", *args, greeks=greeks)
+    assert_same_greeks(got, expected)
+
+
+@pytest.mark.parametrize("greeks", [None, ["gamma", "value"]])
+@pytest.mark.parametrize("shape", [(4, 5), ()])
+def test_small_greeks_into_out(shape, greeks, general):
+    args = arguments("b76_greeks", shape)
+    out = {"value": np.full(shape, -7.0), "gamma": np.full(shape, -7.0)}
+    got = ka.b76_greeks(*args, greeks=greeks, out=dict(out), threads=3)
+    assert small_greeks(*args, greeks=greeks, out=out) is not None
+    assert list(got) == list(greeks or out) and all(got[name] is out[name] for name in out)
+    for name, value in general("b76_greeks", *args, greeks=list(got)).items():
+        assert_same(got[name], np.asarray(value))
+
+
+class Name(str):
+    pass
+
+
+GREEK_FALLBACKS = {  # greeks=, out= (of arrays of 10)
+    "a str": ("vega", None), "an unknown name": (["vega", "x"], None), "a name twice": (["rho", "rho"], None),
+    "a str subclass": ([Name("rho")], None), "a set": ({"rho"}, None),
+    "a dict subclass": (None, type("D", (dict,), {})(rho=np.empty(10))),
+    "a key of another type": (None, {"rho": np.empty(10), 1: np.empty(10)}),
+    "out of other names": (["rho"], {"vega": np.empty(10)}), "out of more names": (["rho"], {
+        "rho": np.empty(10), "vega": np.empty(10)}),
+    "outs that overlap": (None, {"rho": (shared := np.empty(11))[1:], "vega": shared[:10]}),
+    "an out of another shape": (None, {"rho": np.empty(3)}),
+    "a read-only out": (None, {"rho": np.frombuffer(bytes(80))}),
+    "an array out": (None, np.empty(10)),
+}
+
+
+@pytest.mark.parametrize("fallback", [*GREEK_FALLBACKS, "a list input", "256 elements"])
+def test_other_greeks_and_outs_are_left_to_the_general_path(fallback, general):
+    args = arguments("b76_greeks", (256,) if fallback == "256 elements" else (10,))
+    greeks, out = GREEK_FALLBACKS.get(fallback, (None, None))
+    if fallback == "a list input":
+        args[0] = list(args[0])
+    assert small_greeks(*args, greeks=greeks, out=out) is None
+    got = outcome(lambda: ka.b76_greeks(*args, greeks=greeks, out=out))
+    expected = outcome(lambda: general("b76_greeks", *args, greeks=greeks, out=out))
+    if isinstance(expected, tuple):
+        assert got == expected
+    else:
+        assert_same_greeks(got, expected)

@@ -922,6 +922,9 @@ def b76_greeks(fwd: ArrayLike, strike: ArrayLike, ttx: ArrayLike, vol: ArrayLike
     stub and docs/arrays.md give the formulas and the limits). `greeks`
     chooses greeks and their order; `out` maps greek names to the caller's
     arrays, and its keys choose the greeks when `greeks` is None."""
+    small = _native.small_b76_greeks(fwd, strike, ttx, vol, call_put, df, greeks, out, threads)
+    if small is not None:
+        return small
     if isinstance(out, dict):
         out = dict(out)  # as it is now: converting the inputs may run code that changes the caller's dict
     names = _greek_names(greeks, out)

@@ -1,5 +1,6 @@
 #include "python/kelvane_arrays/native/small_calls.hpp"
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <memory>
@@ -180,12 +181,11 @@ bool SmallCall::option_types(PyObject* obj) {
     return true;
 }
 
-bool SmallCall::output(PyObject* obj) {
-    if (obj == Py_None) return true;
+char* SmallCall::take_output(PyObject* obj) {
     Py_buffer* view;
-    if (!take_array(obj, PyBUF_WRITABLE, view) || !is_float64(*view)) return false;
+    if (!take_array(obj, PyBUF_WRITABLE, view) || !is_float64(*view)) return nullptr;
     // Inputs of no dimensions give a 0-d result.
-    if (ndim_ < 0 ? view->ndim != 0 : !same_shape(*view)) return false;
+    if (ndim_ < 0 ? view->ndim != 0 : !same_shape(*view)) return nullptr;
     // An input that overlaps out other than element for element would be
     // copied first by the general path.
     char* base = static_cast<char*>(view->buf);
@@ -193,10 +193,30 @@ bool SmallCall::output(PyObject* obj) {
     for (std::size_t k = 0; k < input_count_; ++k) {
         const auto [input, input_bytes] = inputs_[k];
         const bool same_walk = input == base && input_bytes == bytes;
-        if (!same_walk && input < base + bytes && base < input + input_bytes) return false;
+        if (!same_walk && input < base + bytes && base < input + input_bytes) return nullptr;
     }
+    return base;
+}
+
+bool SmallCall::output(PyObject* obj) {
+    if (obj == Py_None) return true;
+    out_base_ = take_output(obj);
+    if (out_base_ == nullptr) return false;
     out_ = obj;
-    out_base_ = base;
+    return true;
+}
+
+bool SmallCall::outputs(std::span<PyObject* const> objs, std::span<OutRow<double>> rows) {
+    const std::size_t bytes = count_ * 8;
+    for (std::size_t j = 0; j < objs.size(); ++j) {
+        char* base = take_output(objs[j]);
+        if (base == nullptr) return false;
+        // Two outputs that share memory are refused by the general path.
+        for (std::size_t i = 0; i < j; ++i) {
+            if (rows[i].base < base + bytes && base < rows[i].base + bytes) return false;
+        }
+        rows[j] = {base, 8};
+    }
     return true;
 }
 
@@ -250,9 +270,13 @@ PyObject* SmallResult::finish(const SmallCallState& numpy) {
         }
         return array_.release();
     }
-    const PyRef value = PyRef::steal(PyFloat_FromDouble(scalar_));
-    if (!value) return nullptr;
-    PyObject* args[] = {value.get()};
+    return new_float64(numpy, scalar_);
+}
+
+PyObject* new_float64(const SmallCallState& numpy, double value) {
+    const PyRef number = PyRef::steal(PyFloat_FromDouble(value));
+    if (!number) return nullptr;
+    PyObject* args[] = {number.get()};
     return PyObject_Vectorcall(numpy.float64, args, 1, nullptr);
 }
 
@@ -300,6 +324,156 @@ PyObject* small_plain_entry(PyObject* module, PyObject* const* args, Py_ssize_t 
     return call.result([&](OutRow<double> out) {
         Loop(call.count(), call.row(0), call.row(1), call.row(2), call.row(3), call.row(4), out);
     });
+}
+
+namespace b76 = option_pricing::b76;
+
+// The names of the greeks, in registry order, as the front names them.
+inline constexpr const char* greek_texts[b76::greek_count] = {
+    "value", "delta", "gamma", "vega", "theta", "rho", "vanna", "volga", "charm", "veta", "speed", "zomma",
+    "color", "ultima", "dual_delta", "dual_gamma",
+};
+
+// The greeks a b76_greeks call asks for, in the order of its result: the
+// row of each, its key, and the caller's array for it when out is a dict.
+struct GreekChoice {
+    std::array<b76::GreekRow, b76::greek_count> rows{};
+    std::array<PyObject*, b76::greek_count> keys{};  // borrowed
+    std::array<PyObject*, b76::greek_count> outs{};  // borrowed
+    std::size_t count = 0;
+    b76::GreekSet seen = 0;
+
+    // Adds the greek of an exact str; false for any other name and for a
+    // greek named twice, which the general path reports.
+    bool add(const SmallCallState& state, PyObject* name) {
+        if (!PyUnicode_CheckExact(name)) return false;
+        const std::size_t g = number(state, name);
+        if (g == b76::greek_count || (seen & (b76::GreekSet{1} << g))) return false;
+        seen |= b76::GreekSet{1} << g;
+        rows[count] = {static_cast<b76::Greek>(g), {}};
+        keys[count++] = name;
+        return true;
+    }
+
+private:
+    // The greek's number; greek_count for none. The front's names are
+    // the interned ones; a name built at run time is compared as text,
+    // which for two exact str runs no Python code.
+    static std::size_t number(const SmallCallState& state, PyObject* name) {
+        for (std::size_t g = 0; g < b76::greek_count; ++g) {
+            if (name == state.greek_names[g]) return g;
+        }
+        for (std::size_t g = 0; g < b76::greek_count; ++g) {
+            if (PyUnicode_Compare(name, state.greek_names[g]) == 0) return g;
+        }
+        return b76::greek_count;
+    }
+};
+
+// The greeks of greeks= and out= in their plain forms: greeks None or an
+// exact list or tuple of greek names; out None or an exact dict whose keys
+// are exact str (so that looking a name up in it compares str alone) and
+// are the greeks asked for. The greeks are greeks=, else out's keys, else
+// all of them, as the front chooses them.
+bool choose_greeks(const SmallCallState& state, PyObject* greeks, PyObject* out, GreekChoice& choice) {
+    const bool into_out = out != Py_None;
+    Py_ssize_t at = 0;
+    PyObject* key;
+    PyObject* value;
+    if (into_out) {
+        if (!PyDict_CheckExact(out)) return false;
+        while (PyDict_Next(out, &at, &key, &value)) {
+            if (!PyUnicode_CheckExact(key)) return false;
+        }
+    }
+    if (greeks == Py_None && !into_out) {
+        for (PyObject* name : state.greek_names) choice.add(state, name);
+    } else if (greeks == Py_None) {
+        for (at = 0; PyDict_Next(out, &at, &key, &value);) {
+            if (!choice.add(state, key)) return false;
+        }
+    } else {
+        const bool list = PyList_CheckExact(greeks);
+        if (!list && !PyTuple_CheckExact(greeks)) return false;
+        const Py_ssize_t n = list ? PyList_Size(greeks) : PyTuple_Size(greeks);
+        for (Py_ssize_t i = 0; i < n; ++i) {
+            if (!choice.add(state, list ? PyList_GetItem(greeks, i) : PyTuple_GetItem(greeks, i))) return false;
+        }
+        if (into_out && PyDict_Size(out) != n) return false;
+    }
+    for (std::size_t j = 0; into_out && j < choice.count; ++j) {
+        choice.outs[j] = PyDict_GetItemWithError(out, choice.keys[j]);
+        if (choice.outs[j] == nullptr) return PyErr_Clear(), false;
+    }
+    return true;
+}
+
+// The greeks into new rows of one block of shape (greeks, *shape), as the
+// general path allocates them: the result's arrays are its rows, views that
+// keep it alive. Null with no exception pending when it cannot be had.
+PyObject* greeks_into_block(SmallCall& call, GreekChoice& choice, const auto& run) {
+    const int ndim = call.ndim() + 1;
+    if (static_cast<std::size_t>(ndim) > strided::max_dims) return nullptr;
+    std::array<Py_ssize_t, strided::max_dims> extents;
+    extents[0] = static_cast<Py_ssize_t>(choice.count);
+    std::copy_n(call.shape(), call.ndim(), extents.begin() + 1);
+    const PyRef block = PyRef::steal(new_array(call.numpy(), ndim, extents.data()));
+    Py_buffer view;
+    if (!block || PyObject_GetBuffer(block.get(), &view, PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS) < 0) {
+        return PyErr_Clear(), nullptr;
+    }
+    char* at = static_cast<char*>(view.buf);
+    for (std::size_t j = 0; j < choice.count; ++j, at += call.count() * 8) choice.rows[j].out = {at, 8};
+    run();
+    PyBuffer_Release(&view);
+    PyRef result = PyRef::steal(PyDict_New());
+    for (std::size_t j = 0; result && j < choice.count; ++j) {
+        const PyRef row = PyRef::steal(PySequence_GetItem(block.get(), static_cast<Py_ssize_t>(j)));
+        if (!row || PyDict_SetItem(result.get(), choice.keys[j], row.get()) < 0) return nullptr;
+    }
+    return result.release();
+}
+
+// small_b76_greeks(fwd, strike, ttx, vol, call_put, df, greeks, out,
+// threads): a dict of greek name to array, a numpy float64 of each greek
+// for operands of no dimensions, or of the caller's arrays.
+PyObject* small_b76_greeks(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
+    if (!check_arg_count("small_b76_greeks", nargs, 9)) return nullptr;
+    const SmallCallState& state = small_call_state(module);
+    SmallCall call(state);
+    GreekChoice choice;
+    if (!call.numbers(args, 4) || !call.option_types(args[4]) || !call.number(args[5]) ||
+        !choose_greeks(state, args[6], args[7], choice) || !call.threads(args[8])) {
+        return none();
+    }
+    const std::size_t k = choice.count;
+    const auto run = [&] {
+        b76::greeks_row(call.count(), call.codes(), call.row(0), call.row(1), call.row(2), call.row(3), call.row(4),
+                        std::span<const b76::GreekRow>(choice.rows.data(), k));
+    };
+    if (k == 0) return PyDict_New();
+    if (args[7] == Py_None && call.ndim() > 0) {
+        PyObject* result = greeks_into_block(call, choice, run);
+        return result != nullptr || PyErr_Occurred() ? result : none();
+    }
+    std::array<OutRow<double>, b76::greek_count> outs;
+    std::array<double, b76::greek_count> scalars{};
+    if (args[7] != Py_None) {
+        if (!call.outputs(std::span<PyObject* const>(choice.outs.data(), k), std::span(outs.data(), k))) {
+            return none();
+        }
+    } else {
+        for (std::size_t j = 0; j < k; ++j) outs[j] = {reinterpret_cast<char*>(&scalars[j]), 0};
+    }
+    for (std::size_t j = 0; j < k; ++j) choice.rows[j].out = outs[j];
+    run();
+    PyRef result = PyRef::steal(PyDict_New());
+    for (std::size_t j = 0; result && j < k; ++j) {
+        const PyRef value =
+            args[7] != Py_None ? PyRef::borrow(choice.outs[j]) : PyRef::steal(new_float64(state, scalars[j]));
+        if (!value || PyDict_SetItem(result.get(), choice.keys[j], value.get()) < 0) return nullptr;
+    }
+    return result.release();
 }
 
 // The kind of a smile of exactly one of kelvane's smile classes; null for
@@ -383,7 +557,6 @@ PyMethodDef def(const char* name) {
     return {name, reinterpret_cast<PyCFunction>(reinterpret_cast<void (*)()>(entry)), METH_FASTCALL, nullptr};
 }
 
-namespace b76 = option_pricing::b76;
 namespace binary = option_pricing::binary;
 namespace sn = small_names;
 
@@ -402,6 +575,7 @@ PyMethodDef small_methods[] = {
         sn::calibrate_black76_iv),
     def<small_option_entry<sn::b76_implied_vol, option_row<option_pricing::implied_vol::black76_implied_vol>>>(
         sn::b76_implied_vol),
+    def<small_b76_greeks>("small_b76_greeks"),
     def<small_get_vol>("small_get_vol"),
     {nullptr, nullptr, 0, nullptr},
 };
@@ -441,6 +615,10 @@ int exec_small_calls(PyObject* module) {
         *name = PyUnicode_InternFromString(text);
         if (*name == nullptr) return -1;
     }
+    for (std::size_t g = 0; g < b76::greek_count; ++g) {
+        state.greek_names[g] = PyUnicode_InternFromString(greek_texts[g]);
+        if (state.greek_names[g] == nullptr) return -1;
+    }
     return PyModule_AddFunctions(module, small_methods);
 }
 
@@ -456,6 +634,7 @@ int traverse_small_calls(PyObject* module, visitproc visit, void* arg) {
                            state->dtype, state->str, state->view}) {
         Py_VISIT(held);
     }
+    for (PyObject* name : state->greek_names) Py_VISIT(name);
     return 0;
 }
 
@@ -471,6 +650,7 @@ int clear_small_calls(PyObject* module) {
                             &state->dtype, &state->str, &state->view}) {
         Py_CLEAR(*held);
     }
+    for (PyObject*& name : state->greek_names) Py_CLEAR(name);
     return 0;
 }
 

@@ -15,7 +15,9 @@
 // exactly as if the small entry had never looked. Otherwise the entry runs
 // the core's loop on the caller's thread, keeping the interpreter lock as
 // every loop this short does, and returns the result the general path
-// returns: a new float64 array, a numpy float64 for 0-d operands, or out.
+// returns: a new float64 array, a numpy float64 for 0-d operands, or out;
+// for b76_greeks, a dict of them by greek name (the rows of one new block,
+// or the caller's arrays).
 //
 // An entry is a few lines over SmallCall: take each argument, open the
 // result(s), run the row function, finish. A pricing entry of the option
@@ -28,8 +30,10 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 #include "common/strided.hpp"
+#include "option_pricing/b76_greeks.hpp"
 #include "python/kelvane_arrays/native/operands.hpp"
 #include "python/shared/conversions.hpp"
 #include "python/shared/py_ref.hpp"
@@ -59,6 +63,9 @@ struct SmallCallState {
     PyObject* dtype;
     PyObject* str;
     PyObject* view;
+    // The names of the Black-76 greeks in registry order, interned as the
+    // front's own names are, so that a name it passes is found by identity.
+    std::array<PyObject*, option_pricing::b76::greek_count> greek_names;
 };
 
 SmallCallState& small_call_state(PyObject* module);
@@ -66,6 +73,9 @@ SmallCallState& small_call_state(PyObject* module);
 // A new float64 array of the shape, C order, from numpy.empty; null with
 // the exception set.
 PyObject* new_array(const SmallCallState& numpy, int ndim, const Py_ssize_t* shape);
+
+// A numpy float64 of the value; null with the exception set.
+PyObject* new_float64(const SmallCallState& numpy, double value);
 
 // The kind names of the smile classes, as the array module's models know
 // them.
@@ -108,6 +118,8 @@ class SmallCall {
 public:
     // The most float operands a call takes.
     static constexpr std::size_t max_numbers = 6;
+    // The most outputs a call writes: one per greek.
+    static constexpr std::size_t max_outputs = option_pricing::b76::greek_count;
 
     explicit SmallCall(const SmallCallState& numpy) noexcept : numpy_(numpy) {}
     SmallCall(const SmallCall&) = delete;
@@ -125,6 +137,10 @@ public:
     // After the inputs: out, None or an array of the inputs' shape that
     // overlaps none of them other than element for element.
     bool output(PyObject* obj);
+    // After the inputs: the arrays of a call of several outputs, each taken
+    // as output() takes out and overlapping none of the others, their rows
+    // into `rows`.
+    bool outputs(std::span<PyObject* const> objs, std::span<strided::OutRow<double>> rows);
     bool threads(PyObject* obj);
     // An instant operand as the interval entries take it: a float
     // timestamp, or an array of int64 ticks (read by those entries, not
@@ -160,13 +176,16 @@ public:
 private:
     // The buffer of an exact ndarray in C order; false for anything else.
     bool take_array(PyObject* obj, int flags, Py_buffer*& view);
+    // The memory of an out as output() takes it; null for anything else.
+    char* take_output(PyObject* obj);
     // Whether an array of dimensions has the call's shape, which the first
     // sets.
     bool join_shape(const Py_buffer& view);
     bool same_shape(const Py_buffer& view) const noexcept;
 
     const SmallCallState& numpy_;
-    std::array<Py_buffer, max_numbers + 2> views_{};
+    // Filled up to held_ as they are taken: numbers, option types, outputs.
+    std::array<Py_buffer, max_numbers + 1 + max_outputs> views_;
     std::size_t held_ = 0;
     // The shape of the arrays taken: that of the first, held in its view;
     // ndim -1 while none is.
