@@ -54,4 +54,28 @@ double gamma(double fwd, double strike, double ttx, double vol, double df);
 // delta, which is not the textbook D * N(d1).
 double delta(OptionType type, double fwd, double strike, double ttx, double vol, double df);
 
+// Their row loops over vectors, as fairvalue_row.
+void vega_row(std::size_t count, kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
+              kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
+              kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
+void vega_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<double> fwd,
+                 kelvane::strided::Row<double> strike, kelvane::strided::Row<double> ttx,
+                 kelvane::strided::Row<double> vol, kelvane::strided::Row<double> df,
+                 kelvane::strided::OutRow<double> out) noexcept;
+void gamma_row(std::size_t count, kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
+               kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
+               kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
+void gamma_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<double> fwd,
+                  kelvane::strided::Row<double> strike, kelvane::strided::Row<double> ttx,
+                  kelvane::strided::Row<double> vol, kelvane::strided::Row<double> df,
+                  kelvane::strided::OutRow<double> out) noexcept;
+void delta_row(std::size_t count, kelvane::strided::Row<std::uint8_t> types, kelvane::strided::Row<double> fwd,
+               kelvane::strided::Row<double> strike, kelvane::strided::Row<double> ttx,
+               kelvane::strided::Row<double> vol, kelvane::strided::Row<double> df,
+               kelvane::strided::OutRow<double> out) noexcept;
+void delta_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
+                  kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
+                  kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
+                  kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
+
 }  // namespace option_pricing::b76

@@ -35,9 +35,28 @@ struct Formula {
     RowAt row_at;
 };
 
+// The greeks that calls and puts share, seen as option formulas that ignore
+// the type.
+template <double (*F)(double, double, double, double, double)>
+double plain(OptionType, double fwd, double strike, double ttx, double vol, double df) {
+    return F(fwd, strike, ttx, vol, df);
+}
+
+template <void (*F)(std::size_t, std::size_t, Row<double>, Row<double>, Row<double>, Row<double>, Row<double>,
+                    OutRow<double>) noexcept>
+void plain_row_at(std::size_t width, std::size_t count, Row<std::uint8_t>, Row<double> fwd, Row<double> strike,
+                  Row<double> ttx, Row<double> vol, Row<double> df, OutRow<double> out) noexcept {
+    F(width, count, fwd, strike, ttx, vol, df, out);
+}
+
+namespace b76 = option_pricing::b76;
+
 const Formula formulas[] = {
-    {"b76_fairvalue", option_pricing::b76::fairvalue, option_pricing::b76::fairvalue_row_at},
+    {"b76_fairvalue", b76::fairvalue, b76::fairvalue_row_at},
     {"binary_fairvalue", option_pricing::binary::fairvalue, option_pricing::binary::fairvalue_row_at},
+    {"b76_delta", b76::delta, b76::delta_row_at},
+    {"b76_vega", plain<b76::vega>, plain_row_at<b76::vega_row_at>},
+    {"b76_gamma", plain<b76::gamma>, plain_row_at<b76::gamma_row_at>},
 };
 
 constexpr double inf = std::numeric_limits<double>::infinity();
@@ -109,7 +128,6 @@ TEST_P(VectorRows, GiveEveryElementTheScalarBits) {
 class GreeksRows : public testing::TestWithParam<std::size_t> {};
 
 TEST_P(GreeksRows, GiveEveryGreekTheScalarBits) {
-    namespace b76 = option_pricing::b76;
     const std::size_t width = GetParam();
     if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
     const std::vector<std::vector<b76::Greek>> sets = {

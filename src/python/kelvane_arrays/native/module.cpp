@@ -46,7 +46,6 @@ namespace {
 using option_pricing::OptionRowLoop;
 using option_pricing::PlainRowLoop;
 using option_pricing::option_row;
-using option_pricing::plain_row;
 using strided::Layout;
 using strided::OutRow;
 using strided::Row;
@@ -887,9 +886,9 @@ PyMethodDef methods[] = {
     def<floats>("floats"),
     def<timestamps>("timestamps"),
     def<option_entry<names::b76_fairvalue, b76::fairvalue_row, option_names>>(names::b76_fairvalue),
-    def<option_entry<names::b76_delta, option_row<b76::delta>, option_names>>(names::b76_delta),
-    def<plain_entry<names::b76_vega, plain_row<b76::vega>>>(names::b76_vega),
-    def<plain_entry<names::b76_gamma, plain_row<b76::gamma>>>(names::b76_gamma),
+    def<option_entry<names::b76_delta, b76::delta_row, option_names>>(names::b76_delta),
+    def<plain_entry<names::b76_vega, b76::vega_row>>(names::b76_vega),
+    def<plain_entry<names::b76_gamma, b76::gamma_row>>(names::b76_gamma),
     def<b76_greeks>("b76_greeks"),
     def<option_entry<names::binary_fairvalue, binary::fairvalue_row, option_names>>(names::binary_fairvalue),
     def<option_entry<names::binary_vega, option_row<binary::vega>, option_names>>(names::binary_vega),

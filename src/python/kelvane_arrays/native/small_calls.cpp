@@ -23,7 +23,6 @@ namespace {
 using option_pricing::OptionRowLoop;
 using option_pricing::PlainRowLoop;
 using option_pricing::option_row;
-using option_pricing::plain_row;
 using strided::OutRow;
 using strided::Row;
 
@@ -562,9 +561,9 @@ namespace sn = small_names;
 
 PyMethodDef small_methods[] = {
     def<small_option_entry<sn::b76_fairvalue, b76::fairvalue_row>>(sn::b76_fairvalue),
-    def<small_option_entry<sn::b76_delta, option_row<b76::delta>>>(sn::b76_delta),
-    def<small_plain_entry<sn::b76_vega, plain_row<b76::vega>>>(sn::b76_vega),
-    def<small_plain_entry<sn::b76_gamma, plain_row<b76::gamma>>>(sn::b76_gamma),
+    def<small_option_entry<sn::b76_delta, b76::delta_row>>(sn::b76_delta),
+    def<small_plain_entry<sn::b76_vega, b76::vega_row>>(sn::b76_vega),
+    def<small_plain_entry<sn::b76_gamma, b76::gamma_row>>(sn::b76_gamma),
     def<small_option_entry<sn::binary_fairvalue, binary::fairvalue_row>>(sn::binary_fairvalue),
     def<small_option_entry<sn::binary_vega, option_row<binary::vega>>>(sn::binary_vega),
     def<small_option_entry<sn::binary_delta, option_row<binary::delta>>>(sn::binary_delta),
