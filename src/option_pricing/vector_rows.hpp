@@ -47,10 +47,10 @@ template <class V>
 template <class V>
 [[gnu::always_inline]] inline V splat(double c) { return Lanes<V>::splat(c); }
 
-// IEEE maxNum(x, +0) as the C library's fmax gives it: a NaN x gives +0,
-// and -0 stays -0 (fmax returns its first argument between two zeros).
+// maxNum(x, +0): a NaN x gives +0, and so does -0 (the compiler's inline
+// fmax returns +0 there, and the scalar calls always have).
 template <class V>
-[[gnu::always_inline]] inline V max_with_zero(V x) { return select<V>(x >= 0.0, x, splat<V>(0.0)); }
+[[gnu::always_inline]] inline V max_with_zero(V x) { return select<V>(x > 0.0, x, splat<V>(0.0)); }
 
 // Correctly rounded square roots, lane by lane. The files that loop over
 // vectors are compiled without errno for the math functions (CMakeLists.txt)
