@@ -89,6 +89,23 @@ Book random_book(std::size_t size, std::size_t spread, unsigned seed) {
     return book;
 }
 
+// At a degenerate expiry the value is D maxNum(intrinsic, 0): a zero
+// difference of signed zeros gives +0, a NaN one 0.
+TEST(IntrinsicValue, ZeroAndNaNDifferencesGivePositiveZero) {
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        OptionType type;
+        double fwd, strike;
+    } cases[] = {{OptionType::Put, 0.0, -0.0}, {OptionType::Call, -0.0, 0.0}, {OptionType::Call, 0.0, 0.0},
+                 {OptionType::Put, nan, 1.0}, {OptionType::Call, 1.0, nan}};
+    for (const auto& c : cases) {
+        for (const double ttx : {0.0, -1.0}) {
+            EXPECT_EQ(std::bit_cast<std::uint64_t>(b76::fairvalue(c.type, c.fwd, c.strike, ttx, 0.2, 1.0)), 0u)
+                << (c.type == OptionType::Call ? "call" : "put") << " F=" << c.fwd << " K=" << c.strike;
+        }
+    }
+}
+
 class VectorRows : public testing::TestWithParam<std::tuple<Formula, std::size_t>> {};
 
 TEST_P(VectorRows, GiveEveryElementTheScalarBits) {
