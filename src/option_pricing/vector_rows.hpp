@@ -67,15 +67,15 @@ template <class V>
     }
 }
 
-// Calls as a mask: code 0 is a call (loops.hpp).
+// A scalar's mask of calls.
 [[gnu::always_inline]] inline bool calls(OptionType type) { return type == OptionType::Call; }
 
 // ---------------------------------------------------------------------------
 // Row loops. A Formula is a type with
 //   template <class V> static V of(Mask<V> call, V fwd, V strike, V ttx, V vol, V df);
 //   static double scalar(OptionType, double fwd, double strike, double ttx, double vol, double df);
-// (a PlainFormula the same without the option type), where scalar is the
-// public function and of<double> its body.
+// (a plain formula the same without the option type), where scalar is the
+// public function, never inlined, and of<double> its body.
 
 struct OptionOperands {
     Row<std::uint8_t> types;
