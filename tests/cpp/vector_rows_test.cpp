@@ -57,6 +57,11 @@ const Formula formulas[] = {
     {"b76_delta", b76::delta, b76::delta_row_at},
     {"b76_vega", plain<b76::vega>, plain_row_at<b76::vega_row_at>},
     {"b76_gamma", plain<b76::gamma>, plain_row_at<b76::gamma_row_at>},
+    {"binary_vega", option_pricing::binary::vega, option_pricing::binary::vega_row_at},
+    {"binary_delta", option_pricing::binary::delta, option_pricing::binary::delta_row_at},
+    {"binary_gamma", option_pricing::binary::gamma, option_pricing::binary::gamma_row_at},
+    {"binary_speed", option_pricing::binary::speed, option_pricing::binary::speed_row_at},
+    {"binary_theta", option_pricing::binary::theta, option_pricing::binary::theta_row_at},
 };
 
 constexpr double inf = std::numeric_limits<double>::infinity();

@@ -490,7 +490,8 @@ for name in {names!r}:
     print(getattr(ka, name)(fwd, strike, ttx, vol, *types, df, threads=1).tobytes().hex())
     print(getattr(ka, name)(fwd[::3], strike[::3], ttx[::3], vol[::3], *strided_types, 0.97, threads=1).tobytes().hex())
 """
-VECTOR_LOOPS = ["b76_fairvalue", "binary_fairvalue", "b76_delta", "b76_vega", "b76_gamma"]
+VECTOR_LOOPS = ["b76_fairvalue", "b76_delta", "b76_vega", "b76_gamma", "binary_fairvalue", "binary_vega",
+                "binary_delta", "binary_gamma", "binary_speed", "binary_theta"]
 
 
 @pytest.mark.parametrize("width", ["2", "4", "8"])

@@ -565,11 +565,11 @@ PyMethodDef small_methods[] = {
     def<small_plain_entry<sn::b76_vega, b76::vega_row>>(sn::b76_vega),
     def<small_plain_entry<sn::b76_gamma, b76::gamma_row>>(sn::b76_gamma),
     def<small_option_entry<sn::binary_fairvalue, binary::fairvalue_row>>(sn::binary_fairvalue),
-    def<small_option_entry<sn::binary_vega, option_row<binary::vega>>>(sn::binary_vega),
-    def<small_option_entry<sn::binary_delta, option_row<binary::delta>>>(sn::binary_delta),
-    def<small_option_entry<sn::binary_gamma, option_row<binary::gamma>>>(sn::binary_gamma),
-    def<small_option_entry<sn::binary_speed, option_row<binary::speed>>>(sn::binary_speed),
-    def<small_option_entry<sn::binary_theta, option_row<binary::theta>>>(sn::binary_theta),
+    def<small_option_entry<sn::binary_vega, binary::vega_row>>(sn::binary_vega),
+    def<small_option_entry<sn::binary_delta, binary::delta_row>>(sn::binary_delta),
+    def<small_option_entry<sn::binary_gamma, binary::gamma_row>>(sn::binary_gamma),
+    def<small_option_entry<sn::binary_speed, binary::speed_row>>(sn::binary_speed),
+    def<small_option_entry<sn::binary_theta, binary::theta_row>>(sn::binary_theta),
     def<small_option_entry<sn::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>>>(
         sn::calibrate_black76_iv),
     def<small_option_entry<sn::b76_implied_vol, option_row<option_pricing::implied_vol::black76_implied_vol>>>(
