@@ -90,29 +90,71 @@ NodeArray node_slopes(const NodeArray& w) {
 
 }  // namespace
 
+namespace {
+
+// The line through (x_end, y_end) with the slope rise / run, at x: the
+// extrapolation beyond an outer node.
+template <class V>
+[[gnu::always_inline]] inline V end_line(V x, double x_end, double y_end, double rise, double run) {
+    return y_end + (x - x_end) * rise / run;
+}
+
+// The Hermite cubic on [x0, x1] through y0, y1 with slopes m0, m1, at x.
+template <class V>
+[[gnu::always_inline]] inline V hermite_piece(V x, V x0, V x1, V y0, V y1, V m0, V m1) {
+    const V h = x1 - x0;
+    const V t = (x - x0) / h;
+    const V t2 = t * t;
+    const V t3 = t * t2;
+    const V two_t2 = t * (t + t);
+    const V two_t3 = t * two_t2;
+    const V three_t2 = t * (t * 3);
+    return (two_t3 - three_t2 + 1) * y0 + h * (t3 - two_t2 + t) * m0 + (three_t2 - two_t3) * y1 +
+           h * (t3 - t2) * m1;
+}
+
+// pchip_eval through the smile's own nodes, lane by lane. The interval is
+// the last of 1 .. n - 2 whose left node lies at or below x, else 0 (for a
+// NaN x too): pchip_eval's clamped count of the nodes at or below x. Its
+// ends are selected node by node rather than looked up, and the two
+// extrapolations and the cubic are all computed and selected.
+template <class V>
+[[gnu::always_inline]] inline V pchip_at_nodes(const NodeArray& ys, const NodeArray& ms, V x) {
+    using L = kelvane::elementary::detail::Lanes<V>;
+    constexpr std::size_t n = node_count;
+    V x0 = L::splat(cubic_nodes[0]), x1 = L::splat(cubic_nodes[1]);
+    V y0 = L::splat(ys[0]), y1 = L::splat(ys[1]);
+    V m0 = L::splat(ms[0]), m1 = L::splat(ms[1]);
+    for (std::size_t k = 1; k + 1 < n; ++k) {
+        const auto past = cubic_nodes[k] <= x;
+        x0 = lanes::select<V>(past, L::splat(cubic_nodes[k]), x0);
+        x1 = lanes::select<V>(past, L::splat(cubic_nodes[k + 1]), x1);
+        y0 = lanes::select<V>(past, L::splat(ys[k]), y0);
+        y1 = lanes::select<V>(past, L::splat(ys[k + 1]), y1);
+        m0 = lanes::select<V>(past, L::splat(ms[k]), m0);
+        m1 = lanes::select<V>(past, L::splat(ms[k + 1]), m1);
+    }
+    const V inner = hermite_piece<V>(x, x0, x1, y0, y1, m0, m1);
+    const V below = end_line<V>(x, cubic_nodes[0], ys[0], ys[1] - ys[0], cubic_nodes[1] - cubic_nodes[0]);
+    const V above = end_line<V>(x, cubic_nodes[n - 1], ys[n - 1], ys[n - 1] - ys[n - 2],
+                                cubic_nodes[n - 1] - cubic_nodes[n - 2]);
+    return lanes::select<V>(x <= cubic_nodes[0], below, lanes::select<V>(x >= cubic_nodes[n - 1], above, inner));
+}
+
+}  // namespace
+
 double pchip_eval(std::span<const double> xs, std::span<const double> ys,
                   std::span<const double> ms, double x) {
     const std::size_t n = xs.size();
-    if (x <= xs[0]) return ys[0] + (x - xs[0]) * (ys[1] - ys[0]) / (xs[1] - xs[0]);
-    if (x >= xs[n - 1]) {
-        return ys[n - 1] + (x - xs[n - 1]) * (ys[n - 1] - ys[n - 2]) / (xs[n - 1] - xs[n - 2]);
-    }
+    if (x <= xs[0]) return end_line(x, xs[0], ys[0], ys[1] - ys[0], xs[1] - xs[0]);
+    if (x >= xs[n - 1]) return end_line(x, xs[n - 1], ys[n - 1], ys[n - 1] - ys[n - 2], xs[n - 1] - xs[n - 2]);
     // i = (number of nodes with xs[j] <= x) - 1, kept within [0, n - 2]; a
     // NaN x counts no node and lands in interval 0.
     const auto first_above =
         std::partition_point(xs.begin(), xs.end(), [x](double node) { return node <= x; });
     const std::size_t at_or_below = static_cast<std::size_t>(first_above - xs.begin());
     const std::size_t i = std::min(at_or_below == 0 ? 0 : at_or_below - 1, n - 2);
-
-    const double h = xs[i + 1] - xs[i];
-    const double t = (x - xs[i]) / h;
-    const double t2 = t * t;
-    const double t3 = t * t2;
-    const double two_t2 = t * (t + t);
-    const double two_t3 = t * two_t2;
-    const double three_t2 = t * (t * 3);
-    return (two_t3 - three_t2 + 1) * ys[i] + h * (t3 - two_t2 + t) * ms[i] +
-           (three_t2 - two_t3) * ys[i + 1] + h * (t3 - t2) * ms[i + 1];
+    return hermite_piece(x, xs[i], xs[i + 1], ys[i], ys[i + 1], ms[i], ms[i + 1]);
 }
 
 namespace {
@@ -135,13 +177,23 @@ struct CubicKernel {
 
     static bool term_follows(double CubicParams::* /*member*/) noexcept { return false; }
 
-    [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
+    template <class V>
+    static V strike_term_lanes(const Setup& s, V strike) noexcept {
         return kelvane::elementary::log(strike / s.spot) / s.r;
     }
 
+    template <class V>
+    static V vol_lanes(const Setup& s, V scaled_log_moneyness) noexcept {
+        const V z = scaled_log_moneyness / s.atm * 100;
+        return lanes::sqrt(pchip_at_nodes<V>(s.w, s.m, z));
+    }
+
+    [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
+        return strike_term_lanes(s, strike);
+    }
+
     [[KELVANE_ONE_COPY]] static double vol(const Setup& s, double scaled_log_moneyness) noexcept {
-        const double z = scaled_log_moneyness / s.atm * 100;
-        return std::sqrt(pchip_eval(cubic_nodes, s.w, s.m, z));
+        return vol_lanes(s, scaled_log_moneyness);
     }
 };
 
@@ -161,6 +213,11 @@ std::vector<double> CubicSpline::get_vol(double ttx, double spot,
 void CubicSpline::fill_vols(double ttx, double spot, std::span<const double> strikes,
                          std::span<double> vols) const {
     detail::evaluate_into<CubicKernel>(CubicKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
+void CubicSpline::fill_vols_at_width(std::size_t width, double ttx, double spot,
+                                std::span<const double> strikes, std::span<double> vols) const {
+    detail::evaluate_into_at_width<CubicKernel>(width, CubicKernel::prepare(params_, ttx, spot), strikes, vols);
 }
 
 void CubicSpline::fill_jacobian(double ttx, double spot, std::span<const double> strikes,

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/math/vector_width.hpp"
+#include "volmodel/vol_model/strip_lanes.hpp"
 #include "volmodel/vol_model/vol_slice.hpp"
 
 namespace vol_model::detail {
@@ -90,7 +92,10 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 //                                  parameter except those named next;
 //   bool term_follows(member)      whether bumping that field changes
 //                                  strike_term (GVVSpline's ref_spot);
-//   double vol(setup, term)        the volatility from the two.
+//   double vol(setup, term)        the volatility from the two;
+//   strike_term_lanes<V>, vol_lanes<V>   the same two over lanes of type V,
+//                                  whose V = double instantiations are
+//                                  strike_term and vol (strip_lanes.hpp).
 // vol(setup, strike_term(setup, K)) is the model's get_vol for strike K.
 //
 // Where a formula is inlined the compiler may swap the operands of + and *
@@ -110,12 +115,21 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 #define KELVANE_ONE_COPY gnu::noinline
 #endif
 
+// A strip on the vector unit the machine runs (lanes::evaluate_at_width),
+// with the bits of the scalar steps strike by strike.
 template <class Kernel>
 void evaluate_into(const typename Kernel::Setup& setup, std::span<const double> strikes,
                    std::span<double> vols) {
-    for (std::size_t i = 0; i < strikes.size(); ++i) {
-        vols[i] = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
-    }
+    lanes::evaluate_at_width<Kernel>(kelvane::vectors::width(), setup, strikes, vols);
+}
+
+// The same at a chosen width; a width this machine lacks falls back to one
+// strike at a time.
+template <class Kernel>
+void evaluate_into_at_width(std::size_t width, const typename Kernel::Setup& setup,
+                            std::span<const double> strikes, std::span<double> vols) {
+    if (width > kelvane::vectors::widest_supported()) width = 1;
+    lanes::evaluate_at_width<Kernel>(width, setup, strikes, vols);
 }
 
 template <class Kernel>
