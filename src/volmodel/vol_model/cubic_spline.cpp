@@ -113,34 +113,6 @@ template <class V>
            h * (t3 - t2) * m1;
 }
 
-// pchip_eval through the smile's own nodes, lane by lane. The interval is
-// the last of 1 .. n - 2 whose left node lies at or below x, else 0 (for a
-// NaN x too): pchip_eval's clamped count of the nodes at or below x. Its
-// ends are selected node by node rather than looked up, and the two
-// extrapolations and the cubic are all computed and selected.
-template <class V>
-[[gnu::always_inline]] inline V pchip_at_nodes(const NodeArray& ys, const NodeArray& ms, V x) {
-    using L = kelvane::elementary::detail::Lanes<V>;
-    constexpr std::size_t n = node_count;
-    V x0 = L::splat(cubic_nodes[0]), x1 = L::splat(cubic_nodes[1]);
-    V y0 = L::splat(ys[0]), y1 = L::splat(ys[1]);
-    V m0 = L::splat(ms[0]), m1 = L::splat(ms[1]);
-    for (std::size_t k = 1; k + 1 < n; ++k) {
-        const auto past = cubic_nodes[k] <= x;
-        x0 = lanes::select<V>(past, L::splat(cubic_nodes[k]), x0);
-        x1 = lanes::select<V>(past, L::splat(cubic_nodes[k + 1]), x1);
-        y0 = lanes::select<V>(past, L::splat(ys[k]), y0);
-        y1 = lanes::select<V>(past, L::splat(ys[k + 1]), y1);
-        m0 = lanes::select<V>(past, L::splat(ms[k]), m0);
-        m1 = lanes::select<V>(past, L::splat(ms[k + 1]), m1);
-    }
-    const V inner = hermite_piece<V>(x, x0, x1, y0, y1, m0, m1);
-    const V below = end_line<V>(x, cubic_nodes[0], ys[0], ys[1] - ys[0], cubic_nodes[1] - cubic_nodes[0]);
-    const V above = end_line<V>(x, cubic_nodes[n - 1], ys[n - 1], ys[n - 1] - ys[n - 2],
-                                cubic_nodes[n - 1] - cubic_nodes[n - 2]);
-    return lanes::select<V>(x <= cubic_nodes[0], below, lanes::select<V>(x >= cubic_nodes[n - 1], above, inner));
-}
-
 }  // namespace
 
 double pchip_eval(std::span<const double> xs, std::span<const double> ys,
@@ -158,6 +130,69 @@ double pchip_eval(std::span<const double> xs, std::span<const double> ys,
 }
 
 namespace {
+
+// The ends of the interval of pchip_eval for each lane of x: the last of
+// 1 .. n - 2 whose left node lies at or below x, else 0 (for a NaN x too),
+// as pchip_eval's clamped count of the nodes at or below x.
+template <class V>
+struct Piece {
+    V x0, x1, y0, y1, m0, m1;
+};
+
+// Two lanes look their interval up: the count of nodes at or below x is
+// the index. Wider vectors select each interval's ends in turn, which
+// their blends do in one step each, rather than gather lane by lane.
+template <class V>
+[[gnu::always_inline]] inline Piece<V> piece_of(const NodeArray& ys, const NodeArray& ms, V x) {
+    using L = kelvane::elementary::detail::Lanes<V>;
+    constexpr std::size_t n = node_count;
+    if constexpr (L::count == 2) {
+        namespace d = kelvane::elementary::detail;
+        V i = L::splat(0.0);
+        for (std::size_t k = 1; k + 1 < n; ++k) i = i + lanes::select<V>(cubic_nodes[k] <= x, L::splat(1.0), L::splat(0.0));
+        const auto at = d::bits_of<V>(i + d::shifter) - d::shifter_bits;
+        const auto next = at + 1;
+        return {L::gather(cubic_nodes.data(), at), L::gather(cubic_nodes.data(), next), L::gather(ys.data(), at),
+                L::gather(ys.data(), next), L::gather(ms.data(), at), L::gather(ms.data(), next)};
+    } else {
+        Piece<V> p{L::splat(cubic_nodes[0]), L::splat(cubic_nodes[1]), L::splat(ys[0]),
+                   L::splat(ys[1]), L::splat(ms[0]), L::splat(ms[1])};
+        for (std::size_t k = 1; k + 1 < n; ++k) {
+            const auto past = cubic_nodes[k] <= x;
+            p.x0 = lanes::select<V>(past, L::splat(cubic_nodes[k]), p.x0);
+            p.x1 = lanes::select<V>(past, L::splat(cubic_nodes[k + 1]), p.x1);
+            p.y0 = lanes::select<V>(past, L::splat(ys[k]), p.y0);
+            p.y1 = lanes::select<V>(past, L::splat(ys[k + 1]), p.y1);
+            p.m0 = lanes::select<V>(past, L::splat(ms[k]), p.m0);
+            p.m1 = lanes::select<V>(past, L::splat(ms[k + 1]), p.m1);
+        }
+        return p;
+    }
+}
+
+// pchip_eval through the smile's own nodes, lane by lane: the cubic and
+// the extrapolations the lanes need are computed and selected.
+template <class V>
+[[gnu::always_inline]] inline V pchip_at_nodes(const NodeArray& ys, const NodeArray& ms, V x) {
+    using L = kelvane::elementary::detail::Lanes<V>;
+    constexpr std::size_t n = node_count;
+    // One strike finds its interval faster by bisection.
+    if constexpr (L::count == 1) return pchip_eval(cubic_nodes, ys, ms, x);
+    const Piece<V> p = piece_of<V>(ys, ms, x);
+    V y = hermite_piece<V>(x, p.x0, p.x1, p.y0, p.y1, p.m0, p.m1);
+    // The wings beyond the outer nodes are rare in a strip: computed only
+    // when a lane lies there.
+    const auto below = x <= cubic_nodes[0];
+    if (L::any(below)) {
+        y = lanes::select<V>(below, end_line<V>(x, cubic_nodes[0], ys[0], ys[1] - ys[0], cubic_nodes[1] - cubic_nodes[0]), y);
+    }
+    const auto above = x >= cubic_nodes[n - 1];
+    if (L::any(above)) {
+        y = lanes::select<V>(above, end_line<V>(x, cubic_nodes[n - 1], ys[n - 1], ys[n - 1] - ys[n - 2],
+                                                cubic_nodes[n - 1] - cubic_nodes[n - 2]), y);
+    }
+    return y;
+}
 
 // The evaluation split at the strike. ln(K / spot) / sqrt(ttx) depends on
 // no parameter; the division by atm that completes z comes after it in the

@@ -66,25 +66,35 @@ template <class V>
     return kelvane::elementary::detail::abs(x) <= std::numeric_limits<double>::max();
 }
 
-// vols[i] = vol(setup, strike_term(setup, strikes[i])), N strikes a vector
-// at a time, the tail and every NaN lane by the scalar steps.
+// The vector of vols for N strikes, its NaN lanes redone by the scalar
+// steps from the same strikes.
 template <class Kernel, class V>
-inline void evaluate(const typename Kernel::Setup& setup,
-                                            std::span<const double> strikes, std::span<double> vols) {
+inline void evaluate_vector(const typename Kernel::Setup& setup, const double* strikes, double* vols) {
+    V k;
+    std::memcpy(&k, strikes, sizeof k);
+    const V v = Kernel::template vol_lanes<V>(setup, Kernel::template strike_term_lanes<V>(setup, k));
+    std::memcpy(vols, &v, sizeof v);
+    if (L<V>::any(v != v)) {
+        for (std::size_t j = 0; j < L<V>::count; ++j) {
+            if (v[j] != v[j]) vols[j] = Kernel::vol(setup, Kernel::strike_term(setup, k[j]));
+        }
+    }
+}
+
+// vols[i] = vol(setup, strike_term(setup, strikes[i])), N strikes a vector
+// at a time, the tail by the scalar steps. Two vectors a step: each is a
+// long chain of dependent steps, and two side by side keep the unit busy.
+template <class Kernel, class V>
+inline void evaluate(const typename Kernel::Setup& setup, std::span<const double> strikes,
+                     std::span<double> vols) {
     constexpr std::size_t n = L<V>::count;
     const std::size_t count = strikes.size();
     std::size_t i = 0;
-    for (; i + n <= count; i += n) {
-        V k;
-        std::memcpy(&k, strikes.data() + i, sizeof k);
-        const V v = Kernel::template vol_lanes<V>(setup, Kernel::template strike_term_lanes<V>(setup, k));
-        std::memcpy(vols.data() + i, &v, sizeof v);
-        if (L<V>::any(v != v)) {
-            for (std::size_t j = 0; j < n; ++j) {
-                if (v[j] != v[j]) vols[i + j] = Kernel::vol(setup, Kernel::strike_term(setup, k[j]));
-            }
-        }
+    for (; i + 2 * n <= count; i += 2 * n) {
+        evaluate_vector<Kernel, V>(setup, strikes.data() + i, vols.data() + i);
+        evaluate_vector<Kernel, V>(setup, strikes.data() + i + n, vols.data() + i + n);
     }
+    for (; i + n <= count; i += n) evaluate_vector<Kernel, V>(setup, strikes.data() + i, vols.data() + i);
     for (; i < count; ++i) vols[i] = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
 }
 
