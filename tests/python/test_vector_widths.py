@@ -3,7 +3,8 @@ per process, so each width runs in a process of its own) gives every element
 the bytes of the scalar get_vol_single: seeded smiles of the three kinds over
 strips of one expiry and spot (evaluated several strikes at a time) and rows
 whose expiry changes, with zero, negative, infinite, NaN and far-wing strikes
-and strips of every length around the widths."""
+and strips of every length around the widths; their Jacobians are the same
+bytes on every width."""
 import json
 import os
 import subprocess
@@ -44,6 +45,11 @@ for smile in smiles:
             if np.float64(single).tobytes() != np.float64(v).tobytes():
                 wrong.append(f"{type(smile).__name__} {smile.get_param_dict()} ttx={t!r} spot={s!r} strike={k!r}: "
                              f"array {float(v)!r}, scalar {single!r}")
+    # The Jacobian's terms and vols take the same path: its columns must not
+    # depend on the width either.
+    columns = smile.get_jacobian(float(ttx[0]), float(spot[0]), strikes[:333].tolist(), smile.get_fitting_params())
+    for name in sorted(columns):
+        digest.update(np.asarray(columns[name], dtype=np.float64).tobytes())
 print(json.dumps({"digest": digest.hexdigest(), "wrong": wrong[:5]}))
 """
 

@@ -148,7 +148,9 @@ std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<cons
 // the record lacks leaves the model unchanged, so its bumped vols are the
 // base vols bit for bit; a repeated name recomputes the same column. The
 // set-up depends on ttx, spot and the record alone, so a strip cut into
-// blocks gives the bits of the whole.
+// blocks gives the bits of the whole. Terms and vols are evaluated on the
+// machine's vector unit as get_vol's are (strip_lanes.hpp), with the bits
+// of the scalar steps.
 // Each difference is divided by the bump itself: multiplying by 100 instead
 // would differ in the last bit.
 template <class Kernel>
@@ -158,13 +160,12 @@ void shared_jacobian_columns(const typename Kernel::Record& record,
                              std::span<const std::span<double>> columns) {
     using Record = typename Kernel::Record;
     const std::size_t n = strikes.size();
+    const std::size_t width = kelvane::vectors::width();
     const typename Kernel::Setup base_setup = Kernel::prepare(record, ttx, spot);
     std::vector<double> terms(n);
     std::vector<double> base(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        terms[i] = Kernel::strike_term(base_setup, strikes[i]);
-        base[i] = Kernel::vol(base_setup, terms[i]);
-    }
+    std::vector<double> vols(n);
+    lanes::run_at_width<Kernel, lanes::Job::terms_and_vols>(width, base_setup, strikes, terms.data(), base);
 
     for (std::size_t j = 0; j < names.size(); ++j) {
         const std::span<double> d = columns[j];
@@ -177,15 +178,11 @@ void shared_jacobian_columns(const typename Kernel::Record& record,
         bumped.*field->member = jacobian_bump + bumped.*field->member;
         const typename Kernel::Setup setup = Kernel::prepare(bumped, ttx, spot);
         if (Kernel::term_follows(field->member)) {
-            for (std::size_t i = 0; i < n; ++i) {
-                const double vol = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
-                d[i] = (vol - base[i]) / jacobian_bump;
-            }
+            lanes::run_at_width<Kernel, lanes::Job::vols>(width, setup, strikes, nullptr, vols);
         } else {
-            for (std::size_t i = 0; i < n; ++i) {
-                d[i] = (Kernel::vol(setup, terms[i]) - base[i]) / jacobian_bump;
-            }
+            lanes::run_at_width<Kernel, lanes::Job::vols_of_terms>(width, setup, terms, nullptr, vols);
         }
+        for (std::size_t i = 0; i < n; ++i) d[i] = (vols[i] - base[i]) / jacobian_bump;
     }
 }
 
