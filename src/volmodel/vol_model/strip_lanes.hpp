@@ -46,13 +46,20 @@ template <class V>
 [[gnu::always_inline]] inline V select(Mask<V> m, V a, V b) { return m ? a : b; }
 
 // The square root is correctly rounded in every lane and on every unit, so
-// the vector instructions give the scalar's bits. The wider units' forms
-// are compiled for their unit and so may not be forced inline into the
-// steps (compiled for the baseline): the loop of that unit, which flattens
-// every call, inlines them.
+// any instruction gives the scalar's bits. The steps are compiled for the
+// baseline until a unit's loop inlines them, so a wider unit's instruction
+// must reach them in a form each compiler accepts there: clang's generic
+// element-wise root, which takes the unit of the function it lands in; for
+// g++, which has none, functions compiled for their unit and not forced
+// inline (a forced one is refused in a baseline function), which the loop
+// of that unit, flattening every call, inlines.
 [[gnu::always_inline]] inline double sqrt(double x) { return std::sqrt(x); }
 
-#if defined(__x86_64__)
+#if __has_builtin(__builtin_elementwise_sqrt)
+[[gnu::always_inline]] inline double2 sqrt(double2 x) { return __builtin_elementwise_sqrt(x); }
+[[gnu::always_inline]] inline double4 sqrt(double4 x) { return __builtin_elementwise_sqrt(x); }
+[[gnu::always_inline]] inline double8 sqrt(double8 x) { return __builtin_elementwise_sqrt(x); }
+#elif defined(__x86_64__)
 [[gnu::always_inline]] inline double2 sqrt(double2 x) { return _mm_sqrt_pd(x); }
 [[gnu::target("avx2")]] inline double4 sqrt(double4 x) { return _mm256_sqrt_pd(x); }
 [[gnu::target("avx512f")]] inline double8 sqrt(double8 x) { return _mm512_mask_sqrt_pd(x, 0xff, x); }
