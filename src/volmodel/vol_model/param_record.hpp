@@ -104,7 +104,9 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 // through compiles the three once each and never inlines them
 // (KELVANE_ONE_COPY): with one copy of the machine code, every path
 // (get_vol, get_vol_single, the Jacobian, the general recipes built on
-// get_vol) gives the same bytes, NaN payloads included.
+// get_vol) gives the same bytes, NaN payloads included. The vector steps
+// of a strip are other copies, so every lane of theirs that comes out NaN
+// is evaluated again by this one (strip_lanes.hpp).
 
 // g++'s noipa also forbids clones and analysis across the call; clang, which
 // knows no noipa, is held to noinline. An attribute cannot be named by a
