@@ -35,33 +35,20 @@ struct Market {
     double ttx, spot;
 };
 
-// Degenerate now and then: a non-positive or NaN ttx, a spot off the anchor.
+// Degenerate now and then: a zero or NaN ttx, ttx = 1 (the cubic spline's
+// shift divides by ln 1), the spot at 100.
 Market random_market(std::mt19937_64& random) {
-    std::uniform_real_distribution<double> ttx(0.002, 3.0), spot(60.0, 160.0), pick(0.0, 1.0);
-    const double p = pick(random);
-    if (p < 0.05) return {0.0, spot(random)};
-    if (p < 0.08) return {qnan, spot(random)};
-    if (p < 0.15) return {ttx(random), 100.0};
-    if (p < 0.18) return {1.0, spot(random)};  // ln(1) = 0 in the cubic spline's shift
-    return {ttx(random), spot(random)};
+    const double ttx = random_ttx(random), spot = uniform(random, 60, 160), pick = uniform(random, 0, 1);
+    if (pick < 0.05) return {0.0, spot};
+    if (pick < 0.08) return {qnan, spot};
+    if (pick < 0.11) return {1.0, spot};
+    return {ttx, pick < 0.2 ? 100.0 : spot};
 }
 
 ParamMap random_params(const std::string& kind, std::mt19937_64& random) {
-    std::uniform_real_distribution<double> vol(5.0, 120.0), shape(-15.0, 15.0), wing(0.0, 4.0),
-        spot(70.0, 140.0), corr(-2.0, 2.0);
-    if (kind == "GVVSpline") {
-        return {{"ref_spot", spot(random)}, {"ref_vol", vol(random)}, {"skew", shape(random)},
-                {"smile", std::abs(shape(random))}, {"pwing", wing(random)}, {"cwing", wing(random)}};
-    }
-    if (kind == "VolGeo") {
-        return {{"vpr", wing(random)}, {"ref_spot", spot(random)}, {"ref_vol", vol(random)},
-                {"corr", corr(random)}, {"vvol", std::abs(shape(random)) * 4}};
-    }
-    ParamMap params{{"vpr", wing(random)}, {"ref_spot", spot(random)}, {"ref_vol", vol(random)}};
-    for (const char* name : {"p05", "p10", "p15", "p20", "p25", "c05", "c10", "c15", "c20", "c25"}) {
-        params.emplace(name, shape(random) / 3);
-    }
-    return params;
+    if (kind == "GVVSpline") return random_gvv_params(random);
+    if (kind == "VolGeo") return random_vol_geo_params(random);
+    return random_cubic_params(random);
 }
 
 // Strikes whose scaled log-moneyness falls on each node of the cubic spline
@@ -73,20 +60,15 @@ void add_node_strikes(std::vector<double>& strikes, Market market, double atm) {
     }
 }
 
-std::vector<double> random_strikes(Market market, double atm, std::mt19937_64& random) {
-    std::uniform_real_distribution<double> near(0.3, 3.0), log_far(-700.0, 700.0);
+std::vector<double> strip_strikes(Market market, double atm, std::mt19937_64& random) {
     std::vector<double> strikes;
-    for (int i = 0; i < 40; ++i) strikes.push_back(market.spot * near(random));
-    for (int i = 0; i < 8; ++i) strikes.push_back(std::exp(log_far(random)));
+    for (int i = 0; i < 40; ++i) strikes.push_back(market.spot * uniform(random, 0.3, 3.0));
+    for (int i = 0; i < 8; ++i) strikes.push_back(std::exp(uniform(random, -700, 700)));
     strikes.insert(strikes.end(), {0.0, -0.0, -5.0, inf, -inf, qnan, payload_nan, 4.9e-324,
                                    1.7976931348623157e308, market.spot});
     add_node_strikes(strikes, market, atm);
     std::shuffle(strikes.begin(), strikes.end(), random);
     return strikes;
-}
-
-std::unique_ptr<vol_model::VolSlice> built(const std::string& kind, ParamMap params) {
-    return vol_model::model_of_kind(kind, std::move(params));
 }
 
 void fill_at_width(const vol_model::VolSlice& model, std::size_t width, Market market,
@@ -109,9 +91,9 @@ TEST_P(StripWidth, EveryStrikeHasTheBytesOfGetVolSingle) {
     std::mt19937_64 random(20261209 + width);
     for (int round = 0; round < 60; ++round) {
         const ParamMap params = random_params(kind, random);
-        const auto model = built(kind, params);
+        const auto model = vol_model::model_of_kind(kind, params);
         const Market market = random_market(random);
-        const std::vector<double> all = random_strikes(market, params.at("ref_vol"), random);
+        const std::vector<double> all = strip_strikes(market, params.at("ref_vol"), random);
         // Every length from 0 to past two vectors, then the whole strip.
         for (std::size_t length = 0; length <= all.size(); length += (length < 20 ? 1 : all.size() - 20)) {
             const std::span<const double> strikes(all.data(), length);
