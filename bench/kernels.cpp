@@ -320,6 +320,31 @@ void get_vol_per_parameter(benchmark::State& state) {
     }
 }
 
+// A strip of 10^6 strikes through fill_vols_at_width: width 1 is the loop
+// one strike at a time, 2, 4 and 8 the baseline's, AVX2's and AVX-512's
+// vectors (skipped where the machine lacks the unit).
+constexpr std::size_t long_strip_size = 1'000'000;
+
+template <class Model>
+void get_vol_at_width(benchmark::State& state) {
+    const auto width = static_cast<std::size_t>(state.range(0));
+    if (width > kelvane::vectors::widest_supported()) {
+        state.SkipWithError("this machine lacks the unit");
+        return;
+    }
+    const Model model = bench_model<Model>();
+    std::vector<double> strikes(long_strip_size);
+    for (std::size_t i = 0; i < long_strip_size; ++i) {
+        strikes[i] = 50.0 + 100.0 * static_cast<double>(i) / long_strip_size;
+    }
+    std::vector<double> vols(long_strip_size);
+    for (auto _ : state) {
+        model.fill_vols_at_width(width, opaque(smile_ttx), smile_spot, strikes, vols);
+        benchmark::DoNotOptimize(vols.data());
+    }
+    state.counters["per_iteration"] = static_cast<double>(long_strip_size);
+}
+
 // ---------------------------------------------------------------------------
 // Calendar (bench/business_time.py)
 
@@ -476,6 +501,9 @@ BENCHMARK(get_vol<vol_model::CubicSpline>)->Name("CubicSpline.get_vol");
 BENCHMARK(get_jacobian<vol_model::CubicSpline>)->Name("CubicSpline.get_jacobian");
 BENCHMARK(get_vol_per_parameter<vol_model::CubicSpline>)->Name("CubicSpline.get_vol per parameter");
 BENCHMARK(get_vol_single<vol_model::CubicSpline>)->Name("CubicSpline.get_vol_single");
+BENCHMARK(get_vol_at_width<vol_model::GVVSpline>)->Name("GVVSpline.get_vol, 1,000,000 strikes, width")->Arg(1)->Arg(2)->Arg(4)->Arg(8);
+BENCHMARK(get_vol_at_width<vol_model::VolGeo>)->Name("VolGeo.get_vol, 1,000,000 strikes, width")->Arg(1)->Arg(2)->Arg(4)->Arg(8);
+BENCHMARK(get_vol_at_width<vol_model::CubicSpline>)->Name("CubicSpline.get_vol, 1,000,000 strikes, width")->Arg(1)->Arg(2)->Arg(4)->Arg(8);
 
 BENCHMARK(calendar_create)->Name("Calendar(\"BTCUSDT\")");
 BENCHMARK(get_bus_ttx)->Name("Calendar.get_bus_ttx");

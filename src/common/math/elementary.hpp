@@ -291,7 +291,7 @@ template <class V>
 // has the spacing T 2^-52 in hi's scale: T + hi lies in [T, 2T) and so
 // rounds on that spacing, once for hi + lo, and the scaling is exact.
 template <class V>
-inline V round_scaled_slowly(V hi, V lo, V k) {
+[[gnu::always_inline]] inline V round_scaled_slowly(V hi, V lo, V k) {
     using L = Lanes<V>;
     V e = -1022.0 - k;
     e = select<V>(e > 1000.0, L::splat(1000.0), select<V>(e < -1000.0, L::splat(-1000.0), e));
@@ -370,7 +370,7 @@ template <class V>
 // reduction's 2^-59 relative; below -708.40 the result is subnormal and the
 // one rounding happens at its spacing.
 template <class V>
-inline V exp(V x) {
+[[gnu::always_inline]] inline V exp(V x) {
     using namespace detail;
     using L = Lanes<V>;
     const Reduced<V> r = exp_reduce<false>(x, L::splat(0.0));
@@ -422,7 +422,7 @@ template <class V>
 }  // namespace detail
 
 template <class V>
-inline V log(V x) {
+[[gnu::always_inline]] inline V log(V x) {
     using namespace detail;
     using L = Lanes<V>;
     // Positive, normal and finite: the common case, without the selects.
@@ -445,7 +445,7 @@ inline V log(V x) {
 // E = e^(2a) as an exact pair from exp_parts: the quotient q is corrected
 // by the exact remainder (E - 1) - q (E + 1), so it rounds once.
 template <class V>
-inline V tanh(V x) {
+[[gnu::always_inline]] inline V tanh(V x) {
     using namespace detail;
     using L = Lanes<V>;
     const V a = abs(x);
@@ -483,7 +483,7 @@ inline V tanh(V x) {
 // the one rounding (for x < 0, of 2 - erfc(-x)), which happens with the
 // scaling by 2^k, so that subnormal results too round only once.
 template <class V>
-inline V erfc(V x) {
+[[gnu::always_inline]] inline V erfc(V x) {
     using namespace detail;
     using L = Lanes<V>;
     namespace c = coefficients;

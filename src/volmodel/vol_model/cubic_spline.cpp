@@ -90,32 +90,109 @@ NodeArray node_slopes(const NodeArray& w) {
 
 }  // namespace
 
+namespace {
+
+// The line through (x_end, y_end) with the slope rise / run, at x: the
+// extrapolation beyond an outer node.
+template <class V>
+[[gnu::always_inline]] inline V end_line(V x, double x_end, double y_end, double rise, double run) {
+    return y_end + (x - x_end) * rise / run;
+}
+
+// The Hermite cubic on [x0, x1] through y0, y1 with slopes m0, m1, at x.
+template <class V>
+[[gnu::always_inline]] inline V hermite_piece(V x, V x0, V x1, V y0, V y1, V m0, V m1) {
+    const V h = x1 - x0;
+    const V t = (x - x0) / h;
+    const V t2 = t * t;
+    const V t3 = t * t2;
+    const V two_t2 = t * (t + t);
+    const V two_t3 = t * two_t2;
+    const V three_t2 = t * (t * 3);
+    return (two_t3 - three_t2 + 1) * y0 + h * (t3 - two_t2 + t) * m0 + (three_t2 - two_t3) * y1 +
+           h * (t3 - t2) * m1;
+}
+
+}  // namespace
+
 double pchip_eval(std::span<const double> xs, std::span<const double> ys,
                   std::span<const double> ms, double x) {
     const std::size_t n = xs.size();
-    if (x <= xs[0]) return ys[0] + (x - xs[0]) * (ys[1] - ys[0]) / (xs[1] - xs[0]);
-    if (x >= xs[n - 1]) {
-        return ys[n - 1] + (x - xs[n - 1]) * (ys[n - 1] - ys[n - 2]) / (xs[n - 1] - xs[n - 2]);
-    }
+    if (x <= xs[0]) return end_line(x, xs[0], ys[0], ys[1] - ys[0], xs[1] - xs[0]);
+    if (x >= xs[n - 1]) return end_line(x, xs[n - 1], ys[n - 1], ys[n - 1] - ys[n - 2], xs[n - 1] - xs[n - 2]);
     // i = (number of nodes with xs[j] <= x) - 1, kept within [0, n - 2]; a
     // NaN x counts no node and lands in interval 0.
     const auto first_above =
         std::partition_point(xs.begin(), xs.end(), [x](double node) { return node <= x; });
     const std::size_t at_or_below = static_cast<std::size_t>(first_above - xs.begin());
     const std::size_t i = std::min(at_or_below == 0 ? 0 : at_or_below - 1, n - 2);
-
-    const double h = xs[i + 1] - xs[i];
-    const double t = (x - xs[i]) / h;
-    const double t2 = t * t;
-    const double t3 = t * t2;
-    const double two_t2 = t * (t + t);
-    const double two_t3 = t * two_t2;
-    const double three_t2 = t * (t * 3);
-    return (two_t3 - three_t2 + 1) * ys[i] + h * (t3 - two_t2 + t) * ms[i] +
-           (three_t2 - two_t3) * ys[i + 1] + h * (t3 - t2) * ms[i + 1];
+    return hermite_piece(x, xs[i], xs[i + 1], ys[i], ys[i + 1], ms[i], ms[i + 1]);
 }
 
 namespace {
+
+// The ends of the interval of pchip_eval for each lane of x: the last of
+// 1 .. n - 2 whose left node lies at or below x, else 0 (for a NaN x too),
+// as pchip_eval's clamped count of the nodes at or below x.
+template <class V>
+struct Piece {
+    V x0, x1, y0, y1, m0, m1;
+};
+
+// Two lanes look their interval up: the count of nodes at or below x is
+// the index. Wider vectors select each interval's ends in turn, which
+// their blends do in one step each, rather than gather lane by lane.
+template <class V>
+[[gnu::always_inline]] inline Piece<V> piece_of(const NodeArray& ys, const NodeArray& ms, V x) {
+    using L = kelvane::elementary::detail::Lanes<V>;
+    constexpr std::size_t n = node_count;
+    if constexpr (L::count == 2) {
+        namespace d = kelvane::elementary::detail;
+        V i = L::splat(0.0);
+        for (std::size_t k = 1; k + 1 < n; ++k) i = i + lanes::select<V>(cubic_nodes[k] <= x, L::splat(1.0), L::splat(0.0));
+        const auto at = d::bits_of<V>(i + d::shifter) - d::shifter_bits;
+        const auto next = at + 1;
+        return {L::gather(cubic_nodes.data(), at), L::gather(cubic_nodes.data(), next), L::gather(ys.data(), at),
+                L::gather(ys.data(), next), L::gather(ms.data(), at), L::gather(ms.data(), next)};
+    } else {
+        Piece<V> p{L::splat(cubic_nodes[0]), L::splat(cubic_nodes[1]), L::splat(ys[0]),
+                   L::splat(ys[1]), L::splat(ms[0]), L::splat(ms[1])};
+        for (std::size_t k = 1; k + 1 < n; ++k) {
+            const auto past = cubic_nodes[k] <= x;
+            p.x0 = lanes::select<V>(past, L::splat(cubic_nodes[k]), p.x0);
+            p.x1 = lanes::select<V>(past, L::splat(cubic_nodes[k + 1]), p.x1);
+            p.y0 = lanes::select<V>(past, L::splat(ys[k]), p.y0);
+            p.y1 = lanes::select<V>(past, L::splat(ys[k + 1]), p.y1);
+            p.m0 = lanes::select<V>(past, L::splat(ms[k]), p.m0);
+            p.m1 = lanes::select<V>(past, L::splat(ms[k + 1]), p.m1);
+        }
+        return p;
+    }
+}
+
+// pchip_eval through the smile's own nodes, lane by lane: the cubic and
+// the extrapolations the lanes need are computed and selected.
+template <class V>
+[[gnu::always_inline]] inline V pchip_at_nodes(const NodeArray& ys, const NodeArray& ms, V x) {
+    using L = kelvane::elementary::detail::Lanes<V>;
+    constexpr std::size_t n = node_count;
+    // One strike finds its interval faster by bisection.
+    if constexpr (L::count == 1) return pchip_eval(cubic_nodes, ys, ms, x);
+    const Piece<V> p = piece_of<V>(ys, ms, x);
+    V y = hermite_piece<V>(x, p.x0, p.x1, p.y0, p.y1, p.m0, p.m1);
+    // The wings beyond the outer nodes are rare in a strip: computed only
+    // when a lane lies there.
+    const auto below = x <= cubic_nodes[0];
+    if (L::any(below)) {
+        y = lanes::select<V>(below, end_line<V>(x, cubic_nodes[0], ys[0], ys[1] - ys[0], cubic_nodes[1] - cubic_nodes[0]), y);
+    }
+    const auto above = x >= cubic_nodes[n - 1];
+    if (L::any(above)) {
+        y = lanes::select<V>(above, end_line<V>(x, cubic_nodes[n - 1], ys[n - 1], ys[n - 1] - ys[n - 2],
+                                                cubic_nodes[n - 1] - cubic_nodes[n - 2]), y);
+    }
+    return y;
+}
 
 // The evaluation split at the strike. ln(K / spot) / sqrt(ttx) depends on
 // no parameter; the division by atm that completes z comes after it in the
@@ -135,13 +212,23 @@ struct CubicKernel {
 
     static bool term_follows(double CubicParams::* /*member*/) noexcept { return false; }
 
-    [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
+    template <class V>
+    static V strike_term_lanes(const Setup& s, V strike) noexcept {
         return kelvane::elementary::log(strike / s.spot) / s.r;
     }
 
+    template <class V>
+    static V vol_lanes(const Setup& s, V scaled_log_moneyness) noexcept {
+        const V z = scaled_log_moneyness / s.atm * 100;
+        return lanes::sqrt(pchip_at_nodes<V>(s.w, s.m, z));
+    }
+
+    [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
+        return strike_term_lanes(s, strike);
+    }
+
     [[KELVANE_ONE_COPY]] static double vol(const Setup& s, double scaled_log_moneyness) noexcept {
-        const double z = scaled_log_moneyness / s.atm * 100;
-        return std::sqrt(pchip_eval(cubic_nodes, s.w, s.m, z));
+        return vol_lanes(s, scaled_log_moneyness);
     }
 };
 
@@ -161,6 +248,11 @@ std::vector<double> CubicSpline::get_vol(double ttx, double spot,
 void CubicSpline::fill_vols(double ttx, double spot, std::span<const double> strikes,
                          std::span<double> vols) const {
     detail::evaluate_into<CubicKernel>(CubicKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
+void CubicSpline::fill_vols_at_width(std::size_t width, double ttx, double spot,
+                                std::span<const double> strikes, std::span<double> vols) const {
+    detail::evaluate_into_at_width<CubicKernel>(width, CubicKernel::prepare(params_, ttx, spot), strikes, vols);
 }
 
 void CubicSpline::fill_jacobian(double ttx, double spot, std::span<const double> strikes,

@@ -14,6 +14,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <memory>
 #include <optional>
 #include <span>
@@ -88,6 +89,11 @@ public:
     void fill_jacobian(double ttx, double spot, std::span<const double> strikes,
                        std::span<const std::string> names,
                        std::span<const std::span<double>> columns) const override;
+    // fill_vols `width` strikes at a time (2, 4 or 8; 1 or a width this
+    // machine lacks is one at a time) rather than at the machine's width:
+    // the same bits whatever the width.
+    void fill_vols_at_width(std::size_t width, double ttx, double spot, std::span<const double> strikes,
+                            std::span<double> vols) const;
 
 private:
     CubicParams params_;

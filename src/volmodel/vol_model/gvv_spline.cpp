@@ -46,28 +46,34 @@ struct GvvKernel {
         return member == &GvvParams::ref_spot;
     }
 
-    static double strike_term(const Setup& s, double strike) noexcept {
-        const double z = kelvane::elementary::log(strike / s.ref_spot) / s.r;
+    template <class V>
+    static V strike_term_lanes(const Setup& s, V strike) noexcept {
+        const V z = kelvane::elementary::log(strike / s.ref_spot) / s.r;
         // Damps the moneyness near the anchor (y ~ z/2), leaves the tails.
         return z * (1 - 0.5 * kelvane::elementary::exp(-(z * z)));
     }
 
-    static double vol(const Setup& s, double y) noexcept {
-        const double u = s.sigma_sq + s.sigma * (s.two_a * y);
+    template <class V>
+    static V vol_lanes(const Setup& s, V y) noexcept {
+        const V u = s.sigma_sq + s.sigma * (s.two_a * y);
         // The larger root of v^2 - u v - g y^2 = 0.
-        const double v = 0.5 * (u + std::sqrt((s.g * y) * y * 4 + u * u));
+        const V v = 0.5 * (u + lanes::sqrt((s.g * y) * y * 4 + u * u));
         // |tanh| <= 1 bounds |t| by 6, so the wing weight t^4 stays below 1296.
-        const double t = 6 * kelvane::elementary::tanh((y / std::sqrt(v)) / 6);
-        const double w = (t * t) * (t * t);
-        double total = v;
-        if (y < 0) {
-            total = v + s.p * w;
-        } else if (y > 0) {
-            total = v + s.q * w;
-        }
-        const double vol = std::sqrt(total);
-        return std::isfinite(vol) ? vol : std::numeric_limits<double>::quiet_NaN();
+        const V t = 6 * kelvane::elementary::tanh((y / lanes::sqrt(v)) / 6);
+        const V w = (t * t) * (t * t);
+        // The put wing below the anchor, the call wing above, neither at it
+        // (nor for a NaN y).
+        const V total = lanes::select<V>(y < 0, v + s.p * w, lanes::select<V>(y > 0, v + s.q * w, v));
+        const V vol = lanes::sqrt(total);
+        return lanes::select<V>(lanes::finite(vol), vol,
+                                lanes::L<V>::splat(std::numeric_limits<double>::quiet_NaN()));
     }
+
+    static double strike_term(const Setup& s, double strike) noexcept {
+        return strike_term_lanes(s, strike);
+    }
+
+    static double vol(const Setup& s, double y) noexcept { return vol_lanes(s, y); }
 };
 
 }  // namespace
@@ -86,6 +92,11 @@ std::vector<double> GVVSpline::get_vol(double ttx, double spot,
 void GVVSpline::fill_vols(double ttx, double spot, std::span<const double> strikes,
                          std::span<double> vols) const {
     detail::evaluate_into<GvvKernel>(GvvKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
+void GVVSpline::fill_vols_at_width(std::size_t width, double ttx, double spot,
+                                std::span<const double> strikes, std::span<double> vols) const {
+    detail::evaluate_into_at_width<GvvKernel>(width, GvvKernel::prepare(params_, ttx, spot), strikes, vols);
 }
 
 void GVVSpline::fill_jacobian(double ttx, double spot, std::span<const double> strikes,

@@ -13,6 +13,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/math/vector_width.hpp"
+#include "volmodel/vol_model/strip_lanes.hpp"
 #include "volmodel/vol_model/vol_slice.hpp"
 
 namespace vol_model::detail {
@@ -90,7 +92,10 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 //                                  parameter except those named next;
 //   bool term_follows(member)      whether bumping that field changes
 //                                  strike_term (GVVSpline's ref_spot);
-//   double vol(setup, term)        the volatility from the two.
+//   double vol(setup, term)        the volatility from the two;
+//   strike_term_lanes<V>, vol_lanes<V>   the same two over lanes of type V,
+//                                  whose V = double instantiations are
+//                                  strike_term and vol (strip_lanes.hpp).
 // vol(setup, strike_term(setup, K)) is the model's get_vol for strike K.
 //
 // Where a formula is inlined the compiler may swap the operands of + and *
@@ -99,7 +104,9 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 // through compiles the three once each and never inlines them
 // (KELVANE_ONE_COPY): with one copy of the machine code, every path
 // (get_vol, get_vol_single, the Jacobian, the general recipes built on
-// get_vol) gives the same bytes, NaN payloads included.
+// get_vol) gives the same bytes, NaN payloads included. The vector steps
+// of a strip are other copies, so every lane of theirs that comes out NaN
+// is evaluated again by this one (strip_lanes.hpp).
 
 // g++'s noipa also forbids clones and analysis across the call; clang, which
 // knows no noipa, is held to noinline. An attribute cannot be named by a
@@ -110,12 +117,21 @@ std::unique_ptr<VolSlice> bump_and_rebuild(const Model& model, const ParamMap& b
 #define KELVANE_ONE_COPY gnu::noinline
 #endif
 
+// A strip on the vector unit the machine runs (lanes::evaluate_at_width),
+// with the bits of the scalar steps strike by strike.
 template <class Kernel>
 void evaluate_into(const typename Kernel::Setup& setup, std::span<const double> strikes,
                    std::span<double> vols) {
-    for (std::size_t i = 0; i < strikes.size(); ++i) {
-        vols[i] = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
-    }
+    lanes::evaluate_at_width<Kernel>(kelvane::vectors::width(), setup, strikes, vols);
+}
+
+// The same at a chosen width; a width this machine lacks falls back to one
+// strike at a time.
+template <class Kernel>
+void evaluate_into_at_width(std::size_t width, const typename Kernel::Setup& setup,
+                            std::span<const double> strikes, std::span<double> vols) {
+    if (width > kelvane::vectors::widest_supported()) width = 1;
+    lanes::evaluate_at_width<Kernel>(width, setup, strikes, vols);
 }
 
 template <class Kernel>
@@ -134,7 +150,9 @@ std::vector<double> evaluate(const typename Kernel::Setup& setup, std::span<cons
 // the record lacks leaves the model unchanged, so its bumped vols are the
 // base vols bit for bit; a repeated name recomputes the same column. The
 // set-up depends on ttx, spot and the record alone, so a strip cut into
-// blocks gives the bits of the whole.
+// blocks gives the bits of the whole. Terms and vols are evaluated on the
+// machine's vector unit as get_vol's are (strip_lanes.hpp), with the bits
+// of the scalar steps.
 // Each difference is divided by the bump itself: multiplying by 100 instead
 // would differ in the last bit.
 template <class Kernel>
@@ -144,13 +162,12 @@ void shared_jacobian_columns(const typename Kernel::Record& record,
                              std::span<const std::span<double>> columns) {
     using Record = typename Kernel::Record;
     const std::size_t n = strikes.size();
+    const std::size_t width = kelvane::vectors::width();
     const typename Kernel::Setup base_setup = Kernel::prepare(record, ttx, spot);
     std::vector<double> terms(n);
     std::vector<double> base(n);
-    for (std::size_t i = 0; i < n; ++i) {
-        terms[i] = Kernel::strike_term(base_setup, strikes[i]);
-        base[i] = Kernel::vol(base_setup, terms[i]);
-    }
+    std::vector<double> vols(n);
+    lanes::run_at_width<Kernel, lanes::Job::terms_and_vols>(width, base_setup, strikes, terms.data(), base);
 
     for (std::size_t j = 0; j < names.size(); ++j) {
         const std::span<double> d = columns[j];
@@ -163,15 +180,11 @@ void shared_jacobian_columns(const typename Kernel::Record& record,
         bumped.*field->member = jacobian_bump + bumped.*field->member;
         const typename Kernel::Setup setup = Kernel::prepare(bumped, ttx, spot);
         if (Kernel::term_follows(field->member)) {
-            for (std::size_t i = 0; i < n; ++i) {
-                const double vol = Kernel::vol(setup, Kernel::strike_term(setup, strikes[i]));
-                d[i] = (vol - base[i]) / jacobian_bump;
-            }
+            lanes::run_at_width<Kernel, lanes::Job::vols>(width, setup, strikes, nullptr, vols);
         } else {
-            for (std::size_t i = 0; i < n; ++i) {
-                d[i] = (Kernel::vol(setup, terms[i]) - base[i]) / jacobian_bump;
-            }
+            lanes::run_at_width<Kernel, lanes::Job::vols_of_terms>(width, setup, terms, nullptr, vols);
         }
+        for (std::size_t i = 0; i < n; ++i) d[i] = (vols[i] - base[i]) / jacobian_bump;
     }
 }
 

@@ -47,16 +47,24 @@ struct VolGeoKernel {
 
     static bool term_follows(double VolGeoParams::* /*member*/) noexcept { return false; }
 
-    [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
+    template <class V>
+    static V strike_term_lanes(const Setup& s, V strike) noexcept {
         return kelvane::elementary::log(strike / s.spot) / s.r;
     }
 
-    [[KELVANE_ONE_COPY]] static double vol(const Setup& s, double x) noexcept {
-        const double u = s.sigma_sq + s.sigma * (x * s.two_a);
+    template <class V>
+    static V vol_lanes(const Setup& s, V x) noexcept {
+        const V u = s.sigma_sq + s.sigma * (x * s.two_a);
         // The larger root of v^2 - u v - kappa x^2 = 0.
-        const double v = 0.5 * (u + std::sqrt((x * (s.kappa * x)) * 4 + u * u));
-        return std::sqrt(v);
+        const V v = 0.5 * (u + lanes::sqrt((x * (s.kappa * x)) * 4 + u * u));
+        return lanes::sqrt(v);
     }
+
+    [[KELVANE_ONE_COPY]] static double strike_term(const Setup& s, double strike) noexcept {
+        return strike_term_lanes(s, strike);
+    }
+
+    [[KELVANE_ONE_COPY]] static double vol(const Setup& s, double x) noexcept { return vol_lanes(s, x); }
 };
 
 }  // namespace
@@ -75,6 +83,11 @@ std::vector<double> VolGeo::get_vol(double ttx, double spot,
 void VolGeo::fill_vols(double ttx, double spot, std::span<const double> strikes,
                          std::span<double> vols) const {
     detail::evaluate_into<VolGeoKernel>(VolGeoKernel::prepare(params_, ttx, spot), strikes, vols);
+}
+
+void VolGeo::fill_vols_at_width(std::size_t width, double ttx, double spot,
+                                std::span<const double> strikes, std::span<double> vols) const {
+    detail::evaluate_into_at_width<VolGeoKernel>(width, VolGeoKernel::prepare(params_, ttx, spot), strikes, vols);
 }
 
 void VolGeo::fill_jacobian(double ttx, double spot, std::span<const double> strikes,
