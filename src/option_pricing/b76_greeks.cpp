@@ -242,6 +242,7 @@ void greeks_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<s
     if (width == 8) return greeks_row_8(count, op);
     if (width == 4) return greeks_row_4(count, op);
 #endif
+    (void)width;
     greeks_row_2(count, op);
 }
 
