@@ -1,7 +1,9 @@
 #include "option_pricing/implied_vol.hpp"
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "option_pricing/normalised_black.hpp"
 
@@ -21,6 +23,111 @@ constexpr double inv_sqrt_two_pi = 0.39894228040143267794;
 // left after it is far below a unit in the last place.
 constexpr double last_step = 2e-4;
 constexpr int max_steps = 12;
+
+// A Householder step below series_step of s is replaced by the root of the
+// objective's Taylor polynomial through d^order in the relative step
+// d = ds/s, whose coefficients the evaluation at s gives in closed form:
+// the step that would have needed another evaluation of b becomes the last
+// one. The root is taken when the last term of the series, a[order] d^order,
+// is below series_tolerance, so that the terms left out, smaller still, are
+// far below a unit in the last place.
+constexpr int order = 8;
+constexpr double series_step = 1e-2;
+constexpr double series_tolerance = 0x1p-60;
+
+// Coefficients indexed by the power of d, or the order of a derivative.
+using Series = std::array<double, order + 1>;
+
+constexpr std::array<Series, order + 1> binomial = [] {
+    std::array<Series, order + 1> c{};
+    for (int n = 0; n <= order; ++n) {
+        c[n][0] = 1.0;
+        for (int k = 1; k <= n; ++k) c[n][k] = c[n - 1][k - 1] + (k < n ? c[n - 1][k] : 0.0);
+    }
+    return c;
+}();
+
+// 1/k!, the Taylor coefficients' denominators.
+constexpr Series inverse_factorial = [] {
+    Series f{};
+    double factorial = 1.0;
+    for (int k = 0; k <= order; ++k) {
+        if (k > 0) factorial *= k;
+        f[k] = 1.0 / factorial;
+    }
+    return f;
+}();
+
+// r[n] = s^n v^(n) / v for n < order, where v = b' has v'/v = q = x^2/s^3 - s/4,
+// by Leibniz's rule on v' = q v; s^(k+1) q^(k) depends on h^2 and t^2 alone:
+// h^2 - t^2, -3 h^2 - t^2, then (-1)^k (k + 2)!/2 h^2.
+Series vega_series(double h2, double t2) {
+    Series q{}, r{};
+    q[0] = h2 - t2;
+    q[1] = -3.0 * h2 - t2;
+    double factorial = 12.0;
+#pragma GCC unroll 8
+    for (int k = 2; k < order; ++k) {
+        q[k] = (k % 2 == 0 ? factorial : -factorial) * h2;
+        factorial *= k + 3;
+    }
+    r[0] = 1.0;
+#pragma GCC unroll 8
+    for (int n = 1; n < order; ++n) {
+        double sum = 0.0;
+#pragma GCC unroll 8
+        // The newest term last: it alone waits for the previous r.
+        for (int k = n - 1; k > 0; --k) sum += binomial[n - 1][k] * q[k] * r[n - 1 - k];
+        r[n] = sum + q[0] * r[n - 1];
+    }
+    return r;
+}
+
+// The polynomial's coefficients a[k] = s^(k-1) g^(k) / (k! g') for g = f,
+// an objective whose derivatives are those of b times a constant.
+Series linear_taylor_terms(const Series& r) {
+    Series a{};
+#pragma GCC unroll 8
+    for (int k = 2; k <= order; ++k) a[k] = r[k - 1] * inverse_factorial[k];
+    return a;
+}
+
+// The same for g = ln f, given ratio = s f'/f, by Leibniz's rule on
+// f' = (ln f)' f; each derivative of ln f is carried divided by ratio, so
+// that none is divided at the end.
+Series log_taylor_terms(const Series& r, double ratio) {
+    Series g{}, a{};
+#pragma GCC unroll 8
+    for (int n = 1; n <= order; ++n) {
+        double sum = 0.0;
+#pragma GCC unroll 8
+        for (int k = 1; k < n; ++k) sum += binomial[n - 1][k - 1] * g[k] * r[n - k - 1];
+        g[n] = r[n - 1] - ratio * sum;
+        a[n] = g[n] * inverse_factorial[n];
+    }
+    return a;
+}
+
+// The root of d + a[2] d^2 + ... + a[order] d^order = e near the Householder
+// step d, whose error c is of order d^4: one step of Chebyshev's method on the
+// polynomial leaves an error of order c^3. The polynomial and its slope are
+// summed in Estrin's order, so that their terms are added in parallel.
+// Nothing unless the series and the step have converged there.
+std::optional<double> polynomial_root(double e, double d, const Series& a) {
+    static_assert(order == 8);
+    constexpr double max_correction = 1e-6;  // cubed, below the last place
+    const double d2 = d * d, d4 = d2 * d2;
+    const double tail = (a[2] + a[3] * d) + d2 * (a[4] + a[5] * d) + d4 * ((a[6] + a[7] * d) + d2 * a[8]);
+    const double slope = (1.0 + d * (2.0 * a[2])) + d2 * ((3.0 * a[3] + 4.0 * a[4] * d) +
+                                                           d2 * ((5.0 * a[5] + 6.0 * a[6] * d) +
+                                                                 d2 * (7.0 * a[7] + 8.0 * a[8] * d)));
+    const double inverse_slope = 1.0 / slope;
+    const double correction = ((d - e) + d2 * tail) * inverse_slope;
+    const double last = a[order] * (d4 * d4);
+    if (!(std::fabs(correction) <= max_correction && std::fabs(last) <= series_tolerance)) return std::nullopt;
+    const double half_curvature = (a[2] + 3.0 * a[3] * d) * inverse_slope;
+    return d - (correction + half_curvature * correction * correction);
+}
 
 enum class Objective { Lower, Middle, Upper };
 
@@ -106,7 +213,7 @@ public:
         // convex lower branch from the concave upper one; at the money it is
         // s = 0, where b' = 1/sqrt(2 pi).
         const double s_inflexion = sqrt_of(-2.0 * x_);
-        const double b_inflexion = black_.at_inflexion();
+        const double b_inflexion = black_.at_inflexion(s_inflexion);
         const double vega = black_.upper() * inv_sqrt_two_pi;
         if (beta_ < b_inflexion) {
             objective_ = Objective::Lower;
@@ -173,6 +280,9 @@ private:
             const double step = step_at(s);
             const double next = s + step;
             if (std::fabs(step) <= last_step * s || next == s) return next;
+            if (std::fabs(step) <= series_step * s) {
+                if (const std::optional<double> root = series_step_at(s, step / s)) return s + s * *root;
+            }
             s = next;
         }
         return s;
@@ -183,15 +293,35 @@ private:
 
     // The step from s, after narrowing the bracket by the sign of b(s) - beta.
     double step_at(double s) {
-        const double vega = normalised::black_vega(x_, s);
+        // Taken before b, whose evaluation takes longer, so that the two
+        // proceed together.
+        const double h = x_ / s, t = 0.5 * s;
+        vega_terms_ = vega_series(h * h, t * t);
         if (objective_ == Objective::Upper) {
-            const double complement = black_.complement(s);
-            narrow(s, complement < complement_);
-            return step_from(s, 0.0, complement, vega);
+            vega_ = normalised::black_vega(x_, s);
+            complement_at_ = black_.complement(s);
+            narrow(s, complement_at_ < complement_);
+            return step_from(s, 0.0, complement_at_, vega_);
         }
-        const double b = black_.value(s);
-        narrow(s, b > beta_);
-        return step_from(s, b, 0.0, vega);
+        const Black::WithVega evaluation = black_.value_and_vega(s);
+        b_ = evaluation.value;
+        vega_ = evaluation.vega;
+        narrow(s, b_ > beta_);
+        return step_from(s, b_, 0.0, vega_);
+    }
+
+    // The root of the Taylor polynomial in d of b itself (the lower and
+    // middle objectives: within series_step of the root b is as good an
+    // objective as 1/ln b, and its series is the simplest) or of
+    // ln(exp(x/2) - b) (the upper one) at the s just evaluated, from the
+    // Householder step d.
+    std::optional<double> series_step_at(double s, double d) const {
+        const Series& r = vega_terms_;
+        if (objective_ == Objective::Upper) {
+            const double ratio = -vega_ * s / complement_at_;
+            return polynomial_root(-log_of(complement_at_ / complement_) / ratio, d, log_taylor_terms(r, ratio));
+        }
+        return polynomial_root((beta_ - b_) / (vega_ * s), d, linear_taylor_terms(r));
     }
 
     // The step of the objective from s, given b(s) (the lower and middle
@@ -226,6 +356,9 @@ private:
     Black black_;
     double x_, beta_, complement_;
     double log_beta_ = 0.0;
+    // The last evaluation: b or exp(x/2) - b, and b'.
+    double b_ = 0.0, complement_at_ = 0.0, vega_ = 0.0;
+    Series vega_terms_{};
     double low_ = 0.0, high_ = infinity;
     Objective objective_ = Objective::Middle;
 };
