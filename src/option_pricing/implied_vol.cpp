@@ -35,6 +35,10 @@ constexpr int order = 8;
 constexpr double series_step = 1e-2;
 constexpr double series_tolerance = 0x1p-60;
 
+// The relative distance of b to beta within which the lower objective
+// gives way to b itself.
+constexpr double near_root = 0.05;
+
 // Coefficients indexed by the power of d, or the order of a derivative.
 using Series = std::array<double, order + 1>;
 
@@ -279,7 +283,9 @@ private:
             if (!(s > 0.0 && s >= low_ && s <= high_)) s = fallback();
             const double step = step_at(s);
             const double next = s + step;
-            if (std::fabs(step) <= last_step * s || next == s) return next;
+            // The cubic step alone is final only on the objectives chosen for
+            // their small higher derivatives.
+            if ((std::fabs(step) <= last_step * s && !step_on_b_below_inflexion_) || next == s) return next;
             if (std::fabs(step) <= series_step * s) {
                 if (const std::optional<double> root = series_step_at(s, step / s)) return s + s * *root;
             }
@@ -293,10 +299,6 @@ private:
 
     // The step from s, after narrowing the bracket by the sign of b(s) - beta.
     double step_at(double s) {
-        // Taken before b, whose evaluation takes longer, so that the two
-        // proceed together.
-        const double h = x_ / s, t = 0.5 * s;
-        vega_terms_ = vega_series(h * h, t * t);
         if (objective_ == Objective::Upper) {
             vega_ = normalised::black_vega(x_, s);
             complement_at_ = black_.complement(s);
@@ -316,7 +318,8 @@ private:
     // ln(exp(x/2) - b) (the upper one) at the s just evaluated, from the
     // Householder step d.
     std::optional<double> series_step_at(double s, double d) const {
-        const Series& r = vega_terms_;
+        const double h = x_ / s, t = 0.5 * s;
+        const Series r = vega_series(h * h, t * t);
         if (objective_ == Objective::Upper) {
             const double ratio = -vega_ * s / complement_at_;
             return polynomial_root(-log_of(complement_at_ / complement_) / ratio, d, log_taylor_terms(r, ratio));
@@ -326,14 +329,18 @@ private:
 
     // The step of the objective from s, given b(s) (the lower and middle
     // objectives) or exp(x/2) - b(s) (the upper one) and b'(s).
-    double step_from(double s, double b, double complement, double vega) const {
+    double step_from(double s, double b, double complement, double vega) {
         const Curvature c = curvature(x_, s);
         if (objective_ == Objective::Upper) {
             const double mu = -vega / complement;
             const double newton = -log_of(complement / complement_) / mu;
             return householder(newton, c.second - mu, c.third - 3.0 * mu * c.second + 2.0 * mu * mu);
         }
-        if (objective_ == Objective::Middle) return householder((beta_ - b) / vega, c.second, c.third);
+        // Within a few per cent of beta, b itself is as good an objective
+        // below the inflexion point as 1/ln b, and needs no logarithm.
+        step_on_b_below_inflexion_ = objective_ == Objective::Lower && std::fabs(beta_ - b) <= near_root * beta_;
+        if (objective_ == Objective::Middle || step_on_b_below_inflexion_)
+            return householder((beta_ - b) / vega, c.second, c.third);
         const double lambda = vega / b;
         const double log_ratio = log_of(b / beta_);  // small near the root: taken apart from ln(beta)
         const double log_b = log_beta_ + log_ratio;
@@ -358,7 +365,7 @@ private:
     double log_beta_ = 0.0;
     // The last evaluation: b or exp(x/2) - b, and b'.
     double b_ = 0.0, complement_at_ = 0.0, vega_ = 0.0;
-    Series vega_terms_{};
+    bool step_on_b_below_inflexion_ = false;
     double low_ = 0.0, high_ = infinity;
     Objective objective_ = Objective::Middle;
 };
