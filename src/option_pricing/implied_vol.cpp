@@ -28,11 +28,10 @@ constexpr int max_steps = 12;
 // objective's Taylor polynomial through d^order in the relative step
 // d = ds/s, whose coefficients the evaluation at s gives in closed form:
 // the step that would have needed another evaluation of b becomes the last
-// one. The root is taken when the last term of the series, a[order] d^order,
-// is below series_tolerance, so that the terms left out, smaller still, are
-// far below a unit in the last place.
+// one. The root is taken when the first term the series leaves out is below
+// series_tolerance, far below a unit in the last place.
 constexpr int order = 8;
-constexpr double series_step = 1e-2;
+constexpr double series_step = 2e-2;
 constexpr double series_tolerance = 0x1p-60;
 
 // The relative distance of b to beta within which the lower objective
@@ -63,26 +62,35 @@ constexpr Series inverse_factorial = [] {
 }();
 
 // r[n] = s^n v^(n) / v for n < order, where v = b' has v'/v = q = x^2/s^3 - s/4,
-// by Leibniz's rule on v' = q v; s^(k+1) q^(k) depends on h^2 and t^2 alone:
-// h^2 - t^2, -3 h^2 - t^2, then (-1)^k (k + 2)!/2 h^2.
-Series vega_series(double h2, double t2) {
-    Series q{}, r{};
-    q[0] = h2 - t2;
-    q[1] = -3.0 * h2 - t2;
-    double factorial = 12.0;
-#pragma GCC unroll 8
-    for (int k = 2; k < order; ++k) {
-        q[k] = (k % 2 == 0 ? factorial : -factorial) * h2;
-        factorial *= k + 3;
-    }
-    r[0] = 1.0;
-#pragma GCC unroll 8
+// by Leibniz's rule on v' = q v:
+//     r[n] = sum_k C(n-1, k) s^(k+1) q^(k) r[n-1-k],
+// where s^(k+1) q^(k) is h^2 - t^2, -3 h^2 - t^2, then (-1)^k (k + 2)!/2 h^2;
+// the constant factors of the terms from k = 2 on are tabled, and those
+// terms summed before they are scaled by h^2.
+constexpr std::array<Series, order> leibniz_factor = [] {
+    std::array<Series, order> c{};
     for (int n = 1; n < order; ++n) {
+        double factorial = 12.0;  // (k + 2)!/2
+        for (int k = 2; k < n; ++k) {
+            c[n][k] = binomial[n - 1][k] * (k % 2 == 0 ? factorial : -factorial);
+            factorial *= k + 3;
+        }
+    }
+    return c;
+}();
+
+Series vega_series(double h2, double t2) {
+    const double q0 = h2 - t2, q1 = -3.0 * h2 - t2;
+    Series r{};
+    r[0] = 1.0;
+    r[1] = q0;
+#pragma GCC unroll 16
+    for (int n = 2; n < order; ++n) {
         double sum = 0.0;
-#pragma GCC unroll 8
+#pragma GCC unroll 16
+        for (int k = n - 1; k >= 2; --k) sum += leibniz_factor[n][k] * r[n - 1 - k];
         // The newest term last: it alone waits for the previous r.
-        for (int k = n - 1; k > 0; --k) sum += binomial[n - 1][k] * q[k] * r[n - 1 - k];
-        r[n] = sum + q[0] * r[n - 1];
+        r[n] = (h2 * sum + (n - 1) * q1 * r[n - 2]) + q0 * r[n - 1];
     }
     return r;
 }
@@ -112,25 +120,60 @@ Series log_taylor_terms(const Series& r, double ratio) {
     return a;
 }
 
+// The size of the first term the series leaves out at d, a[order + 1]
+// d^(order + 1), from the ratios of its last three terms: the larger of the
+// two bounds the next, so long as the terms shrink as they do where the
+// series converges.
+double first_term_left_out(const Series& a, double d) {
+    const double ratio = std::fmax(std::fabs(a[order] / a[order - 1]), std::fabs(a[order - 1] / a[order - 2]));
+    double last = a[order];
+    for (int k = 0; k < order; ++k) last *= d;
+    return std::fabs(last * d) * ratio;
+}
+
+// sum_k c[k] x^k over k = 0..order by Horner's rule on the even and the odd
+// terms apart, in x^2: two chains of half the length.
+double polynomial(const Series& c, double x) {
+    const double x2 = x * x;
+    double even = c[order % 2 == 0 ? order : order - 1], odd = c[order % 2 == 0 ? order - 1 : order];
+#pragma GCC unroll 16
+    for (int k = (order % 2 == 0 ? order : order - 1) - 2; k >= 0; k -= 2) {
+        even = even * x2 + c[k];
+        odd = odd * x2 + c[k + 1];
+    }
+    return even + x * odd;
+}
+
 // The root of d + a[2] d^2 + ... + a[order] d^order = e near the Householder
-// step d, whose error c is of order d^4: one step of Chebyshev's method on the
-// polynomial leaves an error of order c^3. The polynomial and its slope are
-// summed in Estrin's order, so that their terms are added in parallel.
-// Nothing unless the series and the step have converged there.
+// step d, whose error is of order d^4, by steps of Chebyshev's method on the
+// polynomial, each of which leaves an error of the order of the cube of its
+// correction. Nothing unless the series and the steps have converged there.
 std::optional<double> polynomial_root(double e, double d, const Series& a) {
-    static_assert(order == 8);
-    constexpr double max_correction = 1e-6;  // cubed, below the last place
-    const double d2 = d * d, d4 = d2 * d2;
-    const double tail = (a[2] + a[3] * d) + d2 * (a[4] + a[5] * d) + d4 * ((a[6] + a[7] * d) + d2 * a[8]);
-    const double slope = (1.0 + d * (2.0 * a[2])) + d2 * ((3.0 * a[3] + 4.0 * a[4] * d) +
-                                                           d2 * ((5.0 * a[5] + 6.0 * a[6] * d) +
-                                                                 d2 * (7.0 * a[7] + 8.0 * a[8] * d)));
-    const double inverse_slope = 1.0 / slope;
-    const double correction = ((d - e) + d2 * tail) * inverse_slope;
-    const double last = a[order] * (d4 * d4);
-    if (!(std::fabs(correction) <= max_correction && std::fabs(last) <= series_tolerance)) return std::nullopt;
-    const double half_curvature = (a[2] + 3.0 * a[3] * d) * inverse_slope;
-    return d - (correction + half_curvature * correction * correction);
+    constexpr double last_correction = 1e-6;  // cubed, below the last place
+    constexpr int max_corrections = 3;
+    // The polynomial less e, its slope and half its second derivative.
+    Series value{}, slope{}, half_second{};
+    value[1] = 1.0;
+    slope[0] = 1.0;
+#pragma GCC unroll 16
+    for (int k = 2; k <= order; ++k) {
+        value[k] = a[k];
+        slope[k - 1] = k * a[k];
+        half_second[k - 2] = 0.5 * k * (k - 1) * a[k];
+    }
+    double root = d;
+    for (int i = 0; i < max_corrections; ++i) {
+        const double x = root;
+        value[0] = -e;
+        const double inverse_slope = 1.0 / polynomial(slope, x);
+        const double correction = polynomial(value, x) * inverse_slope;
+        root = x - (correction + polynomial(half_second, x) * inverse_slope * correction * correction);
+        if (std::fabs(correction) <= last_correction) {
+            if (!(first_term_left_out(a, x) <= series_tolerance && std::fabs(root - d) <= 0.25 * std::fabs(d))) break;
+            return root;
+        }
+    }
+    return std::nullopt;
 }
 
 enum class Objective { Lower, Middle, Upper };
