@@ -34,10 +34,6 @@ constexpr int order = 8;
 constexpr double series_step = 2e-2;
 constexpr double series_tolerance = 0x1p-60;
 
-// The relative distance of b to beta within which the lower objective
-// gives way to b itself.
-constexpr double near_root = 0.05;
-
 // Coefficients indexed by the power of d, or the order of a derivative.
 using Series = std::array<double, order + 1>;
 
@@ -379,9 +375,11 @@ private:
             const double newton = -log_of(complement / complement_) / mu;
             return householder(newton, c.second - mu, c.third - 3.0 * mu * c.second + 2.0 * mu * mu);
         }
-        // Within a few per cent of beta, b itself is as good an objective
-        // below the inflexion point as 1/ln b, and needs no logarithm.
-        step_on_b_below_inflexion_ = objective_ == Objective::Lower && std::fabs(beta_ - b) <= near_root * beta_;
+        // Where b is within series_step of beta and Newton's step on it
+        // within series_step of s, b itself is as good an objective below the
+        // inflexion point as 1/ln b (the Taylor step follows), and needs no
+        // logarithm.
+        step_on_b_below_inflexion_ = objective_ == Objective::Lower && std::fabs(beta_ - b) <= series_step * std::fmin(beta_, vega * s);
         if (objective_ == Objective::Middle || step_on_b_below_inflexion_)
             return householder((beta_ - b) / vega, c.second, c.third);
         const double lambda = vega / b;
