@@ -4,9 +4,9 @@
 #  - CPython 3.14 and 3.15, Debian's builds for sid's glibc, in a sid root:
 #    the x86-64 wheel and the whole Python suite under each;
 #  - aarch64 under qemu-user, in a trixie arm64 root with its CPython 3.13:
-#    the aarch64 wheel and the tests of pricing, smiles, the calendar and
-#    the arrays (the rest is slow under emulation and machine-independent
-#    Python).
+#    the aarch64 wheel and the tests of pricing, smiles, the calendar, the
+#    arrays and the fingerprint of the results' bits (the rest is slow under
+#    emulation and machine-independent Python).
 #
 # The roots (tools/debian_root.sh) and their test venvs are cached under
 # ~/.cache/kelvane, each remade when what it is made of changes. The wheels
@@ -33,7 +33,8 @@ sid_pythons=(python3.14 python3.15)
 arm_root=(trixie-arm64 arm64 trixie python3,python3-venv)
 arm_python=python3
 arm_tests=(tests/python/test_pricing.py tests/python/test_smiles.py
-           tests/python/test_calendar.py tests/python/test_arrays.py)
+           tests/python/test_calendar.py tests/python/test_arrays.py
+           tests/python/test_fingerprint.py)
 # What the aarch64 tests import, of the test requirements.
 arm_requirements='^(pytest|hypothesis|numpy|pandas)([<>=!~ ].*)?$'
 

@@ -1,7 +1,9 @@
 #include "option_pricing/implied_vol.hpp"
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "option_pricing/normalised_black.hpp"
 
@@ -21,6 +23,157 @@ constexpr double inv_sqrt_two_pi = 0.39894228040143267794;
 // left after it is far below a unit in the last place.
 constexpr double last_step = 2e-4;
 constexpr int max_steps = 12;
+
+// A Householder step below series_step of s is replaced by the root of the
+// objective's Taylor polynomial through d^order in the relative step
+// d = ds/s, whose coefficients the evaluation at s gives in closed form:
+// the step that would have needed another evaluation of b becomes the last
+// one. The root is taken when the first term the series leaves out is below
+// series_tolerance, far below a unit in the last place.
+constexpr int order = 8;
+constexpr double series_step = 2e-2;
+constexpr double series_tolerance = 0x1p-60;
+
+// Coefficients indexed by the power of d, or the order of a derivative.
+// The short loops over them are unrolled (g++ and clang both read the
+// pragma): kept as loops, their sums wait on memory and their chains on
+// loop control, and the Taylor step costs half an evaluation of b more.
+using Series = std::array<double, order + 1>;
+
+constexpr std::array<Series, order + 1> binomial = [] {
+    std::array<Series, order + 1> c{};
+    for (int n = 0; n <= order; ++n) {
+        c[n][0] = 1.0;
+        for (int k = 1; k <= n; ++k) c[n][k] = c[n - 1][k - 1] + (k < n ? c[n - 1][k] : 0.0);
+    }
+    return c;
+}();
+
+// 1/k!, the Taylor coefficients' denominators.
+constexpr Series inverse_factorial = [] {
+    Series f{};
+    double factorial = 1.0;
+    for (int k = 0; k <= order; ++k) {
+        if (k > 0) factorial *= k;
+        f[k] = 1.0 / factorial;
+    }
+    return f;
+}();
+
+// r[n] = s^n v^(n) / v for n < order, where v = b' has v'/v = q = x^2/s^3 - s/4,
+// by Leibniz's rule on v' = q v:
+//     r[n] = sum_k C(n-1, k) s^(k+1) q^(k) r[n-1-k],
+// where s^(k+1) q^(k) is h^2 - t^2, -3 h^2 - t^2, then (-1)^k (k + 2)!/2 h^2;
+// the constant factors of the terms from k = 2 on are tabled, and those
+// terms summed before they are scaled by h^2.
+constexpr std::array<Series, order> leibniz_factor = [] {
+    std::array<Series, order> c{};
+    for (int n = 1; n < order; ++n) {
+        double factorial = 12.0;  // (k + 2)!/2
+        for (int k = 2; k < n; ++k) {
+            c[n][k] = binomial[n - 1][k] * (k % 2 == 0 ? factorial : -factorial);
+            factorial *= k + 3;
+        }
+    }
+    return c;
+}();
+
+Series vega_series(double h2, double t2) {
+    const double q0 = h2 - t2, q1 = -3.0 * h2 - t2;
+    Series r{};
+    r[0] = 1.0;
+    r[1] = q0;
+#pragma GCC unroll 16
+    for (int n = 2; n < order; ++n) {
+        double sum = 0.0;
+#pragma GCC unroll 16
+        for (int k = n - 1; k >= 2; --k) sum += leibniz_factor[n][k] * r[n - 1 - k];
+        // The newest term last: it alone waits for the previous r.
+        r[n] = (h2 * sum + (n - 1) * q1 * r[n - 2]) + q0 * r[n - 1];
+    }
+    return r;
+}
+
+// The polynomial's coefficients a[k] = s^(k-1) g^(k) / (k! g') for g = f,
+// an objective whose derivatives are those of b times a constant.
+Series linear_taylor_terms(const Series& r) {
+    Series a{};
+#pragma GCC unroll 8
+    for (int k = 2; k <= order; ++k) a[k] = r[k - 1] * inverse_factorial[k];
+    return a;
+}
+
+// The same for g = ln f, given ratio = s f'/f, by Leibniz's rule on
+// f' = (ln f)' f; each derivative of ln f is carried divided by ratio, so
+// that none is divided at the end.
+Series log_taylor_terms(const Series& r, double ratio) {
+    Series g{}, a{};
+#pragma GCC unroll 8
+    for (int n = 1; n <= order; ++n) {
+        double sum = 0.0;
+#pragma GCC unroll 8
+        for (int k = 1; k < n; ++k) sum += binomial[n - 1][k - 1] * g[k] * r[n - k - 1];
+        g[n] = r[n - 1] - ratio * sum;
+        a[n] = g[n] * inverse_factorial[n];
+    }
+    return a;
+}
+
+// The size of the first term the series leaves out at d, a[order + 1]
+// d^(order + 1), from the ratios of its last three terms: the larger of the
+// two bounds the next, so long as the terms shrink as they do where the
+// series converges.
+double first_term_left_out(const Series& a, double d) {
+    const double ratio = std::fmax(std::fabs(a[order] / a[order - 1]), std::fabs(a[order - 1] / a[order - 2]));
+    double last = a[order];
+    for (int k = 0; k < order; ++k) last *= d;
+    return std::fabs(last * d) * ratio;
+}
+
+// sum_k c[k] x^k over k = 0..order by Horner's rule on the even and the odd
+// terms apart, in x^2: two chains of half the length.
+double polynomial(const Series& c, double x) {
+    const double x2 = x * x;
+    double even = c[order % 2 == 0 ? order : order - 1], odd = c[order % 2 == 0 ? order - 1 : order];
+#pragma GCC unroll 16
+    for (int k = (order % 2 == 0 ? order : order - 1) - 2; k >= 0; k -= 2) {
+        even = even * x2 + c[k];
+        odd = odd * x2 + c[k + 1];
+    }
+    return even + x * odd;
+}
+
+// The root of d + a[2] d^2 + ... + a[order] d^order = e near the Householder
+// step d, whose error is of order d^4, by steps of Chebyshev's method on the
+// polynomial, each of which leaves an error of the order of the cube of its
+// correction. Nothing unless the series and the steps have converged there.
+std::optional<double> polynomial_root(double e, double d, const Series& a) {
+    constexpr double last_correction = 1e-6;  // cubed, below the last place
+    constexpr int max_corrections = 3;
+    // The polynomial less e, its slope and half its second derivative.
+    Series value{}, slope{}, half_second{};
+    value[1] = 1.0;
+    slope[0] = 1.0;
+#pragma GCC unroll 16
+    for (int k = 2; k <= order; ++k) {
+        value[k] = a[k];
+        slope[k - 1] = k * a[k];
+        half_second[k - 2] = 0.5 * k * (k - 1) * a[k];
+    }
+    double root = d;
+    for (int i = 0; i < max_corrections; ++i) {
+        const double x = root;
+        value[0] = -e;
+        const double inverse_slope = 1.0 / polynomial(slope, x);
+        const double correction = polynomial(value, x) * inverse_slope;
+        root = x - (correction + polynomial(half_second, x) * inverse_slope * correction * correction);
+        if (std::fabs(correction) <= last_correction) {
+            if (!(first_term_left_out(a, x) <= series_tolerance && std::fabs(root - d) <= 0.25 * std::fabs(d))) break;
+            return root;
+        }
+    }
+    return std::nullopt;
+}
 
 enum class Objective { Lower, Middle, Upper };
 
@@ -106,7 +259,7 @@ public:
         // convex lower branch from the concave upper one; at the money it is
         // s = 0, where b' = 1/sqrt(2 pi).
         const double s_inflexion = sqrt_of(-2.0 * x_);
-        const double b_inflexion = black_.at_inflexion();
+        const double b_inflexion = black_.at_inflexion(s_inflexion);
         const double vega = black_.upper() * inv_sqrt_two_pi;
         if (beta_ < b_inflexion) {
             objective_ = Objective::Lower;
@@ -172,7 +325,12 @@ private:
             if (!(s > 0.0 && s >= low_ && s <= high_)) s = fallback();
             const double step = step_at(s);
             const double next = s + step;
-            if (std::fabs(step) <= last_step * s || next == s) return next;
+            // The cubic step alone is final only on the objectives chosen for
+            // their small higher derivatives.
+            if ((std::fabs(step) <= last_step * s && !step_on_b_below_inflexion_) || next == s) return next;
+            if (std::fabs(step) <= series_step * s) {
+                if (const std::optional<double> root = series_step_at(s, step / s)) return s + s * *root;
+            }
             s = next;
         }
         return s;
@@ -183,27 +341,50 @@ private:
 
     // The step from s, after narrowing the bracket by the sign of b(s) - beta.
     double step_at(double s) {
-        const double vega = normalised::black_vega(x_, s);
         if (objective_ == Objective::Upper) {
-            const double complement = black_.complement(s);
-            narrow(s, complement < complement_);
-            return step_from(s, 0.0, complement, vega);
+            vega_ = normalised::black_vega(x_, s);
+            complement_at_ = black_.complement(s);
+            narrow(s, complement_at_ < complement_);
+            return step_from(s, 0.0, complement_at_, vega_);
         }
-        const double b = black_.value(s);
-        narrow(s, b > beta_);
-        return step_from(s, b, 0.0, vega);
+        const Black::WithVega evaluation = black_.value_and_vega(s);
+        b_ = evaluation.value;
+        vega_ = evaluation.vega;
+        narrow(s, b_ > beta_);
+        return step_from(s, b_, 0.0, vega_);
+    }
+
+    // The root of the Taylor polynomial in d of b itself (the lower and
+    // middle objectives: within series_step of the root b is as good an
+    // objective as 1/ln b, and its series is the simplest) or of
+    // ln(exp(x/2) - b) (the upper one) at the s just evaluated, from the
+    // Householder step d.
+    std::optional<double> series_step_at(double s, double d) const {
+        const double h = x_ / s, t = 0.5 * s;
+        const Series r = vega_series(h * h, t * t);
+        if (objective_ == Objective::Upper) {
+            const double ratio = -vega_ * s / complement_at_;
+            return polynomial_root(-log_of(complement_at_ / complement_) / ratio, d, log_taylor_terms(r, ratio));
+        }
+        return polynomial_root((beta_ - b_) / (vega_ * s), d, linear_taylor_terms(r));
     }
 
     // The step of the objective from s, given b(s) (the lower and middle
     // objectives) or exp(x/2) - b(s) (the upper one) and b'(s).
-    double step_from(double s, double b, double complement, double vega) const {
+    double step_from(double s, double b, double complement, double vega) {
         const Curvature c = curvature(x_, s);
         if (objective_ == Objective::Upper) {
             const double mu = -vega / complement;
             const double newton = -log_of(complement / complement_) / mu;
             return householder(newton, c.second - mu, c.third - 3.0 * mu * c.second + 2.0 * mu * mu);
         }
-        if (objective_ == Objective::Middle) return householder((beta_ - b) / vega, c.second, c.third);
+        // Where b is within series_step of beta and Newton's step on it
+        // within series_step of s, b itself is as good an objective below the
+        // inflexion point as 1/ln b (the Taylor step follows), and needs no
+        // logarithm.
+        step_on_b_below_inflexion_ = objective_ == Objective::Lower && std::fabs(beta_ - b) <= series_step * std::fmin(beta_, vega * s);
+        if (objective_ == Objective::Middle || step_on_b_below_inflexion_)
+            return householder((beta_ - b) / vega, c.second, c.third);
         const double lambda = vega / b;
         const double log_ratio = log_of(b / beta_);  // small near the root: taken apart from ln(beta)
         const double log_b = log_beta_ + log_ratio;
@@ -226,6 +407,9 @@ private:
     Black black_;
     double x_, beta_, complement_;
     double log_beta_ = 0.0;
+    // The last evaluation: b or exp(x/2) - b, and b'.
+    double b_ = 0.0, complement_at_ = 0.0, vega_ = 0.0;
+    bool step_on_b_below_inflexion_ = false;
     double low_ = 0.0, high_ = infinity;
     Objective objective_ = Objective::Middle;
 };

@@ -52,10 +52,10 @@ bool is_near_money_small_vol(double x, double s) { return -x <= taylor_max_abs_x
 // units of the vega, harmless once s^2 >= |x|.
 bool terms_are_safe(double x, double s) { return s * s >= -x; }
 
-// exp(-(h^2 + t^2)/2) (Y(h+t) - Y(h-t)) / sqrt(2 pi) as the series
-// 2 sum_k Y^(2k+1)(h) t^(2k+1)/(2k+1)!, with Y' = 1 + hY and
-// Y^(n+1) = h Y^(n) + n Y^(n-1).
-double black_taylor(double h, double t) {
+// (Y(h+t) - Y(h-t)) / 2 as the series sum_k Y^(2k+1)(h) t^(2k+1)/(2k+1)!,
+// with Y' = 1 + hY and Y^(n+1) = h Y^(n) + n Y^(n-1); b is this times
+// 2 exp(-(h^2 + t^2)/2) / sqrt(2 pi) = 2 b'.
+double mills_gap_taylor(double h, double t) {
     double previous = mills(h);
     double current = 1.0 + h * previous;
     const double t2 = t * t;
@@ -69,13 +69,21 @@ double black_taylor(double h, double t) {
         power *= t2 / ((n + 1) * (n + 2));
         sum += current * power;
     }
-    return 2.0 * sum * exp_of(-0.5 * (h * h + t * t)) * inv_sqrt_two_pi;
+    return sum;
 }
 
-// The same difference of Mills ratios in closed form, for h + t <= 0.
-double black_mills(double h, double t) {
-    const double difference = erfcx(-(h + t) * inv_sqrt_two) - erfcx(-(h - t) * inv_sqrt_two);
-    return 0.5 * difference * exp_of(-0.5 * (h * h + t * t));
+// exp(-(h^2 + t^2)/2), the Gaussian factor of b' and of b's forms below.
+double gaussian(double h, double t) { return exp_of(-0.5 * (h * h + t * t)); }
+
+// The same difference of Mills ratios in closed form, for h + t <= 0, as
+// erfcx(-(h + t)/sqrt 2) - erfcx(-(h - t)/sqrt 2); b is this times
+// exp(-(h^2 + t^2)/2) / 2.
+double mills_gap(double h, double t) {
+    return erfcx(-(h + t) * inv_sqrt_two) - erfcx(-(h - t) * inv_sqrt_two);
+}
+
+double black_from_terms(double exp_half_x, double exp_minus_half_x, double h, double t) {
+    return exp_half_x * normal_cdf(h + t) - exp_minus_half_x * normal_cdf(h - t);
 }
 
 }  // namespace
@@ -88,16 +96,20 @@ double erfcx(double z) {
 
 Black::Black(double x) : x_(x), exp_half_x_(exp_of(0.5 * x)), exp_minus_half_x_(1.0 / exp_half_x_) {}
 
-double Black::at_inflexion() const {
-    return 0.5 * exp_half_x_ - exp_minus_half_x_ * normal_cdf(-sqrt_of(-2.0 * x_));
+double Black::at_inflexion(double s_inflexion) const {
+    return 0.5 * exp_half_x_ - exp_minus_half_x_ * normal_cdf(-s_inflexion);
 }
 
-double Black::value(double s) const {
+double Black::value(double s) const { return value_and_vega(s).value; }
+
+Black::WithVega Black::value_and_vega(double s) const {
     const double h = x_ / s;
     const double t = 0.5 * s;
-    if (is_near_money_small_vol(x_, s)) return black_taylor(h, t);
-    if (terms_are_safe(x_, s)) return exp_half_x_ * normal_cdf(h + t) - exp_minus_half_x_ * normal_cdf(h - t);
-    return black_mills(h, t);
+    const double factor = gaussian(h, t);
+    const double vega = factor * inv_sqrt_two_pi;
+    if (is_near_money_small_vol(x_, s)) return {2.0 * mills_gap_taylor(h, t) * factor * inv_sqrt_two_pi, vega};
+    if (terms_are_safe(x_, s)) return {black_from_terms(exp_half_x_, exp_minus_half_x_, h, t), vega};
+    return {0.5 * mills_gap(h, t) * factor, vega};
 }
 
 double Black::complement(double s) const {
@@ -107,10 +119,6 @@ double Black::complement(double s) const {
     return exp_half_x_ * normal_cdf(-(h + t)) + exp_minus_half_x_ * normal_cdf(h - t);
 }
 
-double black_vega(double x, double s) {
-    const double h = x / s;
-    const double t = 0.5 * s;
-    return exp_of(-0.5 * (h * h + t * t)) * inv_sqrt_two_pi;
-}
+double black_vega(double x, double s) { return gaussian(x / s, 0.5 * s) * inv_sqrt_two_pi; }
 
 }  // namespace option_pricing::normalised

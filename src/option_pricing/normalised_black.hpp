@@ -56,8 +56,14 @@ public:
     // exp(x/2), the limit of b as s grows.
     double upper() const { return exp_half_x_; }
     double value(double s) const;
+    // b and b' together: where b is taken from Mills ratios or its series
+    // it carries the exponential of b' as a factor, computed once for both.
+    struct WithVega {
+        double value, vega;
+    };
+    WithVega value_and_vega(double s) const;
     // b at the inflexion point s = sqrt(2|x|), where h + t = 0: one erfc.
-    double at_inflexion() const;
+    double at_inflexion(double s_inflexion) const;
     // exp(x/2) - b(x, s), the distance to the upper bound, without the
     // cancellation of that difference when b is close to it.
     double complement(double s) const;

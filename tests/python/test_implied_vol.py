@@ -73,12 +73,14 @@ def book(regime, n=60):
             "wings": (r.choice([-1, 1], n) * r.uniform(0.3, 4, n), r.uniform(0.1, 2.5, n)),
             "tiny total vol": (r.uniform(-0.4, 0.4, n), np.exp(r.uniform(math.log(1e-3), math.log(0.05), n))),
             "huge total vol": (r.uniform(-3, 3, n), r.uniform(2, 6, n)),
+            # A desk's book: most solves end on the Taylor step from their first evaluation of b.
+            "desk book": (r.normal(0, 0.25, n), r.uniform(0.1, 1.2, n) * np.sqrt(r.uniform(0.02, 2, n))),
         }[regime]
         put = r.random(n) < 0.5
     return put, fwd, fwd * np.exp(-log_moneyness), ttx, total / np.sqrt(ttx), df
 
 
-REGIMES = ["at the money", "wings", "tiny total vol", "huge total vol", "far tails"]
+REGIMES = ["at the money", "wings", "tiny total vol", "huge total vol", "desk book", "far tails"]
 
 
 @pytest.mark.parametrize("regime", REGIMES)

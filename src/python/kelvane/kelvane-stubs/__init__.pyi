@@ -419,11 +419,12 @@ class GVVSpline:
 
         Raises:
             TypeError: for an argument that does not convert, named.
+            ValueError: `Cannot reanchor at spot <spot> and ttx <ttx>: the
+                volatility there is not finite` where the vol there is not finite
+                (an expired `ttx`, a non-positive spot, NaN inputs); the smile is
+                left as it was, rather than given a NaN or infinite `ref_vol`.
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile.
-
-        Where the vol there is not finite (an expired `ttx`, a non-positive spot,
-        NaN inputs), the NaN or infinite `ref_vol` is stored as it is.
 
         Examples:
             >>> smile = kelvane.GVVSpline(expiry)
@@ -706,11 +707,12 @@ class VolGeo:
 
         Raises:
             TypeError: for an argument that does not convert, named.
+            ValueError: `Cannot reanchor at spot <spot> and ttx <ttx>: the
+                volatility there is not finite` where the vol there is not finite
+                (an expired `ttx`, a non-positive spot, NaN inputs); the smile is
+                left as it was, rather than given a NaN or infinite `ref_vol`.
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile.
-
-        Where the vol there is not finite (an expired `ttx`, a non-positive spot,
-        NaN inputs), the NaN or infinite `ref_vol` is stored as it is.
 
         Examples:
             >>> smile = kelvane.VolGeo(expiry)
@@ -996,11 +998,12 @@ class CubicSpline:
 
         Raises:
             TypeError: for an argument that does not convert, named.
+            ValueError: `Cannot reanchor at spot <spot> and ttx <ttx>: the
+                volatility there is not finite` where the vol there is not finite
+                (an expired `ttx`, a non-positive spot, NaN inputs); the smile is
+                left as it was, rather than given a NaN or infinite `ref_vol`.
             RuntimeError: `Already borrowed` when called re-entrantly on the same
                 smile.
-
-        Where the vol there is not finite (an expired `ttx`, a non-positive spot,
-        NaN inputs), the NaN or infinite `ref_vol` is stored as it is.
 
         Examples:
             >>> smile = kelvane.CubicSpline(expiry)
