@@ -249,7 +249,7 @@ def add_greeks(add: Callable, book: Book, small: Book, ns: dict) -> None:
     call = "`kelvane_arrays.b76_greeks(fwd, strike, ttx, vol, call_put)`, all sixteen"
     add("greeks one", f"{call}, `threads=1`", B76_OPTIONS, "ka.b76_greeks(F, K, T, V, CP, DF, threads=1)", ns)
     add("greeks all", f"{call}, all cores", B76_OPTIONS, "ka.b76_greeks(F, K, T, V, CP, DF)", ns)
-    add("greeks kernel", "C++ loop over `option_pricing::b76::greeks`, all sixteen", B76_OPTIONS, None, ns,
+    add("greeks kernel", "C++ loop `option_pricing::b76::greeks_row` over vectors, all sixteen", B76_OPTIONS, None, ns,
         kernel=GREEKS_KERNEL)
     five = '["delta", "gamma", "theta", "vega", "rho"]'
     add("greeks five", "`kelvane_arrays.b76_greeks`, the peers' five (`greeks=[delta, gamma, theta, vega, rho]`), "
@@ -327,7 +327,8 @@ def build() -> tuple[dict[str, Line], dict[str, float]]:
     b76 = "`kelvane_arrays.b76_fairvalue(fwd, strike, ttx, vol, call_put)`"
     add("b76 one", f"{b76}, `threads=1`", B76_OPTIONS, "ka.b76_fairvalue(F, K, T, V, CP, DF, threads=1)", ns)
     add("b76 all", f"{b76}, all cores", B76_OPTIONS, "ka.b76_fairvalue(F, K, T, V, CP, DF)", ns)
-    add("b76 kernel", "C++ loop over `option_pricing::b76::fairvalue`", B76_OPTIONS, None, ns, kernel=B76_KERNEL)
+    add("b76 kernel", "C++ loop `option_pricing::b76::fairvalue_row` over vectors", B76_OPTIONS, None, ns,
+        kernel=B76_KERNEL)
     status = "not installed"
     if ndtr:
         status = agrees(numpy_b76(book.fwd, book.strike, book.ttx, book.vol, book.call_put, DF), book.price, 1e-12)

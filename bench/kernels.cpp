@@ -17,6 +17,7 @@
 #include "calendar/calendar.hpp"
 #include "common/math/elementary.hpp"
 #include "common/math/vector_width.hpp"
+#include "common/strided.hpp"
 #include "common/utc_instant.hpp"
 #include "option_pricing/b76.hpp"
 #include "option_pricing/b76_greeks.hpp"
@@ -129,6 +130,50 @@ void b76_fairvalue_book(benchmark::State& state) {
     state.counters["per_iteration"] = static_cast<double>(out.size());
 }
 
+void binary_fairvalue_book(benchmark::State& state) {
+    const Book book = random_book(fairvalue_book_size);
+    std::vector<double> out(book.fwd.size());
+    for (auto _ : state) {
+        for (std::size_t i = 0; i < out.size(); ++i)
+            out[i] = option_pricing::binary::fairvalue(book.type[i], book.fwd[i], book.strike[i], book.ttx[i],
+                                                       book.vol[i], book_df);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(out.size());
+}
+
+using RowAt = void (*)(std::size_t, std::size_t, kelvane::strided::Row<std::uint8_t>, kelvane::strided::Row<double>,
+                       kelvane::strided::Row<double>, kelvane::strided::Row<double>, kelvane::strided::Row<double>,
+                       kelvane::strided::Row<double>, kelvane::strided::OutRow<double>) noexcept;
+
+// The array module's loop over the same book, at a given vector width (0:
+// the machine's choice), the discount factor broadcast as the Python row
+// passes it.
+void fairvalue_row_book(benchmark::State& state, RowAt row_at, std::size_t width) {
+    if (width > kelvane::vectors::widest_supported()) {
+        state.SkipWithError("this machine lacks the unit");
+        return;
+    }
+    if (width == 0) width = kelvane::vectors::width();
+    const Book book = random_book(fairvalue_book_size);
+    std::vector<std::uint8_t> codes;
+    for (OptionType type : book.type) codes.push_back(type == OptionType::Call ? 0 : 1);
+    const double df = book_df;
+    std::vector<double> out(book.fwd.size());
+    const auto row = [](const std::vector<double>& v) {
+        return kelvane::strided::Row<double>{reinterpret_cast<const char*>(v.data()), 8};
+    };
+    for (auto _ : state) {
+        row_at(width, out.size(), {reinterpret_cast<const char*>(codes.data()), 1}, row(book.fwd), row(book.strike),
+               row(book.ttx), row(book.vol), {reinterpret_cast<const char*>(&df), 0},
+               {reinterpret_cast<char*>(out.data()), 8});
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(out.size());
+}
+
 // The sixteen greeks of the same book, each into an array of its own.
 void b76_greeks_book(benchmark::State& state) {
     const Book book = random_book(fairvalue_book_size);
@@ -140,6 +185,38 @@ void b76_greeks_book(benchmark::State& state) {
                 book.type[i], book.fwd[i], book.strike[i], book.ttx[i], book.vol[i], book_df);
             for (std::size_t k = 0; k < g.size(); ++k) out[k][i] = g[k];
         }
+        for (auto& column : out) benchmark::DoNotOptimize(column.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(n);
+}
+
+// The array module's greeks loop over the same book, all sixteen, at a
+// given vector width (0: the machine's choice).
+void greeks_row_book(benchmark::State& state, std::size_t width) {
+    namespace b76 = option_pricing::b76;
+    if (width > kelvane::vectors::widest_supported()) {
+        state.SkipWithError("this machine lacks the unit");
+        return;
+    }
+    if (width == 0) width = kelvane::vectors::width();
+    const Book book = random_book(fairvalue_book_size);
+    const std::size_t n = book.fwd.size();
+    std::vector<std::uint8_t> codes;
+    for (OptionType type : book.type) codes.push_back(type == OptionType::Call ? 0 : 1);
+    const double df = book_df;
+    std::vector<std::vector<double>> out(b76::greek_count, std::vector<double>(n));
+    std::vector<b76::GreekRow> rows;
+    for (std::size_t k = 0; k < b76::greek_count; ++k) {
+        rows.push_back({static_cast<b76::Greek>(k), {reinterpret_cast<char*>(out[k].data()), 8}});
+    }
+    const auto row = [](const std::vector<double>& v) {
+        return kelvane::strided::Row<double>{reinterpret_cast<const char*>(v.data()), 8};
+    };
+    for (auto _ : state) {
+        b76::greeks_row_at(width, n, {reinterpret_cast<const char*>(codes.data()), 1}, row(book.fwd),
+                           row(book.strike), row(book.ttx), row(book.vol), {reinterpret_cast<const char*>(&df), 0},
+                           rows);
         for (auto& column : out) benchmark::DoNotOptimize(column.data());
         benchmark::ClobberMemory();
     }
@@ -386,8 +463,29 @@ void erfc_chain_libc(benchmark::State& state) { elementary_chain<libc_erfc>(stat
 BENCHMARK(b76_fairvalue)->Name("kelvane.b76_fairvalue");
 BENCHMARK(binary_fairvalue)->Name("kelvane.binary_fairvalue");
 BENCHMARK(calibrate_black76_iv)->Name("kelvane.calibrate_black76_iv");
-BENCHMARK(b76_fairvalue_book)->Name("kelvane_arrays.b76_fairvalue, 1,000,000 options");
-BENCHMARK(b76_greeks_book)->Name("kelvane_arrays.b76_greeks, 1,000,000 options");
+BENCHMARK(b76_fairvalue_book)->Name("b76_fairvalue, scalar loop, 1,000,000 options");
+BENCHMARK_CAPTURE(fairvalue_row_book, b76, option_pricing::b76::fairvalue_row_at, 0)
+    ->Name("kelvane_arrays.b76_fairvalue, 1,000,000 options");
+BENCHMARK_CAPTURE(fairvalue_row_book, b76_2, option_pricing::b76::fairvalue_row_at, 2)
+    ->Name("b76_fairvalue_row, 2 doubles, 1,000,000 options");
+BENCHMARK_CAPTURE(fairvalue_row_book, b76_4, option_pricing::b76::fairvalue_row_at, 4)
+    ->Name("b76_fairvalue_row, 4 doubles, 1,000,000 options");
+BENCHMARK_CAPTURE(fairvalue_row_book, b76_8, option_pricing::b76::fairvalue_row_at, 8)
+    ->Name("b76_fairvalue_row, 8 doubles, 1,000,000 options");
+BENCHMARK(binary_fairvalue_book)->Name("binary_fairvalue, scalar loop, 1,000,000 options");
+BENCHMARK_CAPTURE(fairvalue_row_book, binary, option_pricing::binary::fairvalue_row_at, 0)
+    ->Name("kelvane_arrays.binary_fairvalue, 1,000,000 options");
+BENCHMARK_CAPTURE(fairvalue_row_book, binary_2, option_pricing::binary::fairvalue_row_at, 2)
+    ->Name("binary_fairvalue_row, 2 doubles, 1,000,000 options");
+BENCHMARK_CAPTURE(fairvalue_row_book, binary_4, option_pricing::binary::fairvalue_row_at, 4)
+    ->Name("binary_fairvalue_row, 4 doubles, 1,000,000 options");
+BENCHMARK_CAPTURE(fairvalue_row_book, binary_8, option_pricing::binary::fairvalue_row_at, 8)
+    ->Name("binary_fairvalue_row, 8 doubles, 1,000,000 options");
+BENCHMARK(b76_greeks_book)->Name("b76_greeks, scalar loop, 1,000,000 options");
+BENCHMARK_CAPTURE(greeks_row_book, machine, 0)->Name("kelvane_arrays.b76_greeks, 1,000,000 options");
+BENCHMARK_CAPTURE(greeks_row_book, width_2, 2)->Name("b76_greeks_row, 2 doubles, 1,000,000 options");
+BENCHMARK_CAPTURE(greeks_row_book, width_4, 4)->Name("b76_greeks_row, 4 doubles, 1,000,000 options");
+BENCHMARK_CAPTURE(greeks_row_book, width_8, 8)->Name("b76_greeks_row, 8 doubles, 1,000,000 options");
 BENCHMARK(b76_implied_vol_book)->Name("kelvane_arrays.b76_implied_vol, 100,000 options");
 BENCHMARK(calibrate_black76_iv_book)->Name("kelvane_arrays.calibrate_black76_iv, 100,000 options");
 

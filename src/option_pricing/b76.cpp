@@ -3,8 +3,10 @@
 #include <cmath>
 
 #include "common/math/elementary.hpp"
+#include "common/math/vector_width.hpp"
 #include "option_pricing/b76_terms.hpp"
 #include "option_pricing/normal.hpp"
+#include "option_pricing/vector_rows.hpp"
 
 namespace option_pricing::b76 {
 namespace {
@@ -13,23 +15,118 @@ using terms::d1_from_parts;
 using terms::intrinsic_value;
 using terms::is_degenerate;
 
-double d1_of(double fwd, double strike, double ttx, double vol) {
-    return d1_from_parts(kelvane::elementary::log(fwd / strike), ttx, vol, vol * std::sqrt(ttx));
+template <class V>
+[[gnu::always_inline]] inline V d1_of(V fwd, V strike, V ttx, V vol, V sqrt_ttx) {
+    return d1_from_parts(kelvane::elementary::log(fwd / strike), ttx, vol, vol * sqrt_ttx);
 }
 
-double value_of(OptionType type, double fwd, double strike, double ttx, double vol, double df,
-                double log_moneyness, double sqrt_ttx) {
-    const double s = vol * sqrt_ttx;
-    const double d1 = d1_from_parts(log_moneyness, ttx, vol, s);
-    const double d2 = d1 - s;
-    return terms::value_from(type, fwd, strike, df, terms::probabilities(type, d1, d2));
+// A sensitivity that is +0.0 at a degenerate expiry: the scalar returns
+// early, a vector selects.
+template <class V>
+[[gnu::always_inline]] inline V unless_degenerate(lanes::Mask<V> degenerate, V value) {
+    if constexpr (lanes::is_scalar<V>) {
+        return value;
+    } else {
+        return lanes::select<V>(degenerate, lanes::splat<V>(0.0), value);
+    }
 }
+
+template <class V>
+[[gnu::always_inline]] inline V value_of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df, V log_moneyness,
+                                         V sqrt_ttx) {
+    const V s = vol * sqrt_ttx;
+    const V d1 = d1_from_parts(log_moneyness, ttx, vol, s);
+    const V d2 = d1 - s;
+    return terms::value_from<V>(call, fwd, strike, df, terms::probabilities<V>(call, d1, d2));
+}
+
+// fairvalue over lanes; the scalar takes the degenerate branch, a vector
+// computes both sides and selects.
+struct Fairvalue {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        const auto degenerate = is_degenerate(ttx, vol);
+        if constexpr (lanes::is_scalar<V>) {
+            if (degenerate) return intrinsic_value<V>(call, fwd, strike, df);
+        }
+        const V value = value_of<V>(call, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike),
+                                    lanes::square_root<V>(ttx));
+        if constexpr (lanes::is_scalar<V>) {
+            return value;
+        } else {
+            return lanes::select<V>(degenerate, intrinsic_value<V>(call, fwd, strike, df), value);
+        }
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return fairvalue(type, fwd, strike, ttx, vol, df);
+    }
+};
+
+struct Vega {
+    template <class V>
+    [[gnu::always_inline]] static V of(V fwd, V strike, V ttx, V vol, V df) {
+        const auto degenerate = is_degenerate(ttx, vol);
+        if constexpr (lanes::is_scalar<V>) {
+            if (degenerate) return 0.0;
+        }
+        const V sqrt_ttx = lanes::square_root<V>(ttx);
+        const V d1 = d1_of(fwd, strike, ttx, vol, sqrt_ttx);
+        return unless_degenerate<V>(degenerate, terms::vega_from(sqrt_ttx, fwd, df, normal_pdf(d1)));
+    }
+    static double scalar(double fwd, double strike, double ttx, double vol, double df) {
+        return vega(fwd, strike, ttx, vol, df);
+    }
+};
+
+struct Gamma {
+    template <class V>
+    [[gnu::always_inline]] static V of(V fwd, V strike, V ttx, V vol, V df) {
+        const auto degenerate = is_degenerate(ttx, vol);
+        if constexpr (lanes::is_scalar<V>) {
+            if (degenerate) return 0.0;
+        }
+        const V sqrt_ttx = lanes::square_root<V>(ttx);
+        const V d1 = d1_of(fwd, strike, ttx, vol, sqrt_ttx);
+        return unless_degenerate<V>(degenerate, df * normal_pdf(d1) / (sqrt_ttx * (fwd * fwd * vol)));
+    }
+    static double scalar(double fwd, double strike, double ttx, double vol, double df) {
+        return gamma(fwd, strike, ttx, vol, df);
+    }
+};
+
+struct Delta {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        const auto degenerate = is_degenerate(ttx, vol);
+        if constexpr (lanes::is_scalar<V>) {
+            if (degenerate) return 0.0;  // +0.0 for puts too
+        }
+        const V sqrt_ttx = lanes::square_root<V>(ttx);
+        const V d1 = d1_of(fwd, strike, ttx, vol, sqrt_ttx);
+        const V g = df * normal_pdf(d1) / (sqrt_ttx * (fwd * vol));
+        return unless_degenerate<V>(degenerate, lanes::select<V>(call, g, -g));
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return delta(type, fwd, strike, ttx, vol, df);
+    }
+};
 
 }  // namespace
 
-double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return intrinsic_value(type, fwd, strike, df);
-    return value_of(type, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike), std::sqrt(ttx));
+// Never inlined: the loops over vectors call this body for their NaN lanes
+// and tails, so that a NaN's payload is the one the scalar call gives.
+[[gnu::noinline]] double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Fairvalue::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
+}
+
+void fairvalue_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                      Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Fairvalue>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+void fairvalue_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
+                   Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    fairvalue_row_at(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
 }
 
 ValueAtVol::ValueAtVol(OptionType type, double fwd, double strike, double ttx, double df)
@@ -38,26 +135,49 @@ ValueAtVol::ValueAtVol(OptionType type, double fwd, double strike, double ttx, d
 
 double ValueAtVol::operator()(double vol) const {
     if (is_degenerate(ttx_, vol)) return intrinsic_value(type_, fwd_, strike_, df_);
-    return value_of(type_, fwd_, strike_, ttx_, vol, df_, log_moneyness_, sqrt_ttx_);
+    return value_of<double>(lanes::calls(type_), fwd_, strike_, ttx_, vol, df_, log_moneyness_, sqrt_ttx_);
 }
 
-double vega(double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return 0.0;
-    const double d1 = d1_of(fwd, strike, ttx, vol);
-    return terms::vega_from(std::sqrt(ttx), fwd, df, normal_pdf(d1));
+[[gnu::noinline]] double vega(double fwd, double strike, double ttx, double vol, double df) {
+    return Vega::of<double>(fwd, strike, ttx, vol, df);
 }
 
-double gamma(double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return 0.0;
-    const double d1 = d1_of(fwd, strike, ttx, vol);
-    return df * normal_pdf(d1) / (std::sqrt(ttx) * (fwd * fwd * vol));
+[[gnu::noinline]] double gamma(double fwd, double strike, double ttx, double vol, double df) {
+    return Gamma::of<double>(fwd, strike, ttx, vol, df);
 }
 
-double delta(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return 0.0;  // +0.0 for puts too
-    const double d1 = d1_of(fwd, strike, ttx, vol);
-    const double g = df * normal_pdf(d1) / (std::sqrt(ttx) * (fwd * vol));
-    return type == OptionType::Call ? g : -g;
+[[gnu::noinline]] double delta(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Delta::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
+}
+
+void vega_row_at(std::size_t width, std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx,
+                 Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::plain_row_at<Vega>(width, count, {fwd, strike, ttx, vol, df, out});
+}
+
+void vega_row(std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx, Row<double> vol,
+              Row<double> df, OutRow out) noexcept {
+    vega_row_at(kelvane::vectors::width(), count, fwd, strike, ttx, vol, df, out);
+}
+
+void gamma_row_at(std::size_t width, std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx,
+                  Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::plain_row_at<Gamma>(width, count, {fwd, strike, ttx, vol, df, out});
+}
+
+void gamma_row(std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx, Row<double> vol,
+               Row<double> df, OutRow out) noexcept {
+    gamma_row_at(kelvane::vectors::width(), count, fwd, strike, ttx, vol, df, out);
+}
+
+void delta_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                  Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Delta>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+void delta_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
+               Row<double> vol, Row<double> df, OutRow out) noexcept {
+    delta_row_at(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
 }
 
 }  // namespace option_pricing::b76

@@ -86,10 +86,17 @@ struct GreekRow {
 };
 
 // For each option i of the row, outs[j].out[i] = greeks(...)[outs[j].greek];
-// types are codes (0 a call, anything else a put).
+// types are codes (0 a call, anything else a put). The row runs a vector of
+// options at a time on the machine's unit (common/math/vector_width.hpp),
+// each element with the bits of greeks(); greeks_row_at runs the loop of a
+// given width (2, 4 or 8 doubles; one the machine supports).
 void greeks_row(std::size_t count, kelvane::strided::Row<std::uint8_t> types,
                 kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
                 kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
                 kelvane::strided::Row<double> df, std::span<const GreekRow> outs) noexcept;
+void greeks_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
+                   kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
+                   kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
+                   kelvane::strided::Row<double> df, std::span<const GreekRow> outs) noexcept;
 
 }  // namespace option_pricing::b76

@@ -3,78 +3,236 @@
 #include <cmath>
 
 #include "common/math/elementary.hpp"
+#include "common/math/vector_width.hpp"
 #include "option_pricing/normal.hpp"
+#include "option_pricing/vector_rows.hpp"
 
 namespace option_pricing::binary {
 namespace {
 
-bool is_degenerate(double ttx, double vol) { return ttx <= 0.0 || vol <= 0.0; }
+template <class V>
+[[gnu::always_inline]] inline lanes::Mask<V> is_degenerate(V ttx, V vol) {
+    return lanes::Lanes<V>::either(ttx <= 0.0, vol <= 0.0);
+}
 
+template <class V>
 struct State {
-    double s;  // vol * sqrt(T)
-    double d;  // ln(F/K) / s
+    V s;  // vol * sqrt(T)
+    V d;  // ln(F/K) / s
 };
 
-State state_of(double fwd, double strike, double ttx, double vol) {
-    const double s = vol * std::sqrt(ttx);
+template <class V>
+[[gnu::always_inline]] inline State<V> state_of(V fwd, V strike, V ttx, V vol) {
+    const V s = vol * lanes::square_root<V>(ttx);
     return {s, kelvane::elementary::log(fwd / strike) / s};
 }
 
 // D * phi(d) with the sign of the derivative folded into the divisor, the
 // order in which the vega and gamma reference values were computed.
-double neg_discounted_pdf(double d, double df) {
+template <class V>
+[[gnu::always_inline]] inline V neg_discounted_pdf(V d, V df) {
     return (kelvane::elementary::exp(-(d * d) / 2.0) / -sqrt_two_pi) * df;
 }
 
-double signed_for(OptionType type, double call_greek) {
-    return type == OptionType::Call ? call_greek : -call_greek;
+// A greek: +0.0 at a degenerate expiry (the scalar returns early, a vector
+// selects), else call_greek(state) for a call and its negation for a put.
+template <class V, class CallGreek>
+[[gnu::always_inline]] inline V greek_of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, CallGreek call_greek) {
+    const auto degenerate = is_degenerate(ttx, vol);
+    if constexpr (lanes::is_scalar<V>) {
+        if (degenerate) return 0.0;
+    }
+    const V g = call_greek(state_of(fwd, strike, ttx, vol));
+    const V signed_greek = lanes::select<V>(call, g, -g);
+    if constexpr (lanes::is_scalar<V>) {
+        return signed_greek;
+    } else {
+        return lanes::select<V>(degenerate, lanes::splat<V>(0.0), signed_greek);
+    }
 }
+
+struct Vega {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        return greek_of<V>(call, fwd, strike, ttx, vol,
+                           [&](const State<V>& st) { return st.d * neg_discounted_pdf(st.d, df) / vol; });
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return vega(type, fwd, strike, ttx, vol, df);
+    }
+};
+
+struct Delta {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        return greek_of<V>(call, fwd, strike, ttx, vol, [&](const State<V>& st) {
+            return df * normal_pdf(st.d) / (lanes::square_root<V>(ttx) * (fwd * vol));
+        });
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return delta(type, fwd, strike, ttx, vol, df);
+    }
+};
+
+struct Gamma {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        return greek_of<V>(call, fwd, strike, ttx, vol, [&](const State<V>& st) {
+            const V inv_s = 1.0 / st.s;
+            const V inv_f = 1.0 / fwd;
+            return (st.d * inv_s + 1.0) * (inv_s * (inv_f * (inv_f * neg_discounted_pdf(st.d, df))));
+        });
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return gamma(type, fwd, strike, ttx, vol, df);
+    }
+};
+
+struct Speed {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        return greek_of<V>(call, fwd, strike, ttx, vol, [&](const State<V>& st) {
+            const V ds = st.d / st.s;
+            const V shape = (ds + 1.0) * (ds + 2.0) - 1.0 / (st.s * st.s);
+            const V scale = (1.0 / (fwd * (fwd * fwd))) * (df * normal_pdf(st.d)) / st.s;
+            return shape * scale;
+        });
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return speed(type, fwd, strike, ttx, vol, df);
+    }
+};
+
+struct Theta {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        return greek_of<V>(call, fwd, strike, ttx, vol,
+                           [&](const State<V>& st) { return st.d * (df * 0.5 * normal_pdf(st.d)) / ttx; });
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return theta(type, fwd, strike, ttx, vol, df);
+    }
+};
+
+// fairvalue over lanes; the scalar takes the degenerate branch, a vector
+// computes both sides and selects.
+struct Fairvalue {
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        using L = lanes::Lanes<V>;
+        const auto degenerate = is_degenerate(ttx, vol);
+        // Strictly in the money: at F == K, or with a NaN F or K, it is not.
+        const auto in_the_money = L::either(L::both(call, fwd > strike), L::both(!call, fwd < strike));
+        const V at_expiry = df * lanes::select<V>(in_the_money, lanes::splat<V>(1.0), lanes::splat<V>(0.0));
+        if constexpr (lanes::is_scalar<V>) {
+            if (degenerate) return at_expiry;
+        }
+        const V d = kelvane::elementary::log(fwd / strike) / (vol * lanes::square_root<V>(ttx));
+        if constexpr (lanes::is_scalar<V>) {
+            return call ? df * normal_cdf(d) : df * normal_cdf(-d);
+        } else {
+            const V value = df * normal_cdf(lanes::select<V>(call, d, -d));
+            return lanes::select<V>(degenerate, at_expiry, value);
+        }
+    }
+    static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+        return fairvalue(type, fwd, strike, ttx, vol, df);
+    }
+};
 
 }  // namespace
 
-double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) {
-        const bool in_the_money = type == OptionType::Call ? fwd > strike : fwd < strike;
-        return df * (in_the_money ? 1.0 : 0.0);
-    }
-    const State st = state_of(fwd, strike, ttx, vol);
-    return type == OptionType::Call ? df * normal_cdf(st.d) : df * normal_cdf(-st.d);
+// Never inlined: the loops over vectors call this body for their NaN lanes
+// and tails, so that a NaN's payload is the one the scalar call gives.
+[[gnu::noinline]] double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Fairvalue::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
 }
 
-double vega(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return 0.0;
-    const State st = state_of(fwd, strike, ttx, vol);
-    return signed_for(type, st.d * neg_discounted_pdf(st.d, df) / vol);
+void fairvalue_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                      Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Fairvalue>(width, count, {types, fwd, strike, ttx, vol, df, out});
 }
 
-double delta(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return 0.0;
-    const State st = state_of(fwd, strike, ttx, vol);
-    return signed_for(type, df * normal_pdf(st.d) / (std::sqrt(ttx) * (fwd * vol)));
+void fairvalue_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
+                   Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    fairvalue_row_at(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
 }
 
-double gamma(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return 0.0;
-    const State st = state_of(fwd, strike, ttx, vol);
-    const double inv_s = 1.0 / st.s;
-    const double inv_f = 1.0 / fwd;
-    const double g = (st.d * inv_s + 1.0) * (inv_s * (inv_f * (inv_f * neg_discounted_pdf(st.d, df))));
-    return signed_for(type, g);
+[[gnu::noinline]] double vega(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Vega::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
 }
 
-double speed(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return 0.0;
-    const State st = state_of(fwd, strike, ttx, vol);
-    const double ds = st.d / st.s;
-    const double shape = (ds + 1.0) * (ds + 2.0) - 1.0 / (st.s * st.s);
-    const double scale = (1.0 / (fwd * (fwd * fwd))) * (df * normal_pdf(st.d)) / st.s;
-    return signed_for(type, shape * scale);
+[[gnu::noinline]] double delta(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Delta::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
 }
 
-double theta(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
-    if (is_degenerate(ttx, vol)) return 0.0;
-    const State st = state_of(fwd, strike, ttx, vol);
-    return signed_for(type, st.d * (df * 0.5 * normal_pdf(st.d)) / ttx);
+[[gnu::noinline]] double gamma(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Gamma::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
+}
+
+[[gnu::noinline]] double speed(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Speed::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
+}
+
+[[gnu::noinline]] double theta(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
+    return Theta::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
+}
+
+void vega_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
+                 Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Vega>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+void delta_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                  Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Delta>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+void gamma_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                  Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Gamma>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+void speed_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                  Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Speed>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+void theta_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
+                  Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    lanes::option_row_at<Theta>(width, count, {types, fwd, strike, ttx, vol, df, out});
+}
+
+// The array module's loops: each at the machine's width.
+template <OptionRowAt RowAt>
+void at_machine_width(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
+                      Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
+    RowAt(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
+}
+
+void vega_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
+              Row<double> vol, Row<double> df, OutRow out) noexcept {
+    at_machine_width<vega_row_at>(count, types, fwd, strike, ttx, vol, df, out);
+}
+
+void delta_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
+               Row<double> vol, Row<double> df, OutRow out) noexcept {
+    at_machine_width<delta_row_at>(count, types, fwd, strike, ttx, vol, df, out);
+}
+
+void gamma_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
+               Row<double> vol, Row<double> df, OutRow out) noexcept {
+    at_machine_width<gamma_row_at>(count, types, fwd, strike, ttx, vol, df, out);
+}
+
+void speed_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
+               Row<double> vol, Row<double> df, OutRow out) noexcept {
+    at_machine_width<speed_row_at>(count, types, fwd, strike, ttx, vol, df, out);
+}
+
+void theta_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
+               Row<double> vol, Row<double> df, OutRow out) noexcept {
+    at_machine_width<theta_row_at>(count, types, fwd, strike, ttx, vol, df, out);
 }
 
 }  // namespace option_pricing::binary

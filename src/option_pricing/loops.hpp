@@ -43,4 +43,12 @@ void plain_row(std::size_t count, Row<double> a, Row<double> b, Row<double> c, R
     for (std::size_t i = 0; i < count; ++i) out.set(i, Formula(a[i], b[i], c[i], d[i], df[i]));
 }
 
+// A row loop of either kind: option_row<F> and plain_row<F>, or a formula's
+// own loop over vectors (b76::fairvalue_row, say), which the array entries
+// call in their place.
+using OptionRowLoop = void (*)(std::size_t, Row<std::uint8_t>, Row<double>, Row<double>, Row<double>, Row<double>,
+                               Row<double>, OutRow) noexcept;
+using PlainRowLoop = void (*)(std::size_t, Row<double>, Row<double>, Row<double>, Row<double>, Row<double>,
+                              OutRow) noexcept;
+
 }  // namespace option_pricing

@@ -1,6 +1,7 @@
 // The standard normal density and distribution shared by the Black-76 and
 // binary formulas, through the library's own exp and erfc, so that their
-// bits do not depend on the machine's C library.
+// bits do not depend on the machine's C library. Templates over the lane
+// type of common/math/elementary.hpp: a vector's lanes get the scalar bits.
 #pragma once
 
 #include "common/math/elementary.hpp"
@@ -13,10 +14,12 @@ namespace option_pricing {
 inline constexpr double sqrt_two_pi = 2.5066282746310007;
 inline constexpr double sqrt_two = 1.4142135623730951;
 
-inline double normal_pdf(double x) { return kelvane::elementary::exp(x * (x * -0.5)) / sqrt_two_pi; }
+template <class V>
+[[gnu::always_inline]] inline V normal_pdf(V x) { return kelvane::elementary::exp(x * (x * -0.5)) / sqrt_two_pi; }
 
 // Through erfc, so that the far tails keep their relative accuracy (1 - N
 // would cancel); N(NaN) is NaN, N(+inf) = 1, N(-inf) = 0.
-inline double normal_cdf(double x) { return 0.5 * kelvane::elementary::erfc(-x / sqrt_two); }
+template <class V>
+[[gnu::always_inline]] inline V normal_cdf(V x) { return 0.5 * kelvane::elementary::erfc(-x / sqrt_two); }
 
 }  // namespace option_pricing

@@ -475,3 +475,38 @@ def test_an_input_written_during_a_call_gives_old_or_new_results(case):
         writer.join()
     allowed = {compute(old[:1])[0], compute(new[:1])[0]}
     assert len(allowed) == 2 and all(set(np.unique(r).tolist()) <= allowed for r in results)
+
+
+VECTOR_WIDTH_SCRIPT = """
+import sys
+import numpy as np
+import kelvane_arrays as ka
+sys.path.insert(0, {tests!r})
+from test_arrays import inputs_of
+for name in {names!r}:
+    columns, call_put = inputs_of(name, n=1001)
+    fwd, strike, ttx, vol, df = columns
+    types, strided_types = ([], []) if name in {plain!r} else ([call_put], [call_put[::3]])
+    print(getattr(ka, name)(fwd, strike, ttx, vol, *types, df, threads=1).tobytes().hex())
+    print(getattr(ka, name)(fwd[::3], strike[::3], ttx[::3], vol[::3], *strided_types, 0.97, threads=1).tobytes().hex())
+"""
+VECTOR_LOOPS = ["b76_fairvalue", "b76_delta", "b76_vega", "b76_gamma", "binary_fairvalue", "binary_vega",
+                "binary_delta", "binary_gamma", "binary_speed", "binary_theta"]
+
+
+@pytest.mark.parametrize("width", ["2", "4", "8"])
+def test_every_vector_width_gives_the_scalar_bits(width):
+    """The loops over vectors at each width the machine has (KELVANE_VECTOR_WIDTH lowers the choice), over a
+    seeded book with edge values and a tail, contiguous and strided: each element the scalar call's bits."""
+    script = VECTOR_WIDTH_SCRIPT.format(tests=os.path.dirname(os.path.abspath(__file__)), names=VECTOR_LOOPS,
+                                        plain=PLAIN_FUNCTIONS)
+    env = dict(os.environ, KELVANE_VECTOR_WIDTH=width)
+    lines = subprocess.run([sys.executable, "-c", script], env=env, capture_output=True, text=True,
+                           check=True).stdout.split()
+    for k, name in enumerate(VECTOR_LOOPS):
+        columns, call_put = inputs_of(name, n=1001)
+        expected = scalar_calls(name, columns, call_put)
+        assert_bits(np.frombuffer(bytes.fromhex(lines[2 * k]), np.float64), expected, [name, width])
+        strided = [c[::3] for c in columns[:4]] + [np.full(len(columns[0][::3]), 0.97)]
+        expected = scalar_calls(name, strided, call_put[::3])
+        assert_bits(np.frombuffer(bytes.fromhex(lines[2 * k + 1]), np.float64), expected, [name, width, "strided"])

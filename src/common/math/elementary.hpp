@@ -53,6 +53,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <utility>
 
 #include "common/math/elementary_coefficients.hpp"
 
@@ -91,6 +92,9 @@ struct Lanes<double> {
     [[gnu::always_inline]] static bool all(Mask m) { return m; }
     [[gnu::always_inline]] static double select(Mask m, double a, double b) { return m ? a : b; }
     [[gnu::always_inline]] static double gather(const double* table, Bits index) { return table[index]; }
+    using Rows = const double*;
+    [[gnu::always_inline]] static Rows rows(const double* table, Bits index) { return table + index; }
+    [[gnu::always_inline]] static double column(Rows rows, std::size_t k) { return rows[k]; }
 };
 
 // A vector V of N doubles, with B the vector of N 64-bit integers. Masks are
@@ -121,6 +125,31 @@ struct VectorLanes {
         V out;
         for (std::size_t i = 0; i < N; ++i) out[i] = table[index[i]];
         return out;
+    }
+    // Rows of a table, one per lane, read a column at a time: each lane's
+    // index leaves the vector once, not once per column.
+    struct Rows {
+        const double* at[N];
+    };
+    [[gnu::always_inline]] static Rows rows(const double* table, B index) {
+        Rows r;
+        for (std::size_t i = 0; i < N; ++i) r.at[i] = table + index[i];
+        return r;
+    }
+    // Built as a tree of pairs from its lanes: inserting them one by one
+    // into a vector would chain each insertion to the previous one.
+    [[gnu::always_inline]] static V column(const Rows& rows, std::size_t k) { return lanes_from<N>(rows, k, 0); }
+    template <std::size_t M>
+    [[gnu::always_inline]] static auto lanes_from(const Rows& rows, std::size_t k, std::size_t first) {
+        if constexpr (M == 2) {
+            using Pair2 = double __attribute__((vector_size(16)));
+            return Pair2{rows.at[first][k], rows.at[first + 1][k]};
+        } else {
+            const auto low = lanes_from<M / 2>(rows, k, first);
+            const auto high = lanes_from<M / 2>(rows, k, first + M / 2);
+            if constexpr (M == 4) return __builtin_shufflevector(low, high, 0, 1, 2, 3);
+            else return __builtin_shufflevector(low, high, 0, 1, 2, 3, 4, 5, 6, 7);
+        }
     }
 };
 
@@ -472,12 +501,12 @@ template <class V>
         // Lanes outside [0.25, 27.3) compute at 1 and are replaced below.
         const V ab = select<V>(L::either(small, L::either(beyond, a != a)), L::splat(1.0), a);
         const Bits<V> row = ((bits_of(ab) >> 50) - (0x3fd0000000000000ULL >> 50)) * c::erfc_piece_stride;
-        const double* table = c::erfc_pieces;
-        const V t = ab - L::gather(table, row);  // exact: the middle is within the piece
-        const V p = estrin<V, c::erfc_piece_stride - 4>(t, [&](std::size_t i) { return L::gather(table, row + (4 + i)); });
-        const Pair<V> slope = two_product(t, L::gather(table, row + 3));
-        const Pair<V> g = two_sum(L::gather(table, row + 1), slope.hi);
-        const V g_lo = g.lo + (L::gather(table, row + 2) + (slope.lo + (t * t) * p));
+        const auto piece = L::rows(c::erfc_pieces, row);
+        const V t = ab - L::column(piece, 0);  // exact: the middle is within the piece
+        const V p = estrin<V, c::erfc_piece_stride - 4>(t, [&](std::size_t i) { return L::column(piece, 4 + i); });
+        const Pair<V> slope = two_product(t, L::column(piece, 3));
+        const Pair<V> g = two_sum(L::column(piece, 1), slope.hi);
+        const V g_lo = g.lo + (L::column(piece, 2) + (slope.lo + (t * t) * p));
 
         const Pair<V> sq = square(ab);
         const Scaled<V> e = exp_parts(-sq.hi, -sq.lo);

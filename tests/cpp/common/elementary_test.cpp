@@ -1,6 +1,6 @@
 // The library's exp, log, tanh and erfc at their special values, edges and
-// correctly rounded reference values (MPFR), and the two-lane vector
-// evaluation against the scalar one, bit for bit. Their accuracy over the
+// correctly rounded reference values (MPFR), and the vector evaluation (2,
+// 4 and 8 lanes) against the scalar one, bit for bit. Their accuracy over the
 // whole range is checked against MPFR by tests/elementary/accuracy.py.
 #include <bit>
 #include <cmath>
@@ -152,29 +152,40 @@ std::vector<double> mixed_arguments(std::uint64_t seed, double lo, double hi) {
     return x;
 }
 
-template <class Scalar, class Pair>
-void expect_lanes_match(const char* name, Scalar scalar, Pair pair, double lo, double hi) {
+// Each vector holds n consecutive arguments, so every argument meets every
+// lane and its neighbours' branches.
+template <class V, class Scalar, class Vector>
+void expect_lanes_match(const char* name, Scalar scalar, Vector vector, double lo, double hi) {
+    constexpr std::size_t n = sizeof(V) / sizeof(double);
     const std::vector<double> x = mixed_arguments(20261209, lo, hi);
     int mismatches = 0;
-    for (std::size_t i = 0; i + 1 < x.size(); ++i) {
-        const el::double2 v = pair(el::double2{x[i], x[i + 1]});
-        for (int lane = 0; lane < 2; ++lane) {
+    for (std::size_t i = 0; i + n <= x.size(); ++i) {
+        V v;
+        for (std::size_t lane = 0; lane < n; ++lane) v[lane] = x[i + lane];
+        v = vector(v);
+        for (std::size_t lane = 0; lane < n; ++lane) {
             const double s = scalar(x[i + lane]);
             if (std::bit_cast<std::uint64_t>(s) != std::bit_cast<std::uint64_t>(v[lane]) && ++mismatches <= 5) {
-                ADD_FAILURE() << name << "(" << hex(x[i + lane]) << "): scalar " << hex(s) << ", lane "
-                              << lane << " of (" << hex(x[i]) << ", " << hex(x[i + 1]) << ") "
-                              << hex(v[lane]);
+                ADD_FAILURE() << name << "(" << hex(x[i + lane]) << "): scalar " << hex(s) << ", lane " << lane
+                              << " of " << n << " from " << hex(x[i]) << ": " << hex(v[lane]);
             }
         }
     }
-    EXPECT_EQ(mismatches, 0) << name;
+    EXPECT_EQ(mismatches, 0) << name << " over " << n << " lanes";
+}
+
+template <class V>
+void expect_every_function_matches() {
+    expect_lanes_match<V>("exp", el::exp<double>, el::exp<V>, -750.0, 712.0);
+    expect_lanes_match<V>("log", el::log<double>, el::log<V>, 0.0, 4.0);
+    expect_lanes_match<V>("tanh", el::tanh<double>, el::tanh<V>, -1.0, 1.0);
+    expect_lanes_match<V>("erfc", el::erfc<double>, el::erfc<V>, -1.0, 28.0);
 }
 
 TEST(Elementary, VectorLanesGiveTheScalarBits) {
-    expect_lanes_match("exp", el::exp<double>, el::exp<el::double2>, -750.0, 712.0);
-    expect_lanes_match("log", el::log<double>, el::log<el::double2>, 0.0, 4.0);
-    expect_lanes_match("tanh", el::tanh<double>, el::tanh<el::double2>, -1.0, 1.0);
-    expect_lanes_match("erfc", el::erfc<double>, el::erfc<el::double2>, -1.0, 28.0);
+    expect_every_function_matches<el::double2>();
+    expect_every_function_matches<el::double4>();
+    expect_every_function_matches<el::double8>();
 }
 
 }  // namespace

@@ -43,8 +43,9 @@
 namespace kelvane::py::arrays {
 namespace {
 
-using option_pricing::OptionFormula;
-using option_pricing::PlainFormula;
+using option_pricing::OptionRowLoop;
+using option_pricing::PlainRowLoop;
+using option_pricing::option_row;
 using strided::Layout;
 using strided::OutRow;
 using strided::Row;
@@ -358,7 +359,7 @@ bool prepare(PyObject* const* args, const char* const* names, const Element* ele
 }
 
 // name(out, threads, call_put codes, a, b, c, d, df).
-template <const char* Name, OptionFormula Formula, const auto& Names>
+template <const char* Name, OptionRowLoop Loop, const auto& Names>
 PyObject* option_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count(Name, nargs, 8)) return nullptr;
     static constexpr Element elements[] = {Element::code,    Element::float64, Element::float64,
@@ -368,8 +369,7 @@ PyObject* option_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     std::size_t threads;
     if (!prepare(args, Names, elements, ops, layout, threads)) return nullptr;
     run_loop(*layout, threads, [](const auto& at, const auto& step, std::size_t count, std::size_t) {
-        option_pricing::option_row<Formula>(
-            count, Row<std::uint8_t>{at[0], step[0]}, Row<double>{at[1], step[1]}, Row<double>{at[2], step[2]},
+        Loop(count, Row<std::uint8_t>{at[0], step[0]}, Row<double>{at[1], step[1]}, Row<double>{at[2], step[2]},
             Row<double>{at[3], step[3]}, Row<double>{at[4], step[4]}, Row<double>{at[5], step[5]},
             OutRow<double>{at[6], step[6]});
     });
@@ -377,7 +377,7 @@ PyObject* option_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
 }
 
 // name(out, threads, fwd, strike, ttx, vol, df).
-template <const char* Name, PlainFormula Formula>
+template <const char* Name, PlainRowLoop Loop>
 PyObject* plain_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count(Name, nargs, 7)) return nullptr;
     static constexpr Element elements[] = {Element::float64, Element::float64, Element::float64,
@@ -387,9 +387,8 @@ PyObject* plain_entry(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     std::size_t threads;
     if (!prepare(args, plain_names, elements, ops, layout, threads)) return nullptr;
     run_loop(*layout, threads, [](const auto& at, const auto& step, std::size_t count, std::size_t) {
-        option_pricing::plain_row<Formula>(count, Row<double>{at[0], step[0]}, Row<double>{at[1], step[1]},
-                                           Row<double>{at[2], step[2]}, Row<double>{at[3], step[3]},
-                                           Row<double>{at[4], step[4]}, OutRow<double>{at[5], step[5]});
+        Loop(count, Row<double>{at[0], step[0]}, Row<double>{at[1], step[1]}, Row<double>{at[2], step[2]},
+             Row<double>{at[3], step[3]}, Row<double>{at[4], step[4]}, OutRow<double>{at[5], step[5]});
     });
     return none();
 }
@@ -886,20 +885,22 @@ PyMethodDef methods[] = {
     def<option_types>("option_types"),
     def<floats>("floats"),
     def<timestamps>("timestamps"),
-    def<option_entry<names::b76_fairvalue, b76::fairvalue, option_names>>(names::b76_fairvalue),
-    def<option_entry<names::b76_delta, b76::delta, option_names>>(names::b76_delta),
-    def<plain_entry<names::b76_vega, b76::vega>>(names::b76_vega),
-    def<plain_entry<names::b76_gamma, b76::gamma>>(names::b76_gamma),
+    def<option_entry<names::b76_fairvalue, b76::fairvalue_row, option_names>>(names::b76_fairvalue),
+    def<option_entry<names::b76_delta, b76::delta_row, option_names>>(names::b76_delta),
+    def<plain_entry<names::b76_vega, b76::vega_row>>(names::b76_vega),
+    def<plain_entry<names::b76_gamma, b76::gamma_row>>(names::b76_gamma),
     def<b76_greeks>("b76_greeks"),
-    def<option_entry<names::binary_fairvalue, binary::fairvalue, option_names>>(names::binary_fairvalue),
-    def<option_entry<names::binary_vega, binary::vega, option_names>>(names::binary_vega),
-    def<option_entry<names::binary_delta, binary::delta, option_names>>(names::binary_delta),
-    def<option_entry<names::binary_gamma, binary::gamma, option_names>>(names::binary_gamma),
-    def<option_entry<names::binary_speed, binary::speed, option_names>>(names::binary_speed),
-    def<option_entry<names::binary_theta, binary::theta, option_names>>(names::binary_theta),
-    def<option_entry<names::calibrate_black76_iv, option_pricing::iv_calibration::calibrate_black76_iv, calibration_names>>(
+    def<option_entry<names::binary_fairvalue, binary::fairvalue_row, option_names>>(names::binary_fairvalue),
+    def<option_entry<names::binary_vega, binary::vega_row, option_names>>(names::binary_vega),
+    def<option_entry<names::binary_delta, binary::delta_row, option_names>>(names::binary_delta),
+    def<option_entry<names::binary_gamma, binary::gamma_row, option_names>>(names::binary_gamma),
+    def<option_entry<names::binary_speed, binary::speed_row, option_names>>(names::binary_speed),
+    def<option_entry<names::binary_theta, binary::theta_row, option_names>>(names::binary_theta),
+    def<option_entry<names::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>,
+                     calibration_names>>(
         names::calibrate_black76_iv),
-    def<option_entry<b76_implied_vol_name, option_pricing::implied_vol::black76_implied_vol, calibration_names>>(
+    def<option_entry<b76_implied_vol_name, option_row<option_pricing::implied_vol::black76_implied_vol>,
+                     calibration_names>>(
         b76_implied_vol_name),
     def<get_vol>("get_vol"),
     def<get_jacobian>("get_jacobian"),

@@ -20,8 +20,9 @@
 namespace kelvane::py::arrays {
 namespace {
 
-using option_pricing::OptionFormula;
-using option_pricing::PlainFormula;
+using option_pricing::OptionRowLoop;
+using option_pricing::PlainRowLoop;
+using option_pricing::option_row;
 using strided::OutRow;
 using strided::Row;
 
@@ -299,7 +300,7 @@ inline constexpr char b76_implied_vol[] = "small_b76_implied_vol";
 
 // name(a, b, c, d, call_put, df, out, threads), the front's arguments in
 // its order: the option functions and the solver.
-template <const char* Name, OptionFormula Formula>
+template <const char* Name, OptionRowLoop Loop>
 PyObject* small_option_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count(Name, nargs, 8)) return nullptr;
     SmallCall call(small_call_state(module));
@@ -308,21 +309,19 @@ PyObject* small_option_entry(PyObject* module, PyObject* const* args, Py_ssize_t
         return none();
     }
     return call.result([&](OutRow<double> out) {
-        option_pricing::option_row<Formula>(call.count(), call.codes(), call.row(0), call.row(1), call.row(2),
-                                            call.row(3), call.row(4), out);
+        Loop(call.count(), call.codes(), call.row(0), call.row(1), call.row(2), call.row(3), call.row(4), out);
     });
 }
 
 // name(fwd, strike, ttx, vol, df, out, threads): the greeks that calls and
 // puts share.
-template <const char* Name, PlainFormula Formula>
+template <const char* Name, PlainRowLoop Loop>
 PyObject* small_plain_entry(PyObject* module, PyObject* const* args, Py_ssize_t nargs) {
     if (!check_arg_count(Name, nargs, 7)) return nullptr;
     SmallCall call(small_call_state(module));
     if (!call.numbers(args, 5) || !call.output(args[5]) || !call.threads(args[6])) return none();
     return call.result([&](OutRow<double> out) {
-        option_pricing::plain_row<Formula>(call.count(), call.row(0), call.row(1), call.row(2), call.row(3),
-                                           call.row(4), out);
+        Loop(call.count(), call.row(0), call.row(1), call.row(2), call.row(3), call.row(4), out);
     });
 }
 
@@ -561,19 +560,20 @@ namespace binary = option_pricing::binary;
 namespace sn = small_names;
 
 PyMethodDef small_methods[] = {
-    def<small_option_entry<sn::b76_fairvalue, b76::fairvalue>>(sn::b76_fairvalue),
-    def<small_option_entry<sn::b76_delta, b76::delta>>(sn::b76_delta),
-    def<small_plain_entry<sn::b76_vega, b76::vega>>(sn::b76_vega),
-    def<small_plain_entry<sn::b76_gamma, b76::gamma>>(sn::b76_gamma),
-    def<small_option_entry<sn::binary_fairvalue, binary::fairvalue>>(sn::binary_fairvalue),
-    def<small_option_entry<sn::binary_vega, binary::vega>>(sn::binary_vega),
-    def<small_option_entry<sn::binary_delta, binary::delta>>(sn::binary_delta),
-    def<small_option_entry<sn::binary_gamma, binary::gamma>>(sn::binary_gamma),
-    def<small_option_entry<sn::binary_speed, binary::speed>>(sn::binary_speed),
-    def<small_option_entry<sn::binary_theta, binary::theta>>(sn::binary_theta),
-    def<small_option_entry<sn::calibrate_black76_iv, option_pricing::iv_calibration::calibrate_black76_iv>>(
+    def<small_option_entry<sn::b76_fairvalue, b76::fairvalue_row>>(sn::b76_fairvalue),
+    def<small_option_entry<sn::b76_delta, b76::delta_row>>(sn::b76_delta),
+    def<small_plain_entry<sn::b76_vega, b76::vega_row>>(sn::b76_vega),
+    def<small_plain_entry<sn::b76_gamma, b76::gamma_row>>(sn::b76_gamma),
+    def<small_option_entry<sn::binary_fairvalue, binary::fairvalue_row>>(sn::binary_fairvalue),
+    def<small_option_entry<sn::binary_vega, binary::vega_row>>(sn::binary_vega),
+    def<small_option_entry<sn::binary_delta, binary::delta_row>>(sn::binary_delta),
+    def<small_option_entry<sn::binary_gamma, binary::gamma_row>>(sn::binary_gamma),
+    def<small_option_entry<sn::binary_speed, binary::speed_row>>(sn::binary_speed),
+    def<small_option_entry<sn::binary_theta, binary::theta_row>>(sn::binary_theta),
+    def<small_option_entry<sn::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>>>(
         sn::calibrate_black76_iv),
-    def<small_option_entry<sn::b76_implied_vol, option_pricing::implied_vol::black76_implied_vol>>(sn::b76_implied_vol),
+    def<small_option_entry<sn::b76_implied_vol, option_row<option_pricing::implied_vol::black76_implied_vol>>>(
+        sn::b76_implied_vol),
     def<small_b76_greeks>("small_b76_greeks"),
     def<small_get_vol>("small_get_vol"),
     {nullptr, nullptr, 0, nullptr},

@@ -1,0 +1,204 @@
+// The pricing formulas over vectors of options, and the row loops built on
+// them: a formula written once as a template over the lane type V of
+// common/math/elementary.hpp is the scalar function at V = double and, at
+// V = a vector, gives each lane that function's bits. Branches become
+// selects (both sides computed, each lane taking its own), so a vector may
+// mix calls and puts, degenerate and ordinary options.
+//
+// A row loop runs whole vectors and the scalar function on the tail, and is
+// compiled for each unit of common/math/vector_width.hpp; the machine's
+// choice is taken at run time.
+//
+// NaN: where two NaNs meet, which one an operation passes on depends on the
+// order the compiler gives commutative operands, which can differ between
+// the scalar and the vector code. A lane whose result is NaN therefore takes
+// the scalar function's own result, payload and sign included (rare lanes,
+// so the cost is one comparison per vector).
+#pragma once
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "common/math/elementary.hpp"
+#include "common/math/vector_width.hpp"
+#include "common/strided.hpp"
+#include "option_pricing/loops.hpp"
+#include "option_pricing/option_type.hpp"
+
+namespace option_pricing::lanes {
+
+using kelvane::elementary::double2;
+using kelvane::elementary::double4;
+using kelvane::elementary::double8;
+
+template <class V>
+using Lanes = kelvane::elementary::detail::Lanes<V>;
+template <class V>
+using Mask = typename Lanes<V>::Mask;
+
+template <class V>
+inline constexpr bool is_scalar = std::is_same_v<V, double>;
+
+template <class V>
+[[gnu::always_inline]] inline V select(Mask<V> m, V a, V b) { return Lanes<V>::select(m, a, b); }
+
+template <class V>
+[[gnu::always_inline]] inline V splat(double c) { return Lanes<V>::splat(c); }
+
+// maxNum(x, +0): a NaN x gives +0, and so does -0 (the compiler's inline
+// fmax returns +0 there, and the scalar calls always have).
+template <class V>
+[[gnu::always_inline]] inline V max_with_zero(V x) { return select<V>(x > 0.0, x, splat<V>(0.0)); }
+
+// Correctly rounded square roots, lane by lane. The files that loop over
+// vectors are compiled without errno for the math functions (CMakeLists.txt)
+// so that std::sqrt is the unit's instruction with no branch per lane; the
+// bits are IEEE's either way.
+template <class V>
+[[gnu::always_inline]] inline V square_root(V x) {
+    if constexpr (is_scalar<V>) {
+        return std::sqrt(x);
+    } else {
+        V r;
+        for (std::size_t l = 0; l < Lanes<V>::count; ++l) r[l] = std::sqrt(x[l]);
+        return r;
+    }
+}
+
+// A scalar's mask of calls.
+[[gnu::always_inline]] inline bool calls(OptionType type) { return type == OptionType::Call; }
+
+// ---------------------------------------------------------------------------
+// Row loops. A Formula is a type with
+//   template <class V> static V of(Mask<V> call, V fwd, V strike, V ttx, V vol, V df);
+//   static double scalar(OptionType, double fwd, double strike, double ttx, double vol, double df);
+// (a plain formula the same without the option type), where scalar is the
+// public function, never inlined, and of<double> its body.
+
+struct OptionOperands {
+    Row<std::uint8_t> types;
+    Row<double> fwd, strike, ttx, vol, df;
+    OutRow out;
+};
+
+struct PlainOperands {
+    Row<double> fwd, strike, ttx, vol, df;
+    OutRow out;
+};
+
+template <class V>
+[[gnu::always_inline]] inline V load(Row<double> row, std::size_t first) {
+    V v;
+    for (std::size_t l = 0; l < Lanes<V>::count; ++l) v[l] = row[first + l];
+    return v;
+}
+
+template <class V>
+[[gnu::always_inline]] inline void store(OutRow row, std::size_t first, V v) {
+    for (std::size_t l = 0; l < Lanes<V>::count; ++l) row.set(first + l, v[l]);
+}
+
+template <class V>
+[[gnu::always_inline]] inline Mask<V> load_calls(Row<std::uint8_t> types, std::size_t first) {
+    V put = splat<V>(0.0);
+    for (std::size_t l = 0; l < Lanes<V>::count; ++l) put[l] = types[first + l] == call_code ? 0.0 : 1.0;
+    return put == 0.0;
+}
+
+template <class Formula, class V>
+[[gnu::always_inline]] inline void option_vectors(std::size_t count, const OptionOperands& op) {
+    constexpr std::size_t n = Lanes<V>::count;
+    std::size_t i = 0;
+    for (; i + n <= count; i += n) {
+        const Mask<V> call = load_calls<V>(op.types, i);
+        const V fwd = load<V>(op.fwd, i), strike = load<V>(op.strike, i), ttx = load<V>(op.ttx, i);
+        const V vol = load<V>(op.vol, i), df = load<V>(op.df, i);
+        V y = Formula::template of<V>(call, fwd, strike, ttx, vol, df);
+        if (Lanes<V>::any(y != y)) {
+            for (std::size_t l = 0; l < n; ++l) {
+                if (y[l] != y[l]) {
+                    const OptionType type = call[l] != 0 ? OptionType::Call : OptionType::Put;
+                    y[l] = Formula::scalar(type, fwd[l], strike[l], ttx[l], vol[l], df[l]);
+                }
+            }
+        }
+        store<V>(op.out, i, y);
+    }
+    for (; i < count; ++i) {
+        op.out.set(i, Formula::scalar(option_type_of(op.types[i]), op.fwd[i], op.strike[i], op.ttx[i], op.vol[i],
+                                      op.df[i]));
+    }
+}
+
+template <class Formula, class V>
+[[gnu::always_inline]] inline void plain_vectors(std::size_t count, const PlainOperands& op) {
+    constexpr std::size_t n = Lanes<V>::count;
+    std::size_t i = 0;
+    for (; i + n <= count; i += n) {
+        const V fwd = load<V>(op.fwd, i), strike = load<V>(op.strike, i), ttx = load<V>(op.ttx, i);
+        const V vol = load<V>(op.vol, i), df = load<V>(op.df, i);
+        V y = Formula::template of<V>(fwd, strike, ttx, vol, df);
+        if (Lanes<V>::any(y != y)) {
+            for (std::size_t l = 0; l < n; ++l) {
+                if (y[l] != y[l]) y[l] = Formula::scalar(fwd[l], strike[l], ttx[l], vol[l], df[l]);
+            }
+        }
+        store<V>(op.out, i, y);
+    }
+    for (; i < count; ++i) op.out.set(i, Formula::scalar(op.fwd[i], op.strike[i], op.ttx[i], op.vol[i], op.df[i]));
+}
+
+// One function per unit: flatten inlines the formula, the elementary
+// functions and the scalar tail into it, so all of it is compiled for that
+// unit.
+template <class Formula>
+[[gnu::flatten]] void option_row_2(std::size_t count, const OptionOperands& op) {
+    option_vectors<Formula, double2>(count, op);
+}
+template <class Formula>
+[[gnu::flatten]] void plain_row_2(std::size_t count, const PlainOperands& op) {
+    plain_vectors<Formula, double2>(count, op);
+}
+#if KELVANE_HAS_WIDE_UNITS
+template <class Formula>
+KELVANE_TARGET_AVX2 void option_row_4(std::size_t count, const OptionOperands& op) {
+    option_vectors<Formula, double4>(count, op);
+}
+template <class Formula>
+KELVANE_TARGET_AVX512 void option_row_8(std::size_t count, const OptionOperands& op) {
+    option_vectors<Formula, double8>(count, op);
+}
+template <class Formula>
+KELVANE_TARGET_AVX2 void plain_row_4(std::size_t count, const PlainOperands& op) {
+    plain_vectors<Formula, double4>(count, op);
+}
+template <class Formula>
+KELVANE_TARGET_AVX512 void plain_row_8(std::size_t count, const PlainOperands& op) {
+    plain_vectors<Formula, double8>(count, op);
+}
+#endif
+
+// The loop of `width` doubles (2, 4 or 8, one the machine supports).
+template <class Formula>
+void option_row_at(std::size_t width, std::size_t count, const OptionOperands& op) noexcept {
+#if KELVANE_HAS_WIDE_UNITS
+    if (width == 8) return option_row_8<Formula>(count, op);
+    if (width == 4) return option_row_4<Formula>(count, op);
+#endif
+    (void)width;
+    option_row_2<Formula>(count, op);
+}
+
+template <class Formula>
+void plain_row_at(std::size_t width, std::size_t count, const PlainOperands& op) noexcept {
+#if KELVANE_HAS_WIDE_UNITS
+    if (width == 8) return plain_row_8<Formula>(count, op);
+    if (width == 4) return plain_row_4<Formula>(count, op);
+#endif
+    (void)width;
+    plain_row_2<Formula>(count, op);
+}
+
+}  // namespace option_pricing::lanes
