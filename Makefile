@@ -107,11 +107,15 @@ accuracy: cpp-build $(STAMPS)/extra-test
 	$(PY) tests/elementary/accuracy.py $(CPPDIR)/tests/cpp/libkelvane_elementary_probe.so --count $(ACCURACY_COUNT)
 
 # The portable wheels, installed and tested under every interpreter of the
-# host, then under CPython 3.14 and 3.15 and on aarch64 in the Debian roots.
+# host and, at the same time on the other core, under CPython 3.14 and 3.15
+# and on aarch64 in the Debian roots, whose report is printed after the
+# host's.
 py-test: $(STAMPS)/installed $(STAMPS)/extra-test wheel
-	@status=0; \
+	@status=0; mkdir -p build; \
+	PYTHON_FOR_TOOLS=$(PY) tools/test_roots.sh test dist > build/roots-test.log 2>&1 & roots=$$!; \
 	tools/test_interpreters.sh dist || status=1; \
-	PYTHON_FOR_TOOLS=$(PY) tools/test_roots.sh test dist || status=1; \
+	wait $$roots || status=1; \
+	cat build/roots-test.log; \
 	exit $$status
 
 # The Debian roots and their test venvs alone (tools/test_roots.sh).
