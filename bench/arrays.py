@@ -59,6 +59,15 @@ SMILE_TTX, SMILE_SPOT = 0.25, 101.0
 B76_KERNEL = f"kelvane_arrays.b76_fairvalue, {B76_OPTIONS:,} options"
 IV_KERNEL = f"kelvane_arrays.calibrate_black76_iv, {IV_OPTIONS:,} options"
 GREEKS_KERNEL = f"kelvane_arrays.b76_greeks, {B76_OPTIONS:,} options"
+# The loops one option at a time through the same scalar formulas, against
+# which the vector unit's loops are set.
+B76_SCALAR_KERNEL = f"b76_fairvalue, scalar loop, {B76_OPTIONS:,} options"
+BINARY_KERNEL = f"kelvane_arrays.binary_fairvalue, {B76_OPTIONS:,} options"
+BINARY_SCALAR_KERNEL = f"binary_fairvalue, scalar loop, {B76_OPTIONS:,} options"
+GREEKS_SCALAR_KERNEL = f"b76_greeks, scalar loop, {B76_OPTIONS:,} options"
+STRIP_WIDTHS = (1, 2, 4, 8)
+SMILE_STRIP_KERNELS = {model: f"{model}.get_vol, {STRIKES:,} strikes, width" for model in
+                       ("GVVSpline", "VolGeo", "CubicSpline")}
 IMPLIED_KERNEL = f"kelvane_arrays.b76_implied_vol, {IV_OPTIONS:,} options"
 
 
@@ -69,7 +78,7 @@ def kernel_loops(binary: str | None) -> dict[str, float]:
         return {}
     out = subprocess.run([binary, "--benchmark_format=json", "--benchmark_repetitions=5",
                           "--benchmark_min_time=0.1", "--benchmark_enable_random_interleaving=true",
-                          "--benchmark_filter=^kelvane_arrays[.]"],
+                          "--benchmark_filter=^(kelvane_arrays[.]|[a-z0-9_]+, scalar loop|[A-Za-z]+[.]get_vol, )"],
                          check=True, capture_output=True, text=True).stdout
     best: dict[str, float] = {}
     for run in json.loads(out)["benchmarks"]:
@@ -251,6 +260,8 @@ def add_greeks(add: Callable, book: Book, small: Book, ns: dict) -> None:
     add("greeks all", f"{call}, all cores", B76_OPTIONS, "ka.b76_greeks(F, K, T, V, CP, DF)", ns)
     add("greeks kernel", "C++ loop `option_pricing::b76::greeks_row` over vectors, all sixteen", B76_OPTIONS, None, ns,
         kernel=GREEKS_KERNEL)
+    add("greeks scalar kernel", "C++ loop over the scalar sixteen greeks, one option at a time", B76_OPTIONS, None,
+        ns, kernel=GREEKS_SCALAR_KERNEL)
     five = '["delta", "gamma", "theta", "vega", "rho"]'
     add("greeks five", "`kelvane_arrays.b76_greeks`, the peers' five (`greeks=[delta, gamma, theta, vega, rho]`), "
         "all cores", B76_OPTIONS, f"ka.b76_greeks(F, K, T, V, CP, DF, greeks={five})", ns)
@@ -329,6 +340,25 @@ def build() -> tuple[dict[str, Line], dict[str, float]]:
     add("b76 all", f"{b76}, all cores", B76_OPTIONS, "ka.b76_fairvalue(F, K, T, V, CP, DF)", ns)
     add("b76 kernel", "C++ loop `option_pricing::b76::fairvalue_row` over vectors", B76_OPTIONS, None, ns,
         kernel=B76_KERNEL)
+    add("b76 scalar kernel", "C++ loop over the scalar `option_pricing::b76::fairvalue`, one option at a time",
+        B76_OPTIONS, None, ns, kernel=B76_SCALAR_KERNEL)
+    add("binary kernel", "C++ loop `option_pricing::binary::fairvalue_row` over vectors", B76_OPTIONS, None, ns,
+        kernel=BINARY_KERNEL)
+    add("binary scalar kernel", "C++ loop over the scalar `option_pricing::binary::fairvalue`, one option at a "
+        "time", B76_OPTIONS, None, ns, kernel=BINARY_SCALAR_KERNEL)
+    quantforge = peer("quantforge")
+    status = "not installed"
+    if quantforge:
+        split = split_by_type(book)
+        calls = book.call_put == "c"
+        got = np.empty(B76_OPTIONS)
+        got[calls] = np.asarray(quantforge.call_price_batch(*split["c"][:3], 0.0, split["c"][3]))
+        got[~calls] = np.asarray(quantforge.put_price_batch(*split["p"][:3], 0.0, split["p"][3]))
+        status = agrees(got, book.price, 1e-12)
+        ns.update(quantforge=quantforge, SPLIT=split)
+    add("b76 quantforge", "quantforge `black76.call_price_batch` and `put_price_batch`, the calls and the puts "
+        "split beforehand", B76_OPTIONS, "[(quantforge.call_price_batch if c == 'c' else quantforge.put_price_batch)"
+        "(f, k, t, 0.0, v) for c, (f, k, t, v) in SPLIT.items()]", ns, status=status)
     status = "not installed"
     if ndtr:
         status = agrees(numpy_b76(book.fwd, book.strike, book.ttx, book.vol, book.call_put, DF), book.price, 1e-12)
@@ -463,6 +493,11 @@ def build() -> tuple[dict[str, Line], dict[str, float]]:
     add("vol one", f"{get_vol}, `threads=1`", STRIKES, "ka.get_vol(smile, TTX, SPOT, STRIKES, threads=1)", ns)
     add("vol method", "`smile.get_vol(ttx, spot, strikes)` of a list", STRIKES,
         "smile.get_vol(TTX, SPOT, STRIKE_LIST)", ns)
+    for model, kernel in SMILE_STRIP_KERNELS.items():
+        for width in STRIP_WIDTHS:
+            unit = "one strike at a time" if width == 1 else f"{width} strikes at a time"
+            add(f"strip {model} {width}", f"C++ loop of a `{model}` strip, {unit}", STRIKES, None, ns,
+                kernel=f"{kernel}/{width}")
 
     # Business time over a million intervals of up to a year, from instants of 2026.
     rng = np.random.default_rng(3)
@@ -583,6 +618,14 @@ def _fastest_peer(ns) -> float | None:
     return min(times) / ns("b76 all") if times and ns("b76 all") else None
 
 
+def _widest_strip(model: str) -> Callable:
+    """The fastest vector width's strip over the strip one strike at a time."""
+    def ratio(ns) -> float | None:
+        times = [t for t in (ns(f"strip {model} {w}") for w in STRIP_WIDTHS[1:]) if t]
+        return min(times) / ns(f"strip {model} 1") if times and ns(f"strip {model} 1") else None
+    return ratio
+
+
 def _fastest_greeks_peer(ns) -> float | None:
     times = [t for t in (ns("greeks pyvolr"), ns("greeks fast-vollib"), ns("greeks quantforge")) if t]
     return min(times) / ns("greeks all") if times and ns("greeks all") else None
@@ -603,6 +646,17 @@ TARGETS = [
            lambda r: f"{r:.2f}x faster", ">= 1.6x", lambda r: r >= 1.6),
     Target("b76_fairvalue, all cores against the fastest of numpy + scipy, pyvolr and fast-vollib", _fastest_peer,
            lambda r: f"{r:.2f}x faster", ">= 1.5x", lambda r: r >= 1.5),
+    Target("b76_fairvalue's loop on the vector unit against the scalar loop", _slower("b76 kernel", "b76 scalar kernel"),
+           lambda r: f"{r:.2f}x its time", "<= 0.4x", lambda r: r <= 0.4),
+    Target("b76_fairvalue, all cores against quantforge, calls and puts split beforehand",
+           _slower("b76 quantforge", "b76 all"), lambda r: f"{r:.2f}x faster", ">= 2x", lambda r: r >= 2.0),
+    Target("binary_fairvalue's loop on the vector unit against the scalar loop",
+           _slower("binary kernel", "binary scalar kernel"), lambda r: f"{r:.2f}x its time", "<= 0.4x",
+           lambda r: r <= 0.4),
+    Target("b76_greeks' loop on the vector unit against the scalar loop", _slower("greeks kernel", "greeks scalar kernel"),
+           lambda r: f"{r:.2f}x its time", "<= 0.4x", lambda r: r <= 0.4),
+    *(Target(f"a {model} strip on the vector unit against one strike at a time", _widest_strip(model),
+             lambda r: f"{r:.2f}x its time", "<= 0.5x", lambda r: r <= 0.5) for model in SMILE_STRIP_KERNELS),
     Target("b76_greeks, all sixteen on one thread against b76_fairvalue on one thread, per option",
            _slower("greeks one", "b76 one"), lambda r: f"{r:.2f}x its time", "<= 2x", lambda r: r <= 2.0),
     Target("b76_greeks, all sixteen on all cores against the fastest all-greeks call of pyvolr, fast-vollib and "
