@@ -124,10 +124,6 @@ void fairvalue_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> ty
     lanes::option_row_at<Fairvalue>(width, count, {types, fwd, strike, ttx, vol, df, out});
 }
 
-void fairvalue_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
-                   Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
-    fairvalue_row_at(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
-}
 
 ValueAtVol::ValueAtVol(OptionType type, double fwd, double strike, double ttx, double df)
     : type_(type), fwd_(fwd), strike_(strike), ttx_(ttx), df_(df),
@@ -155,29 +151,17 @@ void vega_row_at(std::size_t width, std::size_t count, Row<double> fwd, Row<doub
     lanes::plain_row_at<Vega>(width, count, {fwd, strike, ttx, vol, df, out});
 }
 
-void vega_row(std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx, Row<double> vol,
-              Row<double> df, OutRow out) noexcept {
-    vega_row_at(kelvane::vectors::width(), count, fwd, strike, ttx, vol, df, out);
-}
 
 void gamma_row_at(std::size_t width, std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx,
                   Row<double> vol, Row<double> df, OutRow out) noexcept {
     lanes::plain_row_at<Gamma>(width, count, {fwd, strike, ttx, vol, df, out});
 }
 
-void gamma_row(std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx, Row<double> vol,
-               Row<double> df, OutRow out) noexcept {
-    gamma_row_at(kelvane::vectors::width(), count, fwd, strike, ttx, vol, df, out);
-}
 
 void delta_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
                   Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
     lanes::option_row_at<Delta>(width, count, {types, fwd, strike, ttx, vol, df, out});
 }
 
-void delta_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
-               Row<double> vol, Row<double> df, OutRow out) noexcept {
-    delta_row_at(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
-}
 
 }  // namespace option_pricing::b76

@@ -25,10 +25,6 @@ double fairvalue(OptionType type, double fwd, double strike, double ttx, double 
 // on the machine's unit (common/math/vector_width.hpp), each element with
 // the bits of fairvalue. fairvalue_row_at runs the loop of a given width
 // (2, 4 or 8 doubles; one that vectors::widest_supported() allows).
-void fairvalue_row(std::size_t count, kelvane::strided::Row<std::uint8_t> types,
-                   kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
-                   kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
-                   kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
 void fairvalue_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
                       kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
                       kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
@@ -54,25 +50,15 @@ double gamma(double fwd, double strike, double ttx, double vol, double df);
 // delta, which is not the textbook D * N(d1).
 double delta(OptionType type, double fwd, double strike, double ttx, double vol, double df);
 
-// Their row loops over vectors, as fairvalue_row.
-void vega_row(std::size_t count, kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
-              kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
-              kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
+// Their row loops over vectors, as fairvalue_row_at.
 void vega_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<double> fwd,
                  kelvane::strided::Row<double> strike, kelvane::strided::Row<double> ttx,
                  kelvane::strided::Row<double> vol, kelvane::strided::Row<double> df,
                  kelvane::strided::OutRow<double> out) noexcept;
-void gamma_row(std::size_t count, kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
-               kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
-               kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
 void gamma_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<double> fwd,
                   kelvane::strided::Row<double> strike, kelvane::strided::Row<double> ttx,
                   kelvane::strided::Row<double> vol, kelvane::strided::Row<double> df,
                   kelvane::strided::OutRow<double> out) noexcept;
-void delta_row(std::size_t count, kelvane::strided::Row<std::uint8_t> types, kelvane::strided::Row<double> fwd,
-               kelvane::strided::Row<double> strike, kelvane::strided::Row<double> ttx,
-               kelvane::strided::Row<double> vol, kelvane::strided::Row<double> df,
-               kelvane::strided::OutRow<double> out) noexcept;
 void delta_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
                   kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
                   kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,

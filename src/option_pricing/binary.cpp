@@ -153,10 +153,6 @@ void fairvalue_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> ty
     lanes::option_row_at<Fairvalue>(width, count, {types, fwd, strike, ttx, vol, df, out});
 }
 
-void fairvalue_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
-                   Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
-    fairvalue_row_at(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
-}
 
 [[gnu::noinline]] double vega(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
     return Vega::of<double>(lanes::calls(type), fwd, strike, ttx, vol, df);
@@ -201,38 +197,6 @@ void speed_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types,
 void theta_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> fwd,
                   Row<double> strike, Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
     lanes::option_row_at<Theta>(width, count, {types, fwd, strike, ttx, vol, df, out});
-}
-
-// The array module's loops: each at the machine's width.
-template <OptionRowAt RowAt>
-void at_machine_width(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike,
-                      Row<double> ttx, Row<double> vol, Row<double> df, OutRow out) noexcept {
-    RowAt(kelvane::vectors::width(), count, types, fwd, strike, ttx, vol, df, out);
-}
-
-void vega_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
-              Row<double> vol, Row<double> df, OutRow out) noexcept {
-    at_machine_width<vega_row_at>(count, types, fwd, strike, ttx, vol, df, out);
-}
-
-void delta_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
-               Row<double> vol, Row<double> df, OutRow out) noexcept {
-    at_machine_width<delta_row_at>(count, types, fwd, strike, ttx, vol, df, out);
-}
-
-void gamma_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
-               Row<double> vol, Row<double> df, OutRow out) noexcept {
-    at_machine_width<gamma_row_at>(count, types, fwd, strike, ttx, vol, df, out);
-}
-
-void speed_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
-               Row<double> vol, Row<double> df, OutRow out) noexcept {
-    at_machine_width<speed_row_at>(count, types, fwd, strike, ttx, vol, df, out);
-}
-
-void theta_row(std::size_t count, Row<std::uint8_t> types, Row<double> fwd, Row<double> strike, Row<double> ttx,
-               Row<double> vol, Row<double> df, OutRow out) noexcept {
-    at_machine_width<theta_row_at>(count, types, fwd, strike, ttx, vol, df, out);
 }
 
 }  // namespace option_pricing::binary

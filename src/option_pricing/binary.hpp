@@ -22,11 +22,7 @@ namespace option_pricing::binary {
 double fairvalue(OptionType type, double fwd, double strike, double ttx, double vol, double df);
 
 // out[i] = fairvalue(types[i], fwd[i], ...) a vector of options at a time,
-// as b76::fairvalue_row (option_pricing/b76.hpp) does.
-void fairvalue_row(std::size_t count, kelvane::strided::Row<std::uint8_t> types,
-                   kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
-                   kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
-                   kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
+// as b76::fairvalue_row_at (option_pricing/b76.hpp) does.
 void fairvalue_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
                       kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
                       kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
@@ -38,16 +34,11 @@ double speed(OptionType type, double fwd, double strike, double ttx, double vol,
 // Minus the derivative with respect to T, per year, D held fixed.
 double theta(OptionType type, double fwd, double strike, double ttx, double vol, double df);
 
-// The greeks' row loops over vectors, as fairvalue_row and fairvalue_row_at.
-using OptionRow = void(std::size_t count, kelvane::strided::Row<std::uint8_t> types,
-                       kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
-                       kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
-                       kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
+// The greeks' row loops over vectors, as fairvalue_row_at.
 using OptionRowAt = void(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
                          kelvane::strided::Row<double> fwd, kelvane::strided::Row<double> strike,
                          kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> vol,
                          kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
-OptionRow vega_row, delta_row, gamma_row, speed_row, theta_row;
 OptionRowAt vega_row_at, delta_row_at, gamma_row_at, speed_row_at, theta_row_at;
 
 }  // namespace option_pricing::binary

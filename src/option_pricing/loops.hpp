@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "common/math/vector_width.hpp"
 #include "common/strided.hpp"
 #include "option_pricing/option_type.hpp"
 
@@ -44,11 +45,31 @@ void plain_row(std::size_t count, Row<double> a, Row<double> b, Row<double> c, R
 }
 
 // A row loop of either kind: option_row<F> and plain_row<F>, or a formula's
-// own loop over vectors (b76::fairvalue_row, say), which the array entries
-// call in their place.
+// own loop over vectors at the machine's width (at_machine_width below), which
+// the array entries call in their place.
 using OptionRowLoop = void (*)(std::size_t, Row<std::uint8_t>, Row<double>, Row<double>, Row<double>, Row<double>,
                                Row<double>, OutRow) noexcept;
 using PlainRowLoop = void (*)(std::size_t, Row<double>, Row<double>, Row<double>, Row<double>, Row<double>,
                               OutRow) noexcept;
+
+// A formula's loop over vectors of a given width (b76::fairvalue_row_at,
+// say) at the width of the machine's unit (common/math/vector_width.hpp):
+// what the array entries run.
+using OptionRowAt = void (*)(std::size_t width, std::size_t, Row<std::uint8_t>, Row<double>, Row<double>,
+                             Row<double>, Row<double>, Row<double>, OutRow) noexcept;
+using PlainRowAt = void (*)(std::size_t width, std::size_t, Row<double>, Row<double>, Row<double>, Row<double>,
+                            Row<double>, OutRow) noexcept;
+
+template <OptionRowAt RowAt>
+void at_machine_width(std::size_t count, Row<std::uint8_t> types, Row<double> a, Row<double> b, Row<double> c,
+                      Row<double> d, Row<double> df, OutRow out) noexcept {
+    RowAt(kelvane::vectors::width(), count, types, a, b, c, d, df, out);
+}
+
+template <PlainRowAt RowAt>
+void at_machine_width(std::size_t count, Row<double> a, Row<double> b, Row<double> c, Row<double> d,
+                      Row<double> df, OutRow out) noexcept {
+    RowAt(kelvane::vectors::width(), count, a, b, c, d, df, out);
+}
 
 }  // namespace option_pricing

@@ -45,6 +45,7 @@ namespace {
 
 using option_pricing::OptionRowLoop;
 using option_pricing::PlainRowLoop;
+using option_pricing::at_machine_width;
 using option_pricing::option_row;
 using strided::Layout;
 using strided::OutRow;
@@ -885,17 +886,19 @@ PyMethodDef methods[] = {
     def<option_types>("option_types"),
     def<floats>("floats"),
     def<timestamps>("timestamps"),
-    def<option_entry<names::b76_fairvalue, b76::fairvalue_row, option_names>>(names::b76_fairvalue),
-    def<option_entry<names::b76_delta, b76::delta_row, option_names>>(names::b76_delta),
-    def<plain_entry<names::b76_vega, b76::vega_row>>(names::b76_vega),
-    def<plain_entry<names::b76_gamma, b76::gamma_row>>(names::b76_gamma),
+    def<option_entry<names::b76_fairvalue, at_machine_width<b76::fairvalue_row_at>, option_names>>(
+        names::b76_fairvalue),
+    def<option_entry<names::b76_delta, at_machine_width<b76::delta_row_at>, option_names>>(names::b76_delta),
+    def<plain_entry<names::b76_vega, at_machine_width<b76::vega_row_at>>>(names::b76_vega),
+    def<plain_entry<names::b76_gamma, at_machine_width<b76::gamma_row_at>>>(names::b76_gamma),
     def<b76_greeks>("b76_greeks"),
-    def<option_entry<names::binary_fairvalue, binary::fairvalue_row, option_names>>(names::binary_fairvalue),
-    def<option_entry<names::binary_vega, binary::vega_row, option_names>>(names::binary_vega),
-    def<option_entry<names::binary_delta, binary::delta_row, option_names>>(names::binary_delta),
-    def<option_entry<names::binary_gamma, binary::gamma_row, option_names>>(names::binary_gamma),
-    def<option_entry<names::binary_speed, binary::speed_row, option_names>>(names::binary_speed),
-    def<option_entry<names::binary_theta, binary::theta_row, option_names>>(names::binary_theta),
+    def<option_entry<names::binary_fairvalue, at_machine_width<binary::fairvalue_row_at>, option_names>>(
+        names::binary_fairvalue),
+    def<option_entry<names::binary_vega, at_machine_width<binary::vega_row_at>, option_names>>(names::binary_vega),
+    def<option_entry<names::binary_delta, at_machine_width<binary::delta_row_at>, option_names>>(names::binary_delta),
+    def<option_entry<names::binary_gamma, at_machine_width<binary::gamma_row_at>, option_names>>(names::binary_gamma),
+    def<option_entry<names::binary_speed, at_machine_width<binary::speed_row_at>, option_names>>(names::binary_speed),
+    def<option_entry<names::binary_theta, at_machine_width<binary::theta_row_at>, option_names>>(names::binary_theta),
     def<option_entry<names::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>,
                      calibration_names>>(
         names::calibrate_black76_iv),

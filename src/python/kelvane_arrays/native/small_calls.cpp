@@ -22,6 +22,7 @@ namespace {
 
 using option_pricing::OptionRowLoop;
 using option_pricing::PlainRowLoop;
+using option_pricing::at_machine_width;
 using option_pricing::option_row;
 using strided::OutRow;
 using strided::Row;
@@ -560,16 +561,16 @@ namespace binary = option_pricing::binary;
 namespace sn = small_names;
 
 PyMethodDef small_methods[] = {
-    def<small_option_entry<sn::b76_fairvalue, b76::fairvalue_row>>(sn::b76_fairvalue),
-    def<small_option_entry<sn::b76_delta, b76::delta_row>>(sn::b76_delta),
-    def<small_plain_entry<sn::b76_vega, b76::vega_row>>(sn::b76_vega),
-    def<small_plain_entry<sn::b76_gamma, b76::gamma_row>>(sn::b76_gamma),
-    def<small_option_entry<sn::binary_fairvalue, binary::fairvalue_row>>(sn::binary_fairvalue),
-    def<small_option_entry<sn::binary_vega, binary::vega_row>>(sn::binary_vega),
-    def<small_option_entry<sn::binary_delta, binary::delta_row>>(sn::binary_delta),
-    def<small_option_entry<sn::binary_gamma, binary::gamma_row>>(sn::binary_gamma),
-    def<small_option_entry<sn::binary_speed, binary::speed_row>>(sn::binary_speed),
-    def<small_option_entry<sn::binary_theta, binary::theta_row>>(sn::binary_theta),
+    def<small_option_entry<sn::b76_fairvalue, at_machine_width<b76::fairvalue_row_at>>>(sn::b76_fairvalue),
+    def<small_option_entry<sn::b76_delta, at_machine_width<b76::delta_row_at>>>(sn::b76_delta),
+    def<small_plain_entry<sn::b76_vega, at_machine_width<b76::vega_row_at>>>(sn::b76_vega),
+    def<small_plain_entry<sn::b76_gamma, at_machine_width<b76::gamma_row_at>>>(sn::b76_gamma),
+    def<small_option_entry<sn::binary_fairvalue, at_machine_width<binary::fairvalue_row_at>>>(sn::binary_fairvalue),
+    def<small_option_entry<sn::binary_vega, at_machine_width<binary::vega_row_at>>>(sn::binary_vega),
+    def<small_option_entry<sn::binary_delta, at_machine_width<binary::delta_row_at>>>(sn::binary_delta),
+    def<small_option_entry<sn::binary_gamma, at_machine_width<binary::gamma_row_at>>>(sn::binary_gamma),
+    def<small_option_entry<sn::binary_speed, at_machine_width<binary::speed_row_at>>>(sn::binary_speed),
+    def<small_option_entry<sn::binary_theta, at_machine_width<binary::theta_row_at>>>(sn::binary_theta),
     def<small_option_entry<sn::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>>>(
         sn::calibrate_black76_iv),
     def<small_option_entry<sn::b76_implied_vol, option_row<option_pricing::implied_vol::black76_implied_vol>>>(
