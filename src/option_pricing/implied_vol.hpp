@@ -19,13 +19,16 @@
 // a relative change in the price makes. Out of the money far into the tails
 // (prices down to 1e-250 of the forward) kappa is small and the result keeps
 // full relative accuracy; near the upper bound kappa grows without limit, as
-// the price itself then says little about the vol.
+// the price itself then says little about the vol. The bound holds for any
+// moneyness two doubles can have (|ln F/K| up to some 1450), so long as the
+// price, and the price divided by D sqrt(F K), are normal doubles: a
+// subnormal one holds fewer bits than the bound assumes.
 //
 // Bounds and NaN policy: a call lies between D max(F - K, 0) and D F, a put
 // between D max(K - F, 0) and D K. A price at the lower bound gives 0.0, at
 // the upper bound +inf, beyond either NaN. T, F, K or D that is not a
-// positive finite number, or a NaN price, gives NaN. Nothing here fails or
-// throws.
+// positive finite number, or a NaN price, gives NaN, as would a solve that
+// did not converge (none is known). Nothing here fails or throws.
 #pragma once
 
 #include "option_pricing/option_type.hpp"

@@ -82,8 +82,19 @@ double mills_gap(double h, double t) {
     return erfcx(-(h + t) * inv_sqrt_two) - erfcx(-(h - t) * inv_sqrt_two);
 }
 
-double black_from_terms(double exp_half_x, double exp_minus_half_x, double h, double t) {
-    return exp_half_x * normal_cdf(h + t) - exp_minus_half_x * normal_cdf(h - t);
+// exp(+-x/2) N(u) for u = h +- t. Below tail_from N(u) nears the end of the
+// normal range (it underflows past -38.4) while exp(-x/2) may be as large
+// as 1e308; the product is then b' Y(u), as +-x/2 - u^2/2 = -(h^2 + t^2)/2,
+// with neither factor out of range.
+constexpr double tail_from = -37.0;
+
+double term(double exp_half, double u, double vega) {
+    if (u < tail_from) return vega * mills(u);
+    return exp_half * normal_cdf(u);
+}
+
+double black_from_terms(double exp_half_x, double exp_minus_half_x, double h, double t, double vega) {
+    return term(exp_half_x, h + t, vega) - term(exp_minus_half_x, h - t, vega);
 }
 
 }  // namespace
@@ -97,7 +108,8 @@ double erfcx(double z) {
 Black::Black(double x) : x_(x), exp_half_x_(exp_of(0.5 * x)), exp_minus_half_x_(1.0 / exp_half_x_) {}
 
 double Black::at_inflexion(double s_inflexion) const {
-    return 0.5 * exp_half_x_ - exp_minus_half_x_ * normal_cdf(-s_inflexion);
+    // b' there is exp(x/2) / sqrt(2 pi), as h^2 + t^2 = -x.
+    return 0.5 * exp_half_x_ - term(exp_minus_half_x_, -s_inflexion, exp_half_x_ * inv_sqrt_two_pi);
 }
 
 double Black::value(double s) const { return value_and_vega(s).value; }
@@ -108,7 +120,7 @@ Black::WithVega Black::value_and_vega(double s) const {
     const double factor = gaussian(h, t);
     const double vega = factor * inv_sqrt_two_pi;
     if (is_near_money_small_vol(x_, s)) return {2.0 * mills_gap_taylor(h, t) * factor * inv_sqrt_two_pi, vega};
-    if (terms_are_safe(x_, s)) return {black_from_terms(exp_half_x_, exp_minus_half_x_, h, t), vega};
+    if (terms_are_safe(x_, s)) return {black_from_terms(exp_half_x_, exp_minus_half_x_, h, t, vega), vega};
     return {0.5 * mills_gap(h, t) * factor, vega};
 }
 
@@ -116,7 +128,9 @@ double Black::complement(double s) const {
     const double h = x_ / s;
     const double t = 0.5 * s;
     if (is_near_money_small_vol(x_, s) || !terms_are_safe(x_, s)) return exp_half_x_ - value(s);
-    return exp_half_x_ * normal_cdf(-(h + t)) + exp_minus_half_x_ * normal_cdf(h - t);
+    const double near = -(h + t), far = h - t;
+    const double vega = near < tail_from || far < tail_from ? black_vega(x_, s) : 0.0;
+    return term(exp_half_x_, near, vega) + term(exp_minus_half_x_, far, vega);
 }
 
 double black_vega(double x, double s) { return gaussian(x / s, 0.5 * s) * inv_sqrt_two_pi; }

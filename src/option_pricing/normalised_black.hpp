@@ -11,8 +11,9 @@
 // value.
 //
 // Accuracy: b and its complement exp(x/2) - b keep their relative accuracy
-// wherever the solver needs it. Where the two terms above nearly cancel or
-// underflow, b is taken from the Mills ratio Y(u) = N(u)/phi(u) (through
+// wherever the solver needs it. A term whose N lies below the double range
+// is taken as b' Y(u) (exp(+-x/2) phi(u) = b' there). Where the two terms
+// above nearly cancel or underflow, b is taken from the Mills ratio Y(u) = N(u)/phi(u) (through
 // erfcx, so no rounding of u is magnified by the steep tail of N) or, for
 // small s near the money, from its Taylor series in t; the error left is a
 // few units in the last place of b times the factor the price itself

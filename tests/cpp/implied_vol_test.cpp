@@ -36,6 +36,11 @@ const BlackCase black_cases[] = {
     {-3.0, 2.0, 0.041014241206743662784},  // both terms
     {0.0, 0.01, 0.0039894061814816446819},
     {-0.5, 6.0, 0.7761089366031674401},
+    // F/K beyond 1e300: exp(-x/2) N(h - t) is 1e217 times a normal CDF below
+    // the double range.
+    {-1000.0, 45.0, 4.2806589561045421159e-218},
+    {-740.0, 32.5, 5.9970216126180209015e-172},
+    {-740.0, 38.5, 1.0259753687728515042e-161},
 };
 
 // Relative to b, a few units times 1 + h^2: deep below the money the vol
@@ -96,6 +101,14 @@ TEST(ImpliedVol, ReferenceValuesOfTheDefinedSolverToTheLastBits) {
     EXPECT_NEAR(black76_implied_vol(OptionType::Call, 1, 100, 100, 7.965567455405804, 1), 0.2, 1e-15);
     EXPECT_NEAR(black76_implied_vol(OptionType::Put, 0.5, 100, 90, 3.9100366312678103, 0.98), 0.3, 1e-15);
     EXPECT_NEAR(black76_implied_vol(OptionType::Call, 0.5, 100, 90, 13.71003663126781, 0.98), 0.3, 1e-14);
+}
+
+// F/K = 2.6e-322 is subnormal, with a few significant bits left: ln(F/K)
+// comes from ln F - ln K. The exact vol of this double price is from mpmath.
+TEST(ImpliedVol, ASubnormalRatioOfForwardToStrike) {
+    const double vol = black76_implied_vol(OptionType::Call, 0.053815229454403195, 2.911277235398478e-161,
+                                           1.1226319889133831e+161, 1.07486982068864e-171, 0.6305625596588474);
+    EXPECT_NEAR(vol / 140.52524123792431963, 1.0, 8 * eps);
 }
 
 // Deep in the money the time value of this price is 2.58e-15, under a unit
