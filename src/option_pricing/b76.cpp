@@ -50,7 +50,7 @@ struct Fairvalue {
             if (degenerate) return intrinsic_value<V>(call, fwd, strike, df);
         }
         const V value = value_of<V>(call, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike),
-                                    lanes::square_root<V>(ttx));
+                                    lanes::sqrt(ttx));
         if constexpr (lanes::is_scalar<V>) {
             return value;
         } else {
@@ -69,7 +69,7 @@ struct Vega {
         if constexpr (lanes::is_scalar<V>) {
             if (degenerate) return 0.0;
         }
-        const V sqrt_ttx = lanes::square_root<V>(ttx);
+        const V sqrt_ttx = lanes::sqrt(ttx);
         const V d1 = d1_of(fwd, strike, ttx, vol, sqrt_ttx);
         return unless_degenerate<V>(degenerate, terms::vega_from(sqrt_ttx, fwd, df, normal_pdf(d1)));
     }
@@ -85,7 +85,7 @@ struct Gamma {
         if constexpr (lanes::is_scalar<V>) {
             if (degenerate) return 0.0;
         }
-        const V sqrt_ttx = lanes::square_root<V>(ttx);
+        const V sqrt_ttx = lanes::sqrt(ttx);
         const V d1 = d1_of(fwd, strike, ttx, vol, sqrt_ttx);
         return unless_degenerate<V>(degenerate, df * normal_pdf(d1) / (sqrt_ttx * (fwd * fwd * vol)));
     }
@@ -101,7 +101,7 @@ struct Delta {
         if constexpr (lanes::is_scalar<V>) {
             if (degenerate) return 0.0;  // +0.0 for puts too
         }
-        const V sqrt_ttx = lanes::square_root<V>(ttx);
+        const V sqrt_ttx = lanes::sqrt(ttx);
         const V d1 = d1_of(fwd, strike, ttx, vol, sqrt_ttx);
         const V g = df * normal_pdf(d1) / (sqrt_ttx * (fwd * vol));
         return unless_degenerate<V>(degenerate, lanes::select<V>(call, g, -g));

@@ -118,7 +118,7 @@ template <class V>
 [[gnu::always_inline]] inline V ordinary_greeks(GreeksOf<V>& g, lanes::Mask<V> call, V fwd, V strike, V ttx, V vol,
                                                 V df, GreekSet wanted) {
     // d1 and d2 exactly as b76::fairvalue and b76::vega take them.
-    const V sqrt_ttx = lanes::square_root<V>(ttx);
+    const V sqrt_ttx = lanes::sqrt(ttx);
     const V s = vol * sqrt_ttx;
     const V ratio = fwd / strike;
     const V d1 = terms::d1_from_parts(kelvane::elementary::log(ratio), ttx, vol, s);

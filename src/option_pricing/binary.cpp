@@ -23,7 +23,7 @@ struct State {
 
 template <class V>
 [[gnu::always_inline]] inline State<V> state_of(V fwd, V strike, V ttx, V vol) {
-    const V s = vol * lanes::square_root<V>(ttx);
+    const V s = vol * lanes::sqrt(ttx);
     return {s, kelvane::elementary::log(fwd / strike) / s};
 }
 
@@ -66,7 +66,7 @@ struct Delta {
     template <class V>
     [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
         return greek_of<V>(call, fwd, strike, ttx, vol, [&](const State<V>& st) {
-            return df * normal_pdf(st.d) / (lanes::square_root<V>(ttx) * (fwd * vol));
+            return df * normal_pdf(st.d) / (lanes::sqrt(ttx) * (fwd * vol));
         });
     }
     static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
@@ -127,7 +127,7 @@ struct Fairvalue {
         if constexpr (lanes::is_scalar<V>) {
             if (degenerate) return at_expiry;
         }
-        const V d = kelvane::elementary::log(fwd / strike) / (vol * lanes::square_root<V>(ttx));
+        const V d = kelvane::elementary::log(fwd / strike) / (vol * lanes::sqrt(ttx));
         if constexpr (lanes::is_scalar<V>) {
             return call ? df * normal_cdf(d) : df * normal_cdf(-d);
         } else {

@@ -19,9 +19,8 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <type_traits>
 
-#include "common/math/elementary.hpp"
+#include "common/math/lanes.hpp"
 #include "common/math/vector_width.hpp"
 #include "common/strided.hpp"
 #include "option_pricing/loops.hpp"
@@ -29,43 +28,20 @@
 
 namespace option_pricing::lanes {
 
-using kelvane::elementary::double2;
-using kelvane::elementary::double4;
-using kelvane::elementary::double8;
-
-template <class V>
-using Lanes = kelvane::elementary::detail::Lanes<V>;
-template <class V>
-using Mask = typename Lanes<V>::Mask;
-
-template <class V>
-inline constexpr bool is_scalar = std::is_same_v<V, double>;
-
-template <class V>
-[[gnu::always_inline]] inline V select(Mask<V> m, V a, V b) { return Lanes<V>::select(m, a, b); }
-
-template <class V>
-[[gnu::always_inline]] inline V splat(double c) { return Lanes<V>::splat(c); }
+using kelvane::lanes::double2;
+using kelvane::lanes::double4;
+using kelvane::lanes::double8;
+using kelvane::lanes::is_scalar;
+using kelvane::lanes::Lanes;
+using kelvane::lanes::Mask;
+using kelvane::lanes::select;
+using kelvane::lanes::splat;
+using kelvane::lanes::sqrt;
 
 // maxNum(x, +0): a NaN x gives +0, and so does -0 (the compiler's inline
 // fmax returns +0 there, and the scalar calls always have).
 template <class V>
 [[gnu::always_inline]] inline V max_with_zero(V x) { return select<V>(x > 0.0, x, splat<V>(0.0)); }
-
-// Correctly rounded square roots, lane by lane. The files that loop over
-// vectors are compiled without errno for the math functions (CMakeLists.txt)
-// so that std::sqrt is the unit's instruction with no branch per lane; the
-// bits are IEEE's either way.
-template <class V>
-[[gnu::always_inline]] inline V square_root(V x) {
-    if constexpr (is_scalar<V>) {
-        return std::sqrt(x);
-    } else {
-        V r;
-        for (std::size_t l = 0; l < Lanes<V>::count; ++l) r[l] = std::sqrt(x[l]);
-        return r;
-    }
-}
 
 // A scalar's mask of calls.
 [[gnu::always_inline]] inline bool calls(OptionType type) { return type == OptionType::Call; }

@@ -14,67 +14,25 @@
 // operations alone.
 #pragma once
 
-#include <cmath>
 #include <cstddef>
 #include <cstring>
-#include <limits>
 #include <span>
 
-#include "common/math/elementary.hpp"
+#include "common/math/lanes.hpp"
 #include "common/math/vector_width.hpp"
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#endif
 
 namespace vol_model::lanes {
 
-using kelvane::elementary::double2;
-using kelvane::elementary::double4;
-using kelvane::elementary::double8;
+using kelvane::lanes::double2;
+using kelvane::lanes::double4;
+using kelvane::lanes::double8;
+using kelvane::lanes::finite;
+using kelvane::lanes::Mask;
+using kelvane::lanes::select;
+using kelvane::lanes::sqrt;
 
 template <class V>
-using L = kelvane::elementary::detail::Lanes<V>;
-
-template <class V>
-using Mask = typename L<V>::Mask;
-
-// a where m holds, b elsewhere. Written as the vectors' conditional, which
-// each unit compiles to its blend (one step, where the bitwise form takes
-// three).
-template <class V>
-[[gnu::always_inline]] inline V select(Mask<V> m, V a, V b) { return m ? a : b; }
-
-// The square root is correctly rounded in every lane and on every unit, so
-// any instruction gives the scalar's bits. The steps are compiled for the
-// baseline until a unit's loop inlines them, so a wider unit's instruction
-// must reach them in a form each compiler accepts there: clang's generic
-// element-wise root, which takes the unit of the function it lands in; for
-// g++, which has none, functions compiled for their unit and not forced
-// inline (a forced one is refused in a baseline function), which the loop
-// of that unit, flattening every call, inlines.
-[[gnu::always_inline]] inline double sqrt(double x) { return std::sqrt(x); }
-
-#if __has_builtin(__builtin_elementwise_sqrt)
-[[gnu::always_inline]] inline double2 sqrt(double2 x) { return __builtin_elementwise_sqrt(x); }
-[[gnu::always_inline]] inline double4 sqrt(double4 x) { return __builtin_elementwise_sqrt(x); }
-[[gnu::always_inline]] inline double8 sqrt(double8 x) { return __builtin_elementwise_sqrt(x); }
-#elif defined(__x86_64__)
-[[gnu::always_inline]] inline double2 sqrt(double2 x) { return _mm_sqrt_pd(x); }
-[[gnu::target("avx2")]] inline double4 sqrt(double4 x) { return _mm256_sqrt_pd(x); }
-[[gnu::target("avx512f")]] inline double8 sqrt(double8 x) { return _mm512_mask_sqrt_pd(x, 0xff, x); }
-#else
-[[gnu::always_inline]] inline double2 sqrt(double2 x) {
-    for (std::size_t i = 0; i < 2; ++i) x[i] = __builtin_sqrt(x[i]);
-    return x;
-}
-#endif
-
-// Neither infinite nor NaN: std::isfinite lane by lane.
-template <class V>
-[[gnu::always_inline]] inline Mask<V> finite(V x) {
-    return kelvane::elementary::detail::abs(x) <= std::numeric_limits<double>::max();
-}
+using L = kelvane::lanes::Lanes<V>;
 
 // What a strip computes: the vols of strikes; the strike terms and the
 // vols of strikes (a Jacobian's base); the vols of given strike terms (a
