@@ -166,10 +166,6 @@ bool convert(PyObject* obj, StrikeList& out) {
     return true;
 }
 
-StrikeBlocks::~StrikeBlocks() {
-    if (holds_view_) PyBuffer_Release(&view_);
-}
-
 bool SequenceItems::open(PyObject* obj, std::size_t item_size) {
     const Py_ssize_t size = PySequence_Size(obj);
     if (size < 0 || !length_could_fit(size, item_size)) return false;
@@ -230,13 +226,12 @@ bool SequenceItems::read(std::span<T> out) {
 bool convert(PyObject* obj, StrikeBlocks& out) {
     if (!check_sequence(obj)) return false;
     if (!PyList_Check(obj) && !PyTuple_Check(obj) && PyObject_CheckBuffer(obj)) {
-        if (PyObject_GetBuffer(obj, &out.view_, PyBUF_STRIDES | PyBUF_FORMAT) == 0) {
-            if (out.view_.ndim == 1 && is_native_float64(out.view_)) {
-                out.holds_view_ = true;
-                out.view_size_ = static_cast<std::size_t>(out.view_.shape[0]);
+        if (out.view_.acquire(obj, PyBUF_STRIDES | PyBUF_FORMAT)) {
+            if (out.view_->ndim == 1 && is_native_float64(*out.view_)) {
+                out.view_size_ = static_cast<std::size_t>(out.view_->shape[0]);
                 return true;
             }
-            PyBuffer_Release(&out.view_);
+            out.view_.release();
         } else {
             // An exporter that cannot describe itself by strides and a
             // format (numpy refuses datetimes with ValueError): the sequence
@@ -250,9 +245,9 @@ bool convert(PyObject* obj, StrikeBlocks& out) {
 }
 
 const double* StrikeBlocks::read(std::span<double> scratch) {
-    if (!holds_view_) return items_.read(scratch) ? scratch.data() : nullptr;
-    const auto* bytes = static_cast<const char*>(view_.buf);
-    const Py_ssize_t stride = view_.strides[0];
+    if (!view_.held()) return items_.read(scratch) ? scratch.data() : nullptr;
+    const auto* bytes = static_cast<const char*>(view_->buf);
+    const Py_ssize_t stride = view_->strides[0];
     const std::size_t first = view_next_;
     view_next_ += scratch.size();
     // Read where they lie only when they lie as doubles must: a view may

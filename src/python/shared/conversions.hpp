@@ -17,6 +17,7 @@
 
 #include "common/utc_instant.hpp"
 #include "option_pricing/option_type.hpp"
+#include "python/shared/buffer_view.hpp"
 #include "python/shared/errors.hpp"
 #include "python/shared/py_ref.hpp"
 
@@ -119,16 +120,15 @@ public:
     StrikeBlocks() = default;
     StrikeBlocks(const StrikeBlocks&) = delete;
     StrikeBlocks& operator=(const StrikeBlocks&) = delete;
-    ~StrikeBlocks();
 
     // The strikes still to read, as claimed.
     std::size_t remaining() const noexcept {
-        return holds_view_ ? view_size_ - view_next_ : items_.remaining();
+        return view_.held() ? view_size_ - view_next_ : items_.remaining();
     }
     // Whether the claimed length is the number of items that exist (an
     // exact list or tuple, a buffer), so that storage by it is no larger
     // than the input.
-    bool length_is_real() const noexcept { return holds_view_ || items_.length_is_real(); }
+    bool length_is_real() const noexcept { return view_.held() || items_.length_is_real(); }
     // The next scratch.size() <= remaining() strikes, in `scratch` or,
     // from a contiguous buffer, where they lie; null with the element's (or
     // the sequence's) exception set.
@@ -138,8 +138,7 @@ private:
     friend bool convert(PyObject* obj, StrikeBlocks& out);
 
     SequenceItems items_;
-    Py_buffer view_{};
-    bool holds_view_ = false;
+    BufferView view_;
     std::size_t view_size_ = 0;
     std::size_t view_next_ = 0;
 };

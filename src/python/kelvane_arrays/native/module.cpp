@@ -34,6 +34,7 @@
 #include "python/kelvane_arrays/native/operands.hpp"
 #include "python/kelvane_arrays/native/option_codes.hpp"
 #include "python/kelvane_arrays/native/small_calls.hpp"
+#include "python/shared/buffer_view.hpp"
 #include "python/shared/conversions.hpp"
 #include "python/shared/errors.hpp"
 #include "python/shared/pricing_names.hpp"
@@ -130,17 +131,14 @@ PyObject* floats(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
     Utf8 name;
     if (!convert(args[1], name)) return prefix_argument_error("name"), nullptr;
     const std::string argument(name.text);
-    Py_buffer view{};
-    if (PyObject_GetBuffer(args[0], &view, PyBUF_STRIDES | PyBUF_FORMAT) < 0) {
+    // Held to the end: the elements stay where they are while __float__
+    // runs Python code.
+    BufferView buffer;
+    if (!buffer.acquire(args[0], PyBUF_STRIDES | PyBUF_FORMAT)) {
         prefix_argument_error(argument.c_str());
         return nullptr;
     }
-    // Held to the end: numpy refuses to resize an exported array, so the
-    // elements stay where they are while __float__ runs Python code.
-    struct Release {
-        Py_buffer* view;
-        ~Release() { PyBuffer_Release(view); }
-    } release{&view};
+    const Py_buffer& view = *buffer;
     std::string_view format = view.format == nullptr ? "B" : view.format;
     if (!format.empty() && (format[0] == '=' || format[0] == '<' || format[0] == '@')) format.remove_prefix(1);
     if (format != "O" || view.itemsize != sizeof(PyObject*)) {
@@ -231,17 +229,14 @@ PyObject* option_types(PyObject*, PyObject* const* args, Py_ssize_t nargs) {
         }
         return codes.release();
     }
-    Py_buffer view{};
-    if (PyObject_GetBuffer(obj, &view, PyBUF_STRIDES | PyBUF_FORMAT) < 0) {
+    BufferView buffer;
+    if (!buffer.acquire(obj, PyBUF_STRIDES | PyBUF_FORMAT)) {
         PyErr_Clear();
         raise_type_cast_error(obj, "str");
         prefix_argument_error("call_put");
         return nullptr;
     }
-    struct Release {
-        Py_buffer* view;
-        ~Release() { PyBuffer_Release(view); }
-    } release{&view};
+    const Py_buffer& view = *buffer;
     std::string_view format = view.format == nullptr ? "B" : view.format;
     if (!format.empty() && (format[0] == '=' || format[0] == '<' || format[0] == '@')) format.remove_prefix(1);
     const bool objects = format == "O" && view.itemsize == sizeof(PyObject*);

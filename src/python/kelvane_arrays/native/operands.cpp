@@ -49,25 +49,21 @@ std::string shape_text(std::span<const std::size_t> shape) {
 
 }  // namespace
 
-Operand::~Operand() {
-    if (holds_view_) PyBuffer_Release(&view_);
-}
-
 bool Operand::take_buffer(PyObject* obj, int flags, const char* name) {
-    if (PyObject_GetBuffer(obj, &view_, flags) < 0) {
+    if (!view_.acquire(obj, flags)) {
         prefix_argument_error(name);
         return false;
     }
-    holds_view_ = true;
-    base_ = static_cast<char*>(view_.buf);
-    if (view_.ndim < 0 || static_cast<std::size_t>(view_.ndim) > strided::max_dims) {
+    const Py_buffer& view = *view_;
+    base_ = static_cast<char*>(view.buf);
+    if (view.ndim < 0 || static_cast<std::size_t>(view.ndim) > strided::max_dims) {
         PyErr_Format(PyExc_ValueError, "argument '%s': more than %zu dimensions", name, strided::max_dims);
         return false;
     }
-    ndim_ = static_cast<std::size_t>(view_.ndim);
-    for (int d = 0; d < view_.ndim; ++d) {
-        shape_[d] = static_cast<std::size_t>(view_.shape[d]);
-        strides_[d] = view_.strides[d];
+    ndim_ = static_cast<std::size_t>(view.ndim);
+    for (int d = 0; d < view.ndim; ++d) {
+        shape_[d] = static_cast<std::size_t>(view.shape[d]);
+        strides_[d] = view.strides[d];
     }
     return true;
 }
@@ -96,9 +92,9 @@ bool Operand::acquire(PyObject* obj, Element element, const char* name, bool int
         return true;
     }
     if (!take_buffer(obj, PyBUF_STRIDES | PyBUF_FORMAT, name)) return false;
-    if (!fits(view_, element, int_ticks)) {
+    if (!fits(*view_, element, int_ticks)) {
         PyErr_Format(PyExc_TypeError, "argument '%s': expected a buffer of %s, got format '%s'", name,
-                     expected_text(element, int_ticks), view_.format == nullptr ? "B" : view_.format);
+                     expected_text(element, int_ticks), view_->format == nullptr ? "B" : view_->format);
         return false;
     }
     return true;
@@ -106,9 +102,9 @@ bool Operand::acquire(PyObject* obj, Element element, const char* name, bool int
 
 bool Operand::acquire_output(PyObject* obj) {
     if (!take_buffer(obj, PyBUF_STRIDES | PyBUF_FORMAT | PyBUF_WRITABLE, "out")) return false;
-    if (!fits(view_, Element::float64, false)) {
+    if (!fits(*view_, Element::float64, false)) {
         PyErr_Format(PyExc_TypeError, "argument 'out': expected a buffer of float64, got format '%s'",
-                     view_.format == nullptr ? "B" : view_.format);
+                     view_->format == nullptr ? "B" : view_->format);
         return false;
     }
     return true;

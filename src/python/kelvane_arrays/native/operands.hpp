@@ -16,6 +16,7 @@
 #include <string>
 
 #include "common/strided.hpp"
+#include "python/shared/buffer_view.hpp"
 #include "python/shared/python.hpp"
 
 namespace kelvane::py::arrays {
@@ -36,7 +37,6 @@ public:
     Operand() = default;
     Operand(const Operand&) = delete;
     Operand& operator=(const Operand&) = delete;
-    ~Operand();
 
     // Takes the buffer of `obj` (or its value, for a Python scalar); false
     // with TypeError naming `name` when it holds no such elements.
@@ -51,8 +51,7 @@ public:
 private:
     bool take_buffer(PyObject* obj, int flags, const char* name);
 
-    Py_buffer view_{};
-    bool holds_view_ = false;
+    BufferView view_;
     alignas(8) unsigned char scalar_[8]{};
     char* base_ = nullptr;
     std::size_t ndim_ = 0;

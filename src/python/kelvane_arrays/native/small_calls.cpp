@@ -67,10 +67,6 @@ PyObject* new_array(const SmallCallState& numpy, int ndim, const Py_ssize_t* sha
 
 // ---- the arguments ----------------------------------------------------------
 
-SmallCall::~SmallCall() {
-    for (std::size_t i = 0; i < held_; ++i) PyBuffer_Release(&views_[i]);
-}
-
 bool SmallCall::same_shape(const Py_buffer& view) const noexcept {
     if (view.ndim != ndim_) return false;
     for (int d = 0; d < ndim_; ++d) {
@@ -79,14 +75,13 @@ bool SmallCall::same_shape(const Py_buffer& view) const noexcept {
     return true;
 }
 
-bool SmallCall::take_array(PyObject* obj, int flags, Py_buffer*& view) {
+bool SmallCall::take_array(PyObject* obj, int flags, const Py_buffer*& view) {
     if (reinterpret_cast<PyObject*>(Py_TYPE(obj)) != numpy_.ndarray || held_ == views_.size()) return false;
-    view = &views_[held_];
-    if (PyObject_GetBuffer(obj, view, flags | PyBUF_STRIDES | PyBUF_FORMAT) < 0) {
+    if (!views_[held_].acquire(obj, flags | PyBUF_STRIDES | PyBUF_FORMAT)) {
         PyErr_Clear();  // a read-only out, say: the general path says so
         return false;
     }
-    ++held_;
+    view = &*views_[held_++];
     // C order: each dimension of more than one element steps over the
     // whole of the dimensions after it.
     Py_ssize_t step = view->itemsize;
@@ -129,7 +124,7 @@ bool SmallCall::number(PyObject* obj) {
         rows_[k] = {reinterpret_cast<const char*>(&scalars_[k]), 0};
         return true;
     }
-    Py_buffer* view;
+    const Py_buffer* view;
     if (!take_array(obj, PyBUF_SIMPLE, view) || !is_float64(*view)) return false;
     if (view->ndim == 0) {
         // A 0-d array stands for its one value, read once, as a scalar does.
@@ -161,7 +156,7 @@ bool SmallCall::option_types(PyObject* obj) {
         code_ = type == option_pricing::OptionType::Call ? option_pricing::call_code : option_pricing::put_code;
         return true;
     }
-    Py_buffer* view;
+    const Py_buffer* view;
     if (!take_array(obj, PyBUF_SIMPLE, view) || !is_ucs4(*view)) return false;
     const bool one = view->ndim == 0;  // a 0-d array: one option type for all
     if (!one && !join_shape(*view)) return false;
@@ -182,7 +177,7 @@ bool SmallCall::option_types(PyObject* obj) {
 }
 
 char* SmallCall::take_output(PyObject* obj) {
-    Py_buffer* view;
+    const Py_buffer* view;
     if (!take_array(obj, PyBUF_WRITABLE, view) || !is_float64(*view)) return nullptr;
     // Inputs of no dimensions give a 0-d result.
     if (ndim_ < 0 ? view->ndim != 0 : !same_shape(*view)) return nullptr;
@@ -222,7 +217,7 @@ bool SmallCall::outputs(std::span<PyObject* const> objs, std::span<OutRow<double
 
 bool SmallCall::instants(PyObject* obj) {
     if (PyFloat_CheckExact(obj)) return true;
-    Py_buffer* view;
+    const Py_buffer* view;
     if (input_count_ == inputs_.size() || !take_array(obj, PyBUF_SIMPLE, view) || view->itemsize != 8) return false;
     const std::string_view item = native_item(view->format);
     if ((item != "q" && item != "l") || (view->ndim > 0 && !join_shape(*view))) return false;
@@ -240,10 +235,6 @@ bool SmallCall::threads(PyObject* obj) {
 
 // ---- the results ------------------------------------------------------------
 
-SmallResult::~SmallResult() {
-    if (holds_view_) PyBuffer_Release(&view_);
-}
-
 bool SmallCall::open_result(SmallResult& result) {
     if (out_ != nullptr) {
         result.array_ = PyRef::borrow(out_);
@@ -253,21 +244,16 @@ bool SmallCall::open_result(SmallResult& result) {
     }
     if (ndim_ <= 0) return true;  // the scalar, where the result starts
     result.array_ = PyRef::steal(new_array(numpy_, ndim_, shape_));
-    if (!result.array_ ||
-        PyObject_GetBuffer(result.array_.get(), &result.view_, PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS) < 0) {
+    if (!result.array_ || !result.view_.acquire(result.array_.get(), PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS)) {
         return PyErr_Clear(), false;
     }
-    result.holds_view_ = true;
-    result.row_ = {static_cast<char*>(result.view_.buf), 8};
+    result.row_ = {static_cast<char*>(result.view_->buf), 8};
     return true;
 }
 
 PyObject* SmallResult::finish(const SmallCallState& numpy) {
     if (array_) {
-        if (holds_view_) {
-            PyBuffer_Release(&view_);
-            holds_view_ = false;
-        }
+        view_.release();
         return array_.release();
     }
     return new_float64(numpy, scalar_);
@@ -418,14 +404,12 @@ PyObject* greeks_into_block(SmallCall& call, GreekChoice& choice, const auto& ru
     extents[0] = static_cast<Py_ssize_t>(choice.count);
     std::copy_n(call.shape(), call.ndim(), extents.begin() + 1);
     const PyRef block = PyRef::steal(new_array(call.numpy(), ndim, extents.data()));
-    Py_buffer view;
-    if (!block || PyObject_GetBuffer(block.get(), &view, PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS) < 0) {
-        return PyErr_Clear(), nullptr;
-    }
-    char* at = static_cast<char*>(view.buf);
+    BufferView view;
+    if (!block || !view.acquire(block.get(), PyBUF_WRITABLE | PyBUF_C_CONTIGUOUS)) return PyErr_Clear(), nullptr;
+    char* at = static_cast<char*>(view->buf);
     for (std::size_t j = 0; j < choice.count; ++j, at += call.count() * 8) choice.rows[j].out = {at, 8};
     run();
-    PyBuffer_Release(&view);
+    view.release();
     PyRef result = PyRef::steal(PyDict_New());
     for (std::size_t j = 0; result && j < choice.count; ++j) {
         const PyRef row = PyRef::steal(PySequence_GetItem(block.get(), static_cast<Py_ssize_t>(j)));

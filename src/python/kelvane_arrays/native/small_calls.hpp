@@ -35,6 +35,7 @@
 #include "common/strided.hpp"
 #include "option_pricing/b76_greeks.hpp"
 #include "python/kelvane_arrays/native/operands.hpp"
+#include "python/shared/buffer_view.hpp"
 #include "python/shared/conversions.hpp"
 #include "python/shared/py_ref.hpp"
 #include "python/shared/python.hpp"
@@ -94,7 +95,6 @@ public:
     SmallResult() = default;
     SmallResult(const SmallResult&) = delete;
     SmallResult& operator=(const SmallResult&) = delete;
-    ~SmallResult();
 
     strided::OutRow<double> row() const noexcept { return row_; }
     // The result, a new reference: the array written, or a numpy float64
@@ -105,8 +105,7 @@ private:
     friend class SmallCall;
 
     PyRef array_;
-    Py_buffer view_{};
-    bool holds_view_ = false;
+    BufferView view_;
     double scalar_ = 0.0;
     strided::OutRow<double> row_{reinterpret_cast<char*>(&scalar_), 0};
 };
@@ -124,7 +123,6 @@ public:
     explicit SmallCall(const SmallCallState& numpy) noexcept : numpy_(numpy) {}
     SmallCall(const SmallCall&) = delete;
     SmallCall& operator=(const SmallCall&) = delete;
-    ~SmallCall();
 
     // The next float operand.
     bool number(PyObject* obj);
@@ -175,7 +173,7 @@ public:
 
 private:
     // The buffer of an exact ndarray in C order; false for anything else.
-    bool take_array(PyObject* obj, int flags, Py_buffer*& view);
+    bool take_array(PyObject* obj, int flags, const Py_buffer*& view);
     // The memory of an out as output() takes it; null for anything else.
     char* take_output(PyObject* obj);
     // Whether an array of dimensions has the call's shape, which the first
@@ -185,7 +183,7 @@ private:
 
     const SmallCallState& numpy_;
     // Filled up to held_ as they are taken: numbers, option types, outputs.
-    std::array<Py_buffer, max_numbers + 1 + max_outputs> views_;
+    std::array<BufferView, max_numbers + 1 + max_outputs> views_;
     std::size_t held_ = 0;
     // The shape of the arrays taken: that of the first, held in its view;
     // ndim -1 while none is.
