@@ -223,6 +223,8 @@ void greeks_row_book(benchmark::State& state, std::size_t width) {
     state.counters["per_iteration"] = static_cast<double>(n);
 }
 
+// The solver one option at a time, and the array module's loop, which takes
+// the options up to each solve's first step on the vector unit.
 void b76_implied_vol_book(benchmark::State& state) {
     const Book book = random_book(iv_book_size);
     std::vector<double> out(book.fwd.size());
@@ -230,6 +232,31 @@ void b76_implied_vol_book(benchmark::State& state) {
         for (std::size_t i = 0; i < out.size(); ++i)
             out[i] = option_pricing::implied_vol::black76_implied_vol(book.type[i], book.ttx[i], book.fwd[i],
                                                                       book.strike[i], book.price[i], book_df);
+        benchmark::DoNotOptimize(out.data());
+        benchmark::ClobberMemory();
+    }
+    state.counters["per_iteration"] = static_cast<double>(out.size());
+}
+
+void b76_implied_vol_row_book(benchmark::State& state, std::size_t width) {
+    if (width > kelvane::vectors::widest_supported()) {
+        state.SkipWithError("this machine lacks the unit");
+        return;
+    }
+    if (width == 0) width = kelvane::vectors::width();
+    const Book book = random_book(iv_book_size);
+    std::vector<std::uint8_t> codes;
+    for (OptionType type : book.type) codes.push_back(type == OptionType::Call ? 0 : 1);
+    const double df = book_df;
+    std::vector<double> out(book.fwd.size());
+    const auto row = [](const std::vector<double>& v) {
+        return kelvane::strided::Row<double>{reinterpret_cast<const char*>(v.data()), 8};
+    };
+    for (auto _ : state) {
+        option_pricing::implied_vol::black76_implied_vol_row_at(
+            width, out.size(), {reinterpret_cast<const char*>(codes.data()), 1}, row(book.ttx), row(book.fwd),
+            row(book.strike), row(book.price), {reinterpret_cast<const char*>(&df), 0},
+            {reinterpret_cast<char*>(out.data()), 8});
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -486,7 +513,11 @@ BENCHMARK_CAPTURE(greeks_row_book, machine, 0)->Name("kelvane_arrays.b76_greeks,
 BENCHMARK_CAPTURE(greeks_row_book, width_2, 2)->Name("b76_greeks_row, 2 doubles, 1,000,000 options");
 BENCHMARK_CAPTURE(greeks_row_book, width_4, 4)->Name("b76_greeks_row, 4 doubles, 1,000,000 options");
 BENCHMARK_CAPTURE(greeks_row_book, width_8, 8)->Name("b76_greeks_row, 8 doubles, 1,000,000 options");
-BENCHMARK(b76_implied_vol_book)->Name("kelvane_arrays.b76_implied_vol, 100,000 options");
+BENCHMARK(b76_implied_vol_book)->Name("b76_implied_vol, scalar loop, 100,000 options");
+BENCHMARK_CAPTURE(b76_implied_vol_row_book, machine, 0)->Name("kelvane_arrays.b76_implied_vol, 100,000 options");
+BENCHMARK_CAPTURE(b76_implied_vol_row_book, width_2, 2)->Name("b76_implied_vol_row, 2 doubles, 100,000 options");
+BENCHMARK_CAPTURE(b76_implied_vol_row_book, width_4, 4)->Name("b76_implied_vol_row, 4 doubles, 100,000 options");
+BENCHMARK_CAPTURE(b76_implied_vol_row_book, width_8, 8)->Name("b76_implied_vol_row, 8 doubles, 100,000 options");
 BENCHMARK(calibrate_black76_iv_book)->Name("kelvane_arrays.calibrate_black76_iv, 100,000 options");
 
 BENCHMARK(get_vol<vol_model::GVVSpline>)->Name("GVVSpline.get_vol");

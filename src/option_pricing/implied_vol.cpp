@@ -5,19 +5,23 @@
 #include <limits>
 #include <optional>
 
+#include "common/math/lanes.hpp"
+#include "common/math/vector_width.hpp"
+#include "option_pricing/loops.hpp"
 #include "option_pricing/normalised_black.hpp"
+#include "option_pricing/vector_rows.hpp"
 
 namespace option_pricing::implied_vol {
 namespace {
 
 using normalised::Black;
+using normalised::inv_sqrt_two_pi;
 using normalised::log_of;
 using normalised::sqrt_of;
 
 constexpr double nan = std::numeric_limits<double>::quiet_NaN();
 constexpr double infinity = std::numeric_limits<double>::infinity();
 constexpr double log_sqrt_two_pi = 0.91893853320467274178;
-constexpr double inv_sqrt_two_pi = 0.39894228040143267794;
 
 // Quartic convergence: once a step is this small relative to s, the error
 // left after it is far below a unit in the last place.
@@ -213,39 +217,52 @@ double approximate_mills(double u) {
     return pi / ((1.0 - pi) * u + sqrt_of(u * u + 2.0 * pi));
 }
 
-// a + b as a head and the tail its rounding dropped (Knuth's two-sum).
+// a + b as a head and the tail its rounding dropped (Knuth's two-sum). These
+// and the steps below that a vector of options also takes are templates over
+// the lane type of common/math/lanes.hpp: at V = double they are the scalar
+// steps, and each lane of a vector gets their bits.
+template <class V>
 struct Sum {
-    double head, tail;
+    V head, tail;
 };
 
-Sum two_sum(double a, double b) {
-    const double head = a + b;
-    const double b_part = head - a;
+template <class V>
+[[gnu::always_inline]] inline Sum<V> two_sum(V a, V b) {
+    const V head = a + b;
+    const V b_part = head - a;
     return {head, (a - (head - b_part)) + (b - b_part)};
 }
 
 // a * b as a head and the tail its rounding dropped, by Dekker's splitting
 // into 26-bit halves whose products are exact.
-Sum two_product(double a, double b) {
+template <class V>
+[[gnu::always_inline]] inline Sum<V> split(V v) {
     constexpr double splitter = 134217729.0;  // 2^27 + 1
-    const auto split = [](double v) {
-        const double scaled = splitter * v;
-        const double high = scaled - (scaled - v);
-        return Sum{high, v - high};
-    };
-    const double head = a * b;
-    const Sum as = split(a), bs = split(b);
+    const V scaled = splitter * v;
+    const V high = scaled - (scaled - v);
+    return {high, v - high};
+}
+
+template <class V>
+[[gnu::always_inline]] inline Sum<V> two_product(V a, V b) {
+    const V head = a * b;
+    const Sum<V> as = split(a), bs = split(b);
     return {head, ((as.head * bs.head - head) + as.head * bs.tail + as.tail * bs.head) + as.tail * bs.tail};
 }
 
 // price - df (a - b) with one rounding at the end but for terms below a
 // unit of the result; where the splitting overflows (beyond about 1e300)
 // the plain difference is taken.
-double price_less(double price, double df, double a, double b) {
-    const Sum gap = two_sum(a, -b);
-    const Sum product = two_product(df, gap.head);
-    const double result = ((price - product.head) - product.tail) - df * gap.tail;
-    return std::isfinite(result) ? result : price - df * (a - b);
+template <class V>
+[[gnu::always_inline]] inline V price_less(V price, V df, V a, V b) {
+    const Sum<V> gap = two_sum(a, -b);
+    const Sum<V> product = two_product(df, gap.head);
+    const V result = ((price - product.head) - product.tail) - df * gap.tail;
+    if constexpr (lanes::is_scalar<V>) {
+        return std::isfinite(result) ? result : price - df * (a - b);
+    } else {
+        return lanes::select<V>(lanes::finite(result), result, price - df * (a - b));
+    }
 }
 
 bool is_positive_finite(double v) { return v > 0.0 && v < infinity; }
@@ -254,6 +271,9 @@ class Solver {
 public:
     Solver(double x, double beta, double beta_complement)
         : black_(x), x_(x), beta_(beta), complement_(beta_complement) {}
+    // The same, given exp(x/2).
+    Solver(double x, double beta, double beta_complement, double exp_half_x)
+        : black_(x, exp_half_x), x_(x), beta_(beta), complement_(beta_complement) {}
 
     double solve() {
         // The inflexion point s_c = sqrt(2|x|), where b'' = 0, splits the
@@ -261,10 +281,15 @@ public:
         // s = 0, where b' = 1/sqrt(2 pi).
         const double s_inflexion = sqrt_of(-2.0 * x_);
         const double b_inflexion = black_.at_inflexion(s_inflexion);
+        return solve_from(s_inflexion, b_inflexion, beta_ < b_inflexion ? log_of(beta_) : 0.0);
+    }
+
+    // The solve, given s_c, b there and ln beta (needed below s_c only).
+    double solve_from(double s_inflexion, double b_inflexion, double log_beta) {
         const double vega = black_.upper() * inv_sqrt_two_pi;
         if (beta_ < b_inflexion) {
             objective_ = Objective::Lower;
-            log_beta_ = log_of(beta_);
+            log_beta_ = log_beta;
             high_ = s_inflexion;
         } else {
             objective_ = complement_ < 0.5 * black_.upper() ? Objective::Upper : Objective::Middle;
@@ -428,7 +453,10 @@ double normalised_implied_total_vol(double x, double beta, double beta_complemen
     return Solver(x, beta, beta_complement).solve();
 }
 
-double black76_implied_vol(OptionType type, double ttx, double fwd, double strike, double price, double df) {
+// Never inlined: the loops over vectors call this body for the options they
+// leave to it.
+[[gnu::noinline]] double black76_implied_vol(OptionType type, double ttx, double fwd, double strike, double price,
+                                             double df) {
     if (!(is_positive_finite(ttx) && is_positive_finite(fwd) && is_positive_finite(strike) &&
           is_positive_finite(df))) {
         return nan;
@@ -456,6 +484,89 @@ double black76_implied_vol(OptionType type, double ttx, double fwd, double strik
     if (!(beta_complement > 0.0)) return infinity;
     const double x = -std::fabs(log_moneyness(fwd, strike));
     return normalised_implied_total_vol(x, beta, beta_complement) / sqrt_of(ttx);
+}
+
+namespace {
+
+// A vector of options up to the solve's first step, each lane as
+// black76_implied_vol and Solver::solve take it: the screening, the
+// normalised price and its complement, x, exp(x/2), s_c, b(s_c) and ln beta
+// are straight-line work, done here on the vector unit. `ordinary` marks the
+// lanes that go on from here, one by one; the others (a price at or beyond a
+// bound, an argument that is not a positive finite number, F/K out of the
+// normal range, s_c past the reach of its one erfc) are left to
+// black76_implied_vol.
+template <class V>
+struct Start {
+    V x, beta, beta_complement, exp_half_x, s_inflexion, b_inflexion, log_beta;
+    lanes::Mask<V> ordinary;
+};
+
+template <class V>
+[[gnu::always_inline]] inline lanes::Mask<V> positive_finite(V v) {
+    return (v > 0.0) & (v < infinity);
+}
+
+template <class V>
+[[gnu::always_inline]] inline Start<V> start_of(lanes::Mask<V> call, V ttx, V fwd, V strike, V price, V df) {
+    using lanes::select;
+    const V zero = lanes::splat<V>(0.0);
+    Start<V> st;
+    const V intrinsic = df * select<V>(call, fwd - strike, strike - fwd);
+    const auto in_the_money = intrinsic > 0.0;
+    const V lower = select<V>(in_the_money, intrinsic, zero);
+    const V near = select<V>(call, fwd, strike), far = select<V>(call, strike, fwd);
+    const V upper = df * near;
+    const V out_of_money = select<V>(in_the_money, price_less<V>(price, df, near, far), price);
+    const V to_upper = -price_less<V>(price, df, near, zero);
+    const V scale = df * lanes::sqrt(fwd) * lanes::sqrt(strike);
+    st.beta = out_of_money / scale;
+    st.beta_complement = to_upper / scale;
+    const V ratio = fwd / strike;
+    const auto near_money = (ratio > 0.5) & (ratio < 2.0);
+    const V log_ratio =
+        select<V>(near_money, normalised::log1p_of<V>((fwd - strike) / strike), kelvane::elementary::log(ratio));
+    st.x = -kelvane::elementary::detail::abs(log_ratio);
+    st.exp_half_x = kelvane::elementary::exp(0.5 * st.x);
+    st.s_inflexion = lanes::sqrt(-2.0 * st.x);
+    st.b_inflexion = normalised::at_inflexion_in_range<V>(st.exp_half_x, 1.0 / st.exp_half_x, st.s_inflexion);
+    st.log_beta = kelvane::elementary::log(st.beta);
+    const auto ratio_is_normal = (ratio >= std::numeric_limits<double>::min()) & (ratio < infinity);
+    st.ordinary = positive_finite(ttx) & positive_finite(fwd) & positive_finite(strike) & positive_finite(df) &
+                  (price > lower) & (price < upper) & (st.beta > 0.0) & (st.beta_complement > 0.0) &
+                  (near_money | ratio_is_normal) & (-st.s_inflexion >= normalised::tail_from);
+    return st;
+}
+
+struct ImpliedVol {
+    static double scalar(OptionType type, double ttx, double fwd, double strike, double price, double df) {
+        return black76_implied_vol(type, ttx, fwd, strike, price, df);
+    }
+
+    template <class V>
+    [[gnu::always_inline]] static V of(lanes::Mask<V> call, V ttx, V fwd, V strike, V price, V df) {
+        const Start<V> st = start_of<V>(call, ttx, fwd, strike, price, df);
+        V vol;
+        for (std::size_t l = 0; l < lanes::Lanes<V>::count; ++l) {
+            if (st.ordinary[l] != 0) {
+                Solver solver(st.x[l], st.beta[l], st.beta_complement[l], st.exp_half_x[l]);
+                vol[l] = solver.solve_from(st.s_inflexion[l], st.b_inflexion[l], st.log_beta[l]) / sqrt_of(ttx[l]);
+            } else {
+                const OptionType type = call[l] != 0 ? OptionType::Call : OptionType::Put;
+                vol[l] = scalar(type, ttx[l], fwd[l], strike[l], price[l], df[l]);
+            }
+        }
+        return vol;
+    }
+};
+
+}  // namespace
+
+void black76_implied_vol_row_at(std::size_t width, std::size_t count, Row<std::uint8_t> types, Row<double> ttx,
+                                Row<double> fwd, Row<double> strike, Row<double> price, Row<double> df,
+                                OutRow out) noexcept {
+    // The loop's operands are named for pricing: in their order, these.
+    lanes::option_row_at<ImpliedVol>(width, count, {types, ttx, fwd, strike, price, df, out});
 }
 
 }  // namespace option_pricing::implied_vol

@@ -31,11 +31,25 @@
 // did not converge (none is known). Nothing here fails or throws.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
+#include "common/strided.hpp"
 #include "option_pricing/option_type.hpp"
 
 namespace option_pricing::implied_vol {
 
 double black76_implied_vol(OptionType type, double ttx, double fwd, double strike, double price, double df);
+
+// out[i] = black76_implied_vol(types[i], ttx[i], ...) over a row of options
+// (types as option_pricing/loops.hpp codes them), `width` options at a time
+// on the vector unit up to each solve's first step (2, 4 or 8, one the
+// machine runs: common/math/vector_width.hpp), with the bits of
+// black76_implied_vol.
+void black76_implied_vol_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
+                                kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> fwd,
+                                kelvane::strided::Row<double> strike, kelvane::strided::Row<double> price,
+                                kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
 
 // The total vol s of the normalised price beta = b(x, s), x <= 0, given
 // also its distance to the upper bound, beta_complement = exp(x/2) - beta,

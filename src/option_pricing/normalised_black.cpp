@@ -3,8 +3,6 @@
 namespace option_pricing::normalised {
 namespace {
 
-constexpr double inv_sqrt_two = 0.70710678118654752440;
-constexpr double inv_sqrt_two_pi = 0.39894228040143267794;
 constexpr double sqrt_half_pi = 1.2533141373155002512;
 constexpr double inv_sqrt_pi = 0.56418958354775628695;
 
@@ -82,11 +80,9 @@ double mills_gap(double h, double t) {
     return erfcx(-(h + t) * inv_sqrt_two) - erfcx(-(h - t) * inv_sqrt_two);
 }
 
-// exp(+-x/2) N(u) for u = h +- t. Below tail_from N(u) nears the end of the
-// normal range (it underflows past -38.4) while exp(-x/2) may be as large
-// as 1e308; the product is then b' Y(u), as +-x/2 - u^2/2 = -(h^2 + t^2)/2,
-// with neither factor out of range.
-constexpr double tail_from = -37.0;
+// exp(+-x/2) N(u) for u = h +- t. Below tail_from exp(-x/2) may be as
+// large as 1e308; the product is then b' Y(u), as +-x/2 - u^2/2 =
+// -(h^2 + t^2)/2, with neither factor out of range.
 
 double term(double exp_half, double u, double vega) {
     if (u < tail_from) return vega * mills(u);
@@ -105,9 +101,12 @@ double erfcx(double z) {
     return erfcx_series(z);  // NaN fails both tests above and stays NaN here
 }
 
-Black::Black(double x) : x_(x), exp_half_x_(exp_of(0.5 * x)), exp_minus_half_x_(1.0 / exp_half_x_) {}
+Black::Black(double x) : Black(x, exp_of(0.5 * x)) {}
+
+Black::Black(double x, double exp_half_x) : x_(x), exp_half_x_(exp_half_x), exp_minus_half_x_(1.0 / exp_half_x) {}
 
 double Black::at_inflexion(double s_inflexion) const {
+    if (-s_inflexion >= tail_from) return at_inflexion_in_range(exp_half_x_, exp_minus_half_x_, s_inflexion);
     // b' there is exp(x/2) / sqrt(2 pi), as h^2 + t^2 = -x.
     return 0.5 * exp_half_x_ - term(exp_minus_half_x_, -s_inflexion, exp_half_x_ * inv_sqrt_two_pi);
 }

@@ -25,6 +25,7 @@
 #include <cmath>
 
 #include "common/math/elementary.hpp"
+#include "common/math/lanes.hpp"
 
 namespace option_pricing::normalised {
 
@@ -35,13 +36,37 @@ inline double log_of(double v) { return kelvane::elementary::log(v); }
 // log(1 + v) for -0.5 < v < 1 through the library's log: u = 1 + v rounds,
 // and v / (u - 1), exact in that range, undoes the rounding to first order,
 // which keeps the result within a few units in the last place.
-inline double log1p_of(double v) {
-    const double u = 1.0 + v;
-    if (u == 1.0) return v;
-    return kelvane::elementary::log(u) * (v / (u - 1.0));
+// A template over the lane type: a vector's lanes select where a scalar
+// returns early.
+template <class V>
+[[gnu::always_inline]] inline V log1p_of(V v) {
+    const V u = 1.0 + v;
+    if constexpr (kelvane::lanes::is_scalar<V>) {
+        if (u == 1.0) return v;
+        return kelvane::elementary::log(u) * (v / (u - 1.0));
+    } else {
+        return kelvane::lanes::select<V>(u == 1.0, v, kelvane::elementary::log(u) * (v / (u - 1.0)));
+    }
 }
 inline double erfc_of(double v) { return kelvane::elementary::erfc(v); }
 inline double sqrt_of(double v) { return std::sqrt(v); }
+
+inline constexpr double inv_sqrt_two = 0.70710678118654752440;
+inline constexpr double inv_sqrt_two_pi = 0.39894228040143267794;
+
+// Below this N(u) nears the end of the normal range (it underflows past
+// -38.4), and exp(-x/2) N(u) is taken another way (normalised_black.cpp).
+inline constexpr double tail_from = -37.0;
+
+// b at the inflexion point s = sqrt(2|x|), 0.5 exp(x/2) - exp(-x/2) N(-s),
+// for s <= -tail_from: one erfc. A template over the lane type of
+// common/math/lanes.hpp, so that a vector of options gets each option's
+// scalar bits.
+template <class V>
+[[gnu::always_inline]] inline V at_inflexion_in_range(V exp_half_x, V exp_minus_half_x, V s_inflexion) {
+    const V u = -s_inflexion;
+    return 0.5 * exp_half_x - exp_minus_half_x * (0.5 * kelvane::elementary::erfc(-u * inv_sqrt_two));
+}
 
 // exp(z^2) erfc(z) for z >= 0, to a few units in the last place; z^2 enters
 // the exponential exactly (split into two parts), since its rounding alone
@@ -52,6 +77,8 @@ double erfcx(double z);
 class Black {
 public:
     explicit Black(double x);
+    // The same, given exp(x/2).
+    Black(double x, double exp_half_x);
 
     double x() const { return x_; }
     // exp(x/2), the limit of b as s grows.

@@ -31,6 +31,7 @@ namespace option_pricing::lanes {
 using kelvane::lanes::double2;
 using kelvane::lanes::double4;
 using kelvane::lanes::double8;
+using kelvane::lanes::finite;
 using kelvane::lanes::is_scalar;
 using kelvane::lanes::Lanes;
 using kelvane::lanes::Mask;

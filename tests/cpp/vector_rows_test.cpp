@@ -18,6 +18,7 @@
 #include "option_pricing/b76.hpp"
 #include "option_pricing/b76_greeks.hpp"
 #include "option_pricing/binary.hpp"
+#include "option_pricing/implied_vol.hpp"
 
 namespace {
 
@@ -191,6 +192,49 @@ TEST_P(GreeksRows, GiveEveryGreekTheScalarBits) {
         }
     }
 }
+
+// The solver's row: prices of the book's options (most lanes go on to the
+// solve from the vector's start), some at or beyond a bound or far from the
+// money, amid the book's edge inputs, each against the scalar solver.
+class ImpliedVolRows : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(ImpliedVolRows, GiveEveryElementTheScalarBits) {
+    const std::size_t width = GetParam();
+    if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
+    const std::size_t size = 1003;
+    Book book = random_book(size, 1, 7);
+    std::vector<double> price(size), out(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        const OptionType type = book.codes[i] == 0 ? OptionType::Call : OptionType::Put;
+        double& fwd = book.columns[0][i];
+        double& strike = book.columns[1][i];
+        if (i % 29 == 0) strike = fwd * 1e-310;  // F/K beyond the doubles
+        if (i % 31 == 0) strike = fwd * 1e-200;  // s_c past the reach of one erfc
+        const double df = book.columns[4][i];
+        price[i] = b76::fairvalue(type, fwd, strike, book.columns[2][i], book.columns[3][i], df);
+        if (i % 37 == 0) price[i] = df * (type == OptionType::Call ? fwd : strike);  // the upper bound
+        if (i % 41 == 0) price[i] = std::nextafter(price[i], inf);
+    }
+    const auto row = [](const std::vector<double>& column) {
+        return Row<double>{reinterpret_cast<const char*>(column.data()), 8};
+    };
+    option_pricing::implied_vol::black76_implied_vol_row_at(
+        width, size, {reinterpret_cast<const char*>(book.codes.data()), 1}, row(book.columns[2]), row(book.columns[0]),
+        row(book.columns[1]), row(price), row(book.columns[4]), {reinterpret_cast<char*>(out.data()), 8});
+    for (std::size_t i = 0; i < size; ++i) {
+        const OptionType type = book.codes[i] == 0 ? OptionType::Call : OptionType::Put;
+        const double expected = option_pricing::implied_vol::black76_implied_vol(
+            type, book.columns[2][i], book.columns[0][i], book.columns[1][i], price[i], book.columns[4][i]);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(out[i]), std::bit_cast<std::uint64_t>(expected))
+            << "width " << width << ", option " << i << ": " << (type == OptionType::Call ? "call" : "put")
+            << " T=" << book.columns[2][i] << " F=" << book.columns[0][i] << " K=" << book.columns[1][i]
+            << " price=" << price[i] << " df=" << book.columns[4][i] << " gives " << out[i] << ", the scalar "
+            << expected;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWidth, ImpliedVolRows,
+                         testing::Values(std::size_t{2}, std::size_t{4}, std::size_t{8}));
 
 INSTANTIATE_TEST_SUITE_P(EveryWidth, GreeksRows, testing::Values(std::size_t{2}, std::size_t{4}, std::size_t{8}));
 

@@ -897,7 +897,7 @@ PyMethodDef methods[] = {
     def<option_entry<names::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>,
                      calibration_names>>(
         names::calibrate_black76_iv),
-    def<option_entry<b76_implied_vol_name, option_row<option_pricing::implied_vol::black76_implied_vol>,
+    def<option_entry<b76_implied_vol_name, at_machine_width<option_pricing::implied_vol::black76_implied_vol_row_at>,
                      calibration_names>>(
         b76_implied_vol_name),
     def<get_vol>("get_vol"),

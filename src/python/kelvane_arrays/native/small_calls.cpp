@@ -557,7 +557,7 @@ PyMethodDef small_methods[] = {
     def<small_option_entry<sn::binary_theta, at_machine_width<binary::theta_row_at>>>(sn::binary_theta),
     def<small_option_entry<sn::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>>>(
         sn::calibrate_black76_iv),
-    def<small_option_entry<sn::b76_implied_vol, option_row<option_pricing::implied_vol::black76_implied_vol>>>(
+    def<small_option_entry<sn::b76_implied_vol, at_machine_width<option_pricing::implied_vol::black76_implied_vol_row_at>>>(
         sn::b76_implied_vol),
     def<small_b76_greeks>("small_b76_greeks"),
     def<small_get_vol>("small_get_vol"),
