@@ -6,6 +6,7 @@
 // is the figure.
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <random>
@@ -147,31 +148,41 @@ using RowAt = void (*)(std::size_t, std::size_t, kelvane::strided::Row<std::uint
                        kelvane::strided::Row<double>, kelvane::strided::Row<double>, kelvane::strided::Row<double>,
                        kelvane::strided::Row<double>, kelvane::strided::OutRow<double>) noexcept;
 
-// The array module's loop over the same book, at a given vector width (0:
-// the machine's choice), the discount factor broadcast as the Python row
-// passes it.
-void fairvalue_row_book(benchmark::State& state, RowAt row_at, std::size_t width) {
+// An array module's loop over a book, at a given vector width (0: the
+// machine's choice), its four columns chosen by `columns` in the loop's
+// order, the discount factor broadcast as the Python row passes it.
+using Columns = std::array<const std::vector<double>*, 4> (*)(const Book&);
+
+void row_book(benchmark::State& state, RowAt row_at, std::size_t width, std::size_t size, Columns columns) {
     if (width > kelvane::vectors::widest_supported()) {
         state.SkipWithError("this machine lacks the unit");
         return;
     }
     if (width == 0) width = kelvane::vectors::width();
-    const Book book = random_book(fairvalue_book_size);
+    const Book book = random_book(size);
     std::vector<std::uint8_t> codes;
     for (OptionType type : book.type) codes.push_back(type == OptionType::Call ? 0 : 1);
     const double df = book_df;
     std::vector<double> out(book.fwd.size());
-    const auto row = [](const std::vector<double>& v) {
-        return kelvane::strided::Row<double>{reinterpret_cast<const char*>(v.data()), 8};
+    const auto row = [](const std::vector<double>* v) {
+        return kelvane::strided::Row<double>{reinterpret_cast<const char*>(v->data()), 8};
     };
+    const auto in = columns(book);
     for (auto _ : state) {
-        row_at(width, out.size(), {reinterpret_cast<const char*>(codes.data()), 1}, row(book.fwd), row(book.strike),
-               row(book.ttx), row(book.vol), {reinterpret_cast<const char*>(&df), 0},
+        row_at(width, out.size(), {reinterpret_cast<const char*>(codes.data()), 1}, row(in[0]), row(in[1]),
+               row(in[2]), row(in[3]), {reinterpret_cast<const char*>(&df), 0},
                {reinterpret_cast<char*>(out.data()), 8});
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
     state.counters["per_iteration"] = static_cast<double>(out.size());
+}
+
+// Pricing: F, K, T and vol.
+void fairvalue_row_book(benchmark::State& state, RowAt row_at, std::size_t width) {
+    row_book(state, row_at, width, fairvalue_book_size, [](const Book& b) {
+        return std::array<const std::vector<double>*, 4>{&b.fwd, &b.strike, &b.ttx, &b.vol};
+    });
 }
 
 // The sixteen greeks of the same book, each into an array of its own.
@@ -238,29 +249,11 @@ void b76_implied_vol_book(benchmark::State& state) {
     state.counters["per_iteration"] = static_cast<double>(out.size());
 }
 
+// The solver: T, F, K and the price.
 void b76_implied_vol_row_book(benchmark::State& state, std::size_t width) {
-    if (width > kelvane::vectors::widest_supported()) {
-        state.SkipWithError("this machine lacks the unit");
-        return;
-    }
-    if (width == 0) width = kelvane::vectors::width();
-    const Book book = random_book(iv_book_size);
-    std::vector<std::uint8_t> codes;
-    for (OptionType type : book.type) codes.push_back(type == OptionType::Call ? 0 : 1);
-    const double df = book_df;
-    std::vector<double> out(book.fwd.size());
-    const auto row = [](const std::vector<double>& v) {
-        return kelvane::strided::Row<double>{reinterpret_cast<const char*>(v.data()), 8};
-    };
-    for (auto _ : state) {
-        option_pricing::implied_vol::black76_implied_vol_row_at(
-            width, out.size(), {reinterpret_cast<const char*>(codes.data()), 1}, row(book.ttx), row(book.fwd),
-            row(book.strike), row(book.price), {reinterpret_cast<const char*>(&df), 0},
-            {reinterpret_cast<char*>(out.data()), 8});
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.counters["per_iteration"] = static_cast<double>(out.size());
+    row_book(state, option_pricing::implied_vol::black76_implied_vol_row_at, width, iv_book_size, [](const Book& b) {
+        return std::array<const std::vector<double>*, 4>{&b.ttx, &b.fwd, &b.strike, &b.price};
+    });
 }
 
 void calibrate_black76_iv_book(benchmark::State& state) {

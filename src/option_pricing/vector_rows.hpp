@@ -28,16 +28,8 @@
 
 namespace option_pricing::lanes {
 
-using kelvane::lanes::double2;
-using kelvane::lanes::double4;
-using kelvane::lanes::double8;
-using kelvane::lanes::finite;
-using kelvane::lanes::is_scalar;
-using kelvane::lanes::Lanes;
-using kelvane::lanes::Mask;
-using kelvane::lanes::select;
-using kelvane::lanes::splat;
-using kelvane::lanes::sqrt;
+// The lane types, masks, selects and square roots of common/math/lanes.hpp.
+using namespace kelvane::lanes;
 
 // maxNum(x, +0): a NaN x gives +0, and so does -0 (the compiler's inline
 // fmax returns +0 there, and the scalar calls always have).

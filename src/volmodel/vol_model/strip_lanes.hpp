@@ -23,13 +23,8 @@
 
 namespace vol_model::lanes {
 
-using kelvane::lanes::double2;
-using kelvane::lanes::double4;
-using kelvane::lanes::double8;
-using kelvane::lanes::finite;
-using kelvane::lanes::Mask;
-using kelvane::lanes::select;
-using kelvane::lanes::sqrt;
+// The lane types, masks, selects and square roots of common/math/lanes.hpp.
+using namespace kelvane::lanes;
 
 template <class V>
 using L = kelvane::lanes::Lanes<V>;
