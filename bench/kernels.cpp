@@ -118,26 +118,14 @@ Book random_book(std::size_t size) {
     return book;
 }
 
-void b76_fairvalue_book(benchmark::State& state) {
+// A pricing formula's scalar function over the book, one option at a time.
+template <double (*Formula)(OptionType, double, double, double, double, double)>
+void scalar_book(benchmark::State& state) {
     const Book book = random_book(fairvalue_book_size);
     std::vector<double> out(book.fwd.size());
     for (auto _ : state) {
         for (std::size_t i = 0; i < out.size(); ++i)
-            out[i] = option_pricing::b76::fairvalue(book.type[i], book.fwd[i], book.strike[i], book.ttx[i],
-                                                    book.vol[i], book_df);
-        benchmark::DoNotOptimize(out.data());
-        benchmark::ClobberMemory();
-    }
-    state.counters["per_iteration"] = static_cast<double>(out.size());
-}
-
-void binary_fairvalue_book(benchmark::State& state) {
-    const Book book = random_book(fairvalue_book_size);
-    std::vector<double> out(book.fwd.size());
-    for (auto _ : state) {
-        for (std::size_t i = 0; i < out.size(); ++i)
-            out[i] = option_pricing::binary::fairvalue(book.type[i], book.fwd[i], book.strike[i], book.ttx[i],
-                                                       book.vol[i], book_df);
+            out[i] = Formula(book.type[i], book.fwd[i], book.strike[i], book.ttx[i], book.vol[i], book_df);
         benchmark::DoNotOptimize(out.data());
         benchmark::ClobberMemory();
     }
@@ -483,7 +471,7 @@ void erfc_chain_libc(benchmark::State& state) { elementary_chain<libc_erfc>(stat
 BENCHMARK(b76_fairvalue)->Name("kelvane.b76_fairvalue");
 BENCHMARK(binary_fairvalue)->Name("kelvane.binary_fairvalue");
 BENCHMARK(calibrate_black76_iv)->Name("kelvane.calibrate_black76_iv");
-BENCHMARK(b76_fairvalue_book)->Name("b76_fairvalue, scalar loop, 1,000,000 options");
+BENCHMARK(scalar_book<option_pricing::b76::fairvalue>)->Name("b76_fairvalue, scalar loop, 1,000,000 options");
 BENCHMARK_CAPTURE(fairvalue_row_book, b76, option_pricing::b76::fairvalue_row_at, 0)
     ->Name("kelvane_arrays.b76_fairvalue, 1,000,000 options");
 BENCHMARK_CAPTURE(fairvalue_row_book, b76_2, option_pricing::b76::fairvalue_row_at, 2)
@@ -492,7 +480,7 @@ BENCHMARK_CAPTURE(fairvalue_row_book, b76_4, option_pricing::b76::fairvalue_row_
     ->Name("b76_fairvalue_row, 4 doubles, 1,000,000 options");
 BENCHMARK_CAPTURE(fairvalue_row_book, b76_8, option_pricing::b76::fairvalue_row_at, 8)
     ->Name("b76_fairvalue_row, 8 doubles, 1,000,000 options");
-BENCHMARK(binary_fairvalue_book)->Name("binary_fairvalue, scalar loop, 1,000,000 options");
+BENCHMARK(scalar_book<option_pricing::binary::fairvalue>)->Name("binary_fairvalue, scalar loop, 1,000,000 options");
 BENCHMARK_CAPTURE(fairvalue_row_book, binary, option_pricing::binary::fairvalue_row_at, 0)
     ->Name("kelvane_arrays.binary_fairvalue, 1,000,000 options");
 BENCHMARK_CAPTURE(fairvalue_row_book, binary_2, option_pricing::binary::fairvalue_row_at, 2)

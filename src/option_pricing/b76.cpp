@@ -148,13 +148,13 @@ double ValueAtVol::operator()(double vol) const {
 
 void vega_row_at(std::size_t width, std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx,
                  Row<double> vol, Row<double> df, OutRow out) noexcept {
-    lanes::plain_row_at<Vega>(width, count, {fwd, strike, ttx, vol, df, out});
+    lanes::option_row_at<lanes::TypeBlind<Vega>>(width, count, {{nullptr, 0}, fwd, strike, ttx, vol, df, out});
 }
 
 
 void gamma_row_at(std::size_t width, std::size_t count, Row<double> fwd, Row<double> strike, Row<double> ttx,
                   Row<double> vol, Row<double> df, OutRow out) noexcept {
-    lanes::plain_row_at<Gamma>(width, count, {fwd, strike, ttx, vol, df, out});
+    lanes::option_row_at<lanes::TypeBlind<Gamma>>(width, count, {{nullptr, 0}, fwd, strike, ttx, vol, df, out});
 }
 
 

@@ -43,18 +43,37 @@ template <class V>
 // Row loops. A Formula is a type with
 //   template <class V> static V of(Mask<V> call, V fwd, V strike, V ttx, V vol, V df);
 //   static double scalar(OptionType, double fwd, double strike, double ttx, double vol, double df);
-// (a plain formula the same without the option type), where scalar is the
-// public function, never inlined, and of<double> its body.
+// where scalar is the public function, never inlined, and of<double> its
+// body. One that calls and puts share (TypeBlind below) sets
+//   static constexpr bool takes_type = false;
+// and its loop reads no option types.
 
 struct OptionOperands {
-    Row<std::uint8_t> types;
+    Row<std::uint8_t> types;  // unread for a formula that takes no type
     Row<double> fwd, strike, ttx, vol, df;
     OutRow out;
 };
 
-struct PlainOperands {
-    Row<double> fwd, strike, ttx, vol, df;
-    OutRow out;
+template <class Formula>
+inline constexpr bool takes_type = [] {
+    if constexpr (requires { Formula::takes_type; }) {
+        return Formula::takes_type;
+    } else {
+        return true;
+    }
+}();
+
+// A formula of the five numbers alone (b76 vega and gamma), as a Formula.
+template <class Plain>
+struct TypeBlind {
+    static constexpr bool takes_type = false;
+    template <class V>
+    [[gnu::always_inline]] static V of(Mask<V>, V fwd, V strike, V ttx, V vol, V df) {
+        return Plain::template of<V>(fwd, strike, ttx, vol, df);
+    }
+    static double scalar(OptionType, double fwd, double strike, double ttx, double vol, double df) {
+        return Plain::scalar(fwd, strike, ttx, vol, df);
+    }
 };
 
 template <class V>
@@ -79,9 +98,10 @@ template <class V>
 template <class Formula, class V>
 [[gnu::always_inline]] inline void option_vectors(std::size_t count, const OptionOperands& op) {
     constexpr std::size_t n = Lanes<V>::count;
+    constexpr bool typed = takes_type<Formula>;
     std::size_t i = 0;
     for (; i + n <= count; i += n) {
-        const Mask<V> call = load_calls<V>(op.types, i);
+        const Mask<V> call = typed ? load_calls<V>(op.types, i) : Mask<V>{};
         const V fwd = load<V>(op.fwd, i), strike = load<V>(op.strike, i), ttx = load<V>(op.ttx, i);
         const V vol = load<V>(op.vol, i), df = load<V>(op.df, i);
         V y = Formula::template of<V>(call, fwd, strike, ttx, vol, df);
@@ -96,27 +116,9 @@ template <class Formula, class V>
         store<V>(op.out, i, y);
     }
     for (; i < count; ++i) {
-        op.out.set(i, Formula::scalar(option_type_of(op.types[i]), op.fwd[i], op.strike[i], op.ttx[i], op.vol[i],
-                                      op.df[i]));
+        const OptionType type = typed ? option_type_of(op.types[i]) : OptionType::Call;
+        op.out.set(i, Formula::scalar(type, op.fwd[i], op.strike[i], op.ttx[i], op.vol[i], op.df[i]));
     }
-}
-
-template <class Formula, class V>
-[[gnu::always_inline]] inline void plain_vectors(std::size_t count, const PlainOperands& op) {
-    constexpr std::size_t n = Lanes<V>::count;
-    std::size_t i = 0;
-    for (; i + n <= count; i += n) {
-        const V fwd = load<V>(op.fwd, i), strike = load<V>(op.strike, i), ttx = load<V>(op.ttx, i);
-        const V vol = load<V>(op.vol, i), df = load<V>(op.df, i);
-        V y = Formula::template of<V>(fwd, strike, ttx, vol, df);
-        if (Lanes<V>::any(y != y)) {
-            for (std::size_t l = 0; l < n; ++l) {
-                if (y[l] != y[l]) y[l] = Formula::scalar(fwd[l], strike[l], ttx[l], vol[l], df[l]);
-            }
-        }
-        store<V>(op.out, i, y);
-    }
-    for (; i < count; ++i) op.out.set(i, Formula::scalar(op.fwd[i], op.strike[i], op.ttx[i], op.vol[i], op.df[i]));
 }
 
 // One function per unit: flatten inlines the formula, the elementary
@@ -126,10 +128,6 @@ template <class Formula>
 [[gnu::flatten]] void option_row_2(std::size_t count, const OptionOperands& op) {
     option_vectors<Formula, double2>(count, op);
 }
-template <class Formula>
-[[gnu::flatten]] void plain_row_2(std::size_t count, const PlainOperands& op) {
-    plain_vectors<Formula, double2>(count, op);
-}
 #if KELVANE_HAS_WIDE_UNITS
 template <class Formula>
 KELVANE_TARGET_AVX2 void option_row_4(std::size_t count, const OptionOperands& op) {
@@ -138,14 +136,6 @@ KELVANE_TARGET_AVX2 void option_row_4(std::size_t count, const OptionOperands& o
 template <class Formula>
 KELVANE_TARGET_AVX512 void option_row_8(std::size_t count, const OptionOperands& op) {
     option_vectors<Formula, double8>(count, op);
-}
-template <class Formula>
-KELVANE_TARGET_AVX2 void plain_row_4(std::size_t count, const PlainOperands& op) {
-    plain_vectors<Formula, double4>(count, op);
-}
-template <class Formula>
-KELVANE_TARGET_AVX512 void plain_row_8(std::size_t count, const PlainOperands& op) {
-    plain_vectors<Formula, double8>(count, op);
 }
 #endif
 
@@ -158,16 +148,6 @@ void option_row_at(std::size_t width, std::size_t count, const OptionOperands& o
 #endif
     (void)width;
     option_row_2<Formula>(count, op);
-}
-
-template <class Formula>
-void plain_row_at(std::size_t width, std::size_t count, const PlainOperands& op) noexcept {
-#if KELVANE_HAS_WIDE_UNITS
-    if (width == 8) return plain_row_8<Formula>(count, op);
-    if (width == 4) return plain_row_4<Formula>(count, op);
-#endif
-    (void)width;
-    plain_row_2<Formula>(count, op);
 }
 
 }  // namespace option_pricing::lanes
