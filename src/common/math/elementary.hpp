@@ -473,6 +473,48 @@ template <class V>
 }
 
 // ---------------------------------------------------------------------------
+// erfc's pieces, read by their index: the first starts at 0.25, whose bits
+// shifted right by 50 are first_piece, and each quarter octave after it has
+// the next index.
+namespace detail {
+
+inline constexpr std::uint64_t first_erfc_piece = 0x3fd0000000000000ULL >> 50;
+inline constexpr std::size_t erfc_piece_count =
+    sizeof(coefficients::erfc_pieces) / sizeof(double) / coefficients::erfc_piece_stride;
+inline constexpr std::size_t erfc_polynomial_terms = coefficients::erfc_piece_stride - 4;
+
+// How many coefficients of P2 the pieces that start below `bound` use: the
+// rest are zero where a lower degree met the fit's bound.
+consteval std::size_t erfc_terms_below(double bound) {
+    std::size_t most = 0;
+    for (std::size_t piece = 0; piece < erfc_piece_count; ++piece) {
+        if (std::bit_cast<double>((first_erfc_piece + piece) << 50) >= bound) break;
+        const double* p2 = coefficients::erfc_pieces + piece * coefficients::erfc_piece_stride + 4;
+        std::size_t used = erfc_polynomial_terms;
+        while (used > 0 && p2[used - 1] == 0.0) --used;
+        if (used > most) most = used;
+    }
+    return most;
+}
+
+// P2(t) for an argument a. Estrin's scheme over fewer coefficients adds the
+// same products in the same places, and each zero it leaves out would only
+// have added an exact zero, so a lone argument, whose piece is known, reads
+// no more than its piece uses and gets the same bits. A vector's lanes lie
+// in different pieces and take them all.
+template <class V, class Coefficient>
+[[gnu::always_inline]] inline V erfc_polynomial(V a, V t, Coefficient coefficient) {
+    if constexpr (Lanes<V>::count == 1) {
+        constexpr std::size_t below_one = erfc_terms_below(1.0), below_four = erfc_terms_below(4.0);
+        if (a < 1.0) return estrin<V, below_one>(t, coefficient);
+        if (a < 4.0) return estrin<V, below_four>(t, coefficient);
+    }
+    return estrin<V, erfc_polynomial_terms>(t, coefficient);
+}
+
+}  // namespace detail
+
+// ---------------------------------------------------------------------------
 // erfc: below |x| = 0.25, 1 - erf(x) with erf(x) = x + x C(x^2) and 1 - x
 // an exact pair (x C is below 0.03, its rounding a sixteenth of an ulp).
 // From 0.25, erfc(a) = e^(-a^2) G(a) with G(a) = erfc(a) e^(a^2) fitted on
@@ -500,10 +542,10 @@ template <class V>
     if (!L::all(small)) {
         // Lanes outside [0.25, 27.3) compute at 1 and are replaced below.
         const V ab = select<V>(L::either(small, L::either(beyond, a != a)), L::splat(1.0), a);
-        const Bits<V> row = ((bits_of(ab) >> 50) - (0x3fd0000000000000ULL >> 50)) * c::erfc_piece_stride;
+        const Bits<V> row = ((bits_of(ab) >> 50) - first_erfc_piece) * c::erfc_piece_stride;
         const auto piece = L::rows(c::erfc_pieces, row);
         const V t = ab - L::column(piece, 0);  // exact: the middle is within the piece
-        const V p = estrin<V, c::erfc_piece_stride - 4>(t, [&](std::size_t i) { return L::column(piece, 4 + i); });
+        const V p = erfc_polynomial(ab, t, [&](std::size_t i) { return L::column(piece, 4 + i); });
         const Pair<V> slope = two_product(t, L::column(piece, 3));
         const Pair<V> g = two_sum(L::column(piece, 1), slope.hi);
         const V g_lo = g.lo + (L::column(piece, 2) + (slope.lo + (t * t) * p));
