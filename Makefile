@@ -99,7 +99,7 @@ cpp-build: $(STAMPS)/system $(STAMPS)/build-deps
 cpp-test: cpp-build
 	$(VENV)/bin/ctest --test-dir $(CPPDIR) --output-on-failure -j2
 
-# exp, log, tanh and erfc against MPFR over ACCURACY_COUNT seeded arguments
+# exp, log, tanh, erfc and erfcx against MPFR over ACCURACY_COUNT seeded arguments
 # each (make test checks 10^5; all 10^7 take some 20 minutes, most of them
 # erfc's references).
 ACCURACY_COUNT ?= 10000000

@@ -457,6 +457,7 @@ void tanh_array_kelvane(benchmark::State& state) { elementary_array<el::tanh<dou
 void tanh_array_libc(benchmark::State& state) { elementary_array<libc_tanh>(state, -3.0, 3.0); }
 void erfc_array_kelvane(benchmark::State& state) { elementary_array<el::erfc<double>>(state, -5.0, 5.0); }
 void erfc_array_libc(benchmark::State& state) { elementary_array<libc_erfc>(state, -5.0, 5.0); }
+void erfcx_array_kelvane(benchmark::State& state) { elementary_array<el::erfcx<double>>(state, 0.0, 10.0); }
 void exp_chain_kelvane(benchmark::State& state) { elementary_chain<el::exp<double>>(state, -0.7); }
 void exp_chain_libc(benchmark::State& state) { elementary_chain<libc_exp>(state, -0.7); }
 void log_chain_kelvane(benchmark::State& state) { elementary_chain<el::log<double>>(state, 1.7); }
@@ -465,6 +466,7 @@ void tanh_chain_kelvane(benchmark::State& state) { elementary_chain<el::tanh<dou
 void tanh_chain_libc(benchmark::State& state) { elementary_chain<libc_tanh>(state, 0.7); }
 void erfc_chain_kelvane(benchmark::State& state) { elementary_chain<el::erfc<double>>(state, 0.7); }
 void erfc_chain_libc(benchmark::State& state) { elementary_chain<libc_erfc>(state, 0.7); }
+void erfcx_chain_kelvane(benchmark::State& state) { elementary_chain<el::erfcx<double>>(state, 0.7); }
 
 }  // namespace
 
@@ -532,6 +534,7 @@ BENCHMARK(tanh_array_kelvane)->Name("tanh, 4,096 arguments (kelvane)");
 BENCHMARK(tanh_array_libc)->Name("tanh, 4,096 arguments (C library)");
 BENCHMARK(erfc_array_kelvane)->Name("erfc, 4,096 arguments (kelvane)");
 BENCHMARK(erfc_array_libc)->Name("erfc, 4,096 arguments (C library)");
+BENCHMARK(erfcx_array_kelvane)->Name("erfcx, 4,096 arguments (kelvane)");
 BENCHMARK(exp_chain_kelvane)->Name("exp, lone calls (kelvane)");
 BENCHMARK(exp_chain_libc)->Name("exp, lone calls (C library)");
 BENCHMARK(log_chain_kelvane)->Name("log, lone calls (kelvane)");
@@ -540,5 +543,6 @@ BENCHMARK(tanh_chain_kelvane)->Name("tanh, lone calls (kelvane)");
 BENCHMARK(tanh_chain_libc)->Name("tanh, lone calls (C library)");
 BENCHMARK(erfc_chain_kelvane)->Name("erfc, lone calls (kelvane)");
 BENCHMARK(erfc_chain_libc)->Name("erfc, lone calls (C library)");
+BENCHMARK(erfcx_chain_kelvane)->Name("erfcx, lone calls (kelvane)");
 
 BENCHMARK_MAIN();

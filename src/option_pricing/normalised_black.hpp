@@ -1,5 +1,4 @@
-// The normalised Black function and the scaled complementary error function
-// it is evaluated through, for the implied-volatility solver.
+// The normalised Black function, for the implied-volatility solver.
 //
 // With x = ln(F/K) and s = vol * sqrt(T), an out-of-the-money call divided by
 // D * sqrt(F * K) is
@@ -10,14 +9,20 @@
 // in-the-money option is its out-of-the-money partner plus the intrinsic
 // value.
 //
+// Evaluation: each term exp(+-x/2) N(h +- t) is b' Y(h +- t), with Y(u) =
+// N(u)/phi(u) the Mills ratio (as +-x/2 - (h +- t)^2/2 = -(h^2 + t^2)/2),
+// and Y(u) = sqrt(pi/2) erfcx(-u/sqrt 2) for u <= 0. So an evaluation takes
+// one exponential, b' itself, and two erfcx, which need none: below the
+// inflexion point s = sqrt(2|x|), b = b' (Y(h+t) - Y(h-t)); above it,
+// where h + t > 0, exp(x/2) - b = b' (Y(-h-t) + Y(h-t)), a sum; for small s
+// near the money, where Y(h+t) - Y(h-t) cancels to the order of t, b comes
+// from its Taylor series in t.
+//
 // Accuracy: b and its complement exp(x/2) - b keep their relative accuracy
-// wherever the solver needs it. A term whose N lies below the double range
-// is taken as b' Y(u) (exp(+-x/2) phi(u) = b' there). Where the two terms
-// above nearly cancel or underflow, b is taken from the Mills ratio Y(u) = N(u)/phi(u) (through
-// erfcx, so no rounding of u is magnified by the steep tail of N) or, for
-// small s near the money, from its Taylor series in t; the error left is a
-// few units in the last place of b times the factor the price itself
-// cannot resolve, which the solver's own conditioning absorbs (see
+// wherever the solver needs it. erfcx's argument, rounded, is magnified by
+// nothing in its tail, where N's would be by u^2; the error left is a few
+// units in the last place of b times the factor the price itself cannot
+// resolve, which the solver's own conditioning absorbs (see
 // implied_vol.hpp). Inputs: x <= 0 and s > 0 finite; nothing else is
 // screened here.
 #pragma once
@@ -49,6 +54,7 @@ template <class V>
     }
 }
 inline double erfc_of(double v) { return kelvane::elementary::erfc(v); }
+inline double erfcx_of(double v) { return kelvane::elementary::erfcx(v); }
 inline double sqrt_of(double v) { return std::sqrt(v); }
 
 inline constexpr double inv_sqrt_two = 0.70710678118654752440;
@@ -67,11 +73,6 @@ template <class V>
     const V u = -s_inflexion;
     return 0.5 * exp_half_x - exp_minus_half_x * (0.5 * kelvane::elementary::erfc(-u * inv_sqrt_two));
 }
-
-// exp(z^2) erfc(z) for z >= 0, to a few units in the last place; z^2 enters
-// the exponential exactly (split into two parts), since its rounding alone
-// would cost z^2 units. Negative z: 2 exp(z^2) - erfcx(-z). NaN gives NaN.
-double erfcx(double z);
 
 // b at one x <= 0 for many s > 0, with exp(+-x/2) taken once.
 class Black {

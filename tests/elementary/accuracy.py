@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The library's exp, log, tanh and erfc against MPFR (gmpy2).
+"""The library's exp, log, tanh, erfc and erfcx against MPFR (gmpy2).
 
 Seeded arguments cover each function's whole range: every binade (random
 bit patterns, subnormals included), its working range, the edges where
@@ -8,7 +8,8 @@ its approximations, and NaN, +-0 and +-inf. Each result is compared with
 MPFR's value at 160 bits: the error in units in the last place of the
 exact value must stay within the bound the header states, and the
 two-lane vector evaluation must give the same bits as the scalar one.
-Between 2 and 26.6 erfc's reference is mpmath's, at the same precision.
+Between 2 and 26.6 erfc's reference is mpmath's, at the same precision, and
+so is erfcx's above 2.
 
     accuracy.py PROBE_LIBRARY [--count N] [--seed S] [--only NAME]
 
@@ -26,7 +27,7 @@ import numpy as np
 
 # The error each function may reach, in ulps of the exact value (the
 # header's figures, rounded up).
-BOUNDS = {"exp": 0.52, "log": 0.65, "tanh": 0.59, "erfc": 0.58}
+BOUNDS = {"exp": 0.52, "log": 0.65, "tanh": 0.59, "erfc": 0.58, "erfcx": 0.6}
 
 MAX = sys.float_info.max
 INF = math.inf
@@ -44,11 +45,31 @@ def erfc_reference(x):
     return gmpy2.erfc(x)
 
 
+def erfcx_reference(x):
+    """e^(x^2) erfc(x): MPFR's below 2; mpmath's between 2 and 32, as for
+    erfc; beyond, the asymptotic series sum_k (-1)^k (2k-1)!! / (2x^2)^k
+    over x sqrt(pi) in MPFR, whose 40th term is below 2^-300 there."""
+    if math.isinf(x):
+        return gmpy2.mpfr(0.0 if x > 0 else INF)
+    if x > 32.0:
+        u = 1 / (2 * x * x)
+        total, term = gmpy2.mpfr(1), gmpy2.mpfr(1)
+        for k in range(1, 40):
+            term = -term * (2 * k - 1) * u
+            total += term
+        return total / (x * gmpy2.sqrt(gmpy2.const_pi()))
+    if x > 2.0:
+        v = mpmath.mpf(float(x))
+        return gmpy2.mpfr(mpmath.nstr(mpmath.erfc(v) * mpmath.exp(v * v), 60, min_fixed=1, max_fixed=0))
+    return gmpy2.erfc(x) * gmpy2.exp(x * x)
+
+
 REFERENCE = {
     "exp": gmpy2.exp,
     "log": gmpy2.log,
     "tanh": gmpy2.tanh,
     "erfc": erfc_reference,
+    "erfcx": erfcx_reference,
 }
 
 
@@ -106,6 +127,15 @@ def arguments(name, n, rng):
             (0.1, lambda k: uniform(rng, k, 26.0, 27.3)),
             (0.1, lambda k: near(rng, k, pieces + [-p for p in pieces[:12]])),
             (0.1, lambda k: uniform(rng, k, 1.0, 6.0)),
+            (0.1, lambda k: uniform(rng, k, -1e-3, 1e-3) * 2.0 ** -rng.integers(0, 1000, size=k)),
+        ],
+        "erfcx": [
+            (0.3, lambda k: uniform(rng, k, -0.25, 32.5)),
+            (0.1, lambda k: random_bits(rng, k)),
+            (0.15, lambda k: uniform(rng, k, -1.0, 1.0)),
+            (0.1, lambda k: uniform(rng, k, -26.7, -0.25)),
+            (0.1, lambda k: near(rng, k, pieces + [32.0, -0.25, -26.6287] + [-p for p in pieces[:12]])),
+            (0.15, lambda k: 10.0 ** uniform(rng, k, 1.5, 300.0)),
             (0.1, lambda k: uniform(rng, k, -1e-3, 1e-3) * 2.0 ** -rng.integers(0, 1000, size=k)),
         ],
     }

@@ -1,5 +1,7 @@
-// The library's own exponential, logarithm, hyperbolic tangent and
-// complementary error function, so that every formula gives the same bits
+// The library's own exponential, logarithm, hyperbolic tangent,
+// complementary error function and its scaled form (erfcx, which the
+// implied-volatility solver evaluates the Black function through), so that
+// every formula gives the same bits
 // on every machine, whatever its C library, and in every lane of a vector
 // loop.
 //
@@ -15,7 +17,7 @@
 // even double arithmetic is assumed; g++ and clang (the portable wheel's
 // zig) give the same bits.
 //
-// Policy, once for all four: a NaN argument gives a quiet NaN; results that
+// Policy, once for all five: a NaN argument gives a quiet NaN; results that
 // overflow are +inf and results below the smallest subnormal are +0, as
 // IEEE 754 rounding gives them; subnormal arguments and results are exact
 // inputs and correctly scaled outputs, never flushed.
@@ -28,12 +30,15 @@
 //            |x| > 19.06.
 //   erfc(x)  1 - erf(x) without cancellation. erfc(-inf) = 2,
 //            erfc(+inf) = +0, subnormal from x > 26.5433, +0 from x > 27.2261.
+//   erfcx(x) e^(x^2) erfc(x), about 1/(x sqrt(pi)) as x grows.
+//            erfcx(+-0) = 1, erfcx(+inf) = +0, erfcx(-inf) = +inf;
+//            overflows below -26.6287, is subnormal above 2.5e307.
 //
 // Accuracy, in ulps of the exact value, measured against MPFR by
 // tests/elementary/accuracy.py (make accuracy) over 10^7 seeded arguments
 // per function that cover the whole range; the error analysis beside each
 // function says where the excess over 0.5 comes from:
-//   exp  0.515    log  0.644    tanh  0.587    erfc  0.571
+//   exp  0.515    log  0.644    tanh  0.587    erfc  0.571    erfcx  0.556
 // None is correctly rounded everywhere (99.7 to 99.9 % of results are):
 // each rounds once at the end after an approximation within a few tenths
 // of an ulp of the exact value. (glibc 2.36, by the same check: exp 0.504,
@@ -41,12 +46,17 @@
 //
 // Speed, per call over 4,096 arguments against glibc 2.36 on the x86-64
 // baseline (bench/kernels.cpp): exp 4.4 ns (5.6), log 8 (5), tanh 16 (11),
-// erfc 24 (13): log, tanh and erfc pay for their accuracy with exact pairs.
+// erfc 23 (14), erfcx 12 (over [0, 10]; the C library has none): log, tanh
+// and erfc pay for their accuracy with exact pairs; erfcx needs no
+// exponential from 0.25 to 32. A lone erfc or erfcx reads only the
+// coefficients its piece uses (below).
 //
 // Conditioning: exp is relatively conditioned by |x| (a relative error e in
 // x becomes |x| e in e^x); log near 1 and erfc in its tail (|x| e becomes
 // 2 x^2 e) amplify errors of their arguments in the same way; these
-// functions are accurate for the argument they are given.
+// functions are accurate for the argument they are given. erfcx is
+// conditioned by about 1 for x >= 0 (|x| e becomes at most e), and by 2 x^2
+// below 0, where it grows as 2 e^(x^2).
 #pragma once
 
 #include <bit>
@@ -512,6 +522,22 @@ template <class V, class Coefficient>
     return estrin<V, erfc_polynomial_terms>(t, coefficient);
 }
 
+// G(a) = erfc(a) e^(a^2) for a in [0.25, 32), as hi + lo: G(c + t) = G(c)
+// + t p0 + t^2 P2(t) on a's piece, with G(c) a pair and t p0 an exact
+// product.
+template <class V>
+[[gnu::always_inline]] inline Pair<V> erfc_scaled_piece(V a) {
+    using L = Lanes<V>;
+    namespace c = coefficients;
+    const Bits<V> row = ((bits_of(a) >> 50) - first_erfc_piece) * c::erfc_piece_stride;
+    const auto piece = L::rows(c::erfc_pieces, row);
+    const V t = a - L::column(piece, 0);  // exact: the middle is within the piece
+    const V p = erfc_polynomial(a, t, [&](std::size_t i) { return L::column(piece, 4 + i); });
+    const Pair<V> slope = two_product(t, L::column(piece, 3));
+    const Pair<V> g = two_sum(L::column(piece, 1), slope.hi);
+    return {g.hi, g.lo + (L::column(piece, 2) + (slope.lo + (t * t) * p))};
+}
+
 }  // namespace detail
 
 // ---------------------------------------------------------------------------
@@ -542,13 +568,8 @@ template <class V>
     if (!L::all(small)) {
         // Lanes outside [0.25, 27.3) compute at 1 and are replaced below.
         const V ab = select<V>(L::either(small, L::either(beyond, a != a)), L::splat(1.0), a);
-        const Bits<V> row = ((bits_of(ab) >> 50) - first_erfc_piece) * c::erfc_piece_stride;
-        const auto piece = L::rows(c::erfc_pieces, row);
-        const V t = ab - L::column(piece, 0);  // exact: the middle is within the piece
-        const V p = erfc_polynomial(ab, t, [&](std::size_t i) { return L::column(piece, 4 + i); });
-        const Pair<V> slope = two_product(t, L::column(piece, 3));
-        const Pair<V> g = two_sum(L::column(piece, 1), slope.hi);
-        const V g_lo = g.lo + (L::column(piece, 2) + (slope.lo + (t * t) * p));
+        const Pair<V> g = erfc_scaled_piece(ab);
+        const V g_lo = g.lo;
 
         const Pair<V> sq = square(ab);
         const Scaled<V> e = exp_parts(-sq.hi, -sq.lo);
@@ -566,6 +587,100 @@ template <class V>
         big = select<V>(x < -6.0, L::splat(2.0), select<V>(beyond, L::splat(0.0), big));
         y = select<V>(small, y, big);
     }
+    return select<V>(x != x, x + x, y);
+}
+
+// ---------------------------------------------------------------------------
+// erfcx(x) = e^(x^2) erfc(x), the scaled complementary error function: about
+// 1/(x sqrt(pi)) as x grows, where erfc itself underflows. On [0.25, 32) it
+// is erfc's G above, one rounding of its pair, with no exponential at all;
+// below 0.25, erfc's small-argument pair times e^(x^2) as a pair, rounded
+// once; from 32, (1/sqrt(pi)) (1 + D) / x with 1 + D the asymptotic series
+// sum_k (-1)^k (2k-1)!! / (2x^2)^k, whose eighth term is below 2^-60 there
+// and whose D, below 2^-11, is summed apart from its 1, the quotient
+// corrected by its exact remainder; below -0.25, 2 e^(x^2) - erfcx(-x) with
+// both terms as pairs, where the first is at least twice the second and so
+// cancels nothing. NaN gives NaN; erfcx(+inf) = +0, and the result
+// overflows to +inf below -26.6287.
+namespace detail {
+
+inline constexpr double inv_sqrt_pi_hi = 0x1.20dd750429b6dp-1;
+inline constexpr double inv_sqrt_pi_lo = 0x1.1ae3a914fed80p-57;
+
+// From 32 (and +inf), S/(x sqrt(pi)). Beyond 2^500 the quotient is taken
+// for x 2^-600, so that its remainder's product stays in the normal range,
+// and scaled back with its one rounding (subnormal from 2.5e307).
+template <class V>
+[[gnu::always_inline]] inline V erfcx_asymptotic(V a) {
+    using L = Lanes<V>;
+    const V u = 0.5 / (a * a);  // +0 once a^2 overflows
+    V sum = L::splat(1.0);
+    for (int k = 15; k >= 3; k -= 2) sum = 1.0 - (k * u) * sum;
+    const V d = -u * sum;
+    const V n_lo = inv_sqrt_pi_lo + inv_sqrt_pi_hi * d;
+    const auto huge = a >= 0x1p500;
+    const V as = a * select<V>(huge, L::splat(0x1p-600), L::splat(1.0));
+    const V q = inv_sqrt_pi_hi / as;
+    const Pair<V> back = two_product(q, as);
+    const V correction = (((inv_sqrt_pi_hi - back.hi) - back.lo) + n_lo) / as;
+    const V y = round_scaled_slowly(q, correction, select<V>(huge, L::splat(-600.0), L::splat(0.0)));
+    return select<V>(a == std::numeric_limits<double>::infinity(), L::splat(0.0), y);
+}
+
+// Below 0.25 in magnitude: (1 - x - x C(x^2)) e^(x^2), e^(x^2) below 1.07
+// (so its exponent k is 0) with x^2 an exact pair.
+template <class V>
+[[gnu::always_inline]] inline V erfcx_small(V x) {
+    const V minus_x = -x;
+    const Pair<V> head = fast_two_sum(Lanes<V>::splat(1.0), minus_x);
+    const V head_lo = head.lo + minus_x * polynomial(x * x, coefficients::erf_small);
+    const Pair<V> sq = square(x);
+    const Scaled<V> e = exp_parts(sq.hi, sq.lo);
+    const Pair<V> prod = two_product(e.hi, head.hi);
+    return prod.hi + (prod.lo + (e.hi * head_lo + e.lo * head.hi));
+}
+
+// 2 e^(a^2) - g for a in [0.25, 27] and g = erfcx(a) <= 0.76 as a pair:
+// e^(a^2) as a pair from an exact a^2, and the difference of the heads
+// exact.
+template <class V>
+[[gnu::always_inline]] inline V erfcx_reflected(V a, Pair<V> g) {
+    const Pair<V> sq = square(a);
+    const Scaled<V> e = exp_parts(sq.hi, sq.lo);
+    const V twice_hi = scale(e.hi, e.k + 1.0), twice_lo = scale(e.lo, e.k + 1.0);
+    const Pair<V> d = fast_two_sum(twice_hi, -g.hi);
+    const V r = d.hi + (d.lo + (twice_lo - g.lo));
+    return select<V>(twice_hi == std::numeric_limits<double>::infinity(), twice_hi, r);
+}
+
+}  // namespace detail
+
+template <class V>
+[[gnu::always_inline]] inline V erfcx(V x) {
+    using namespace detail;
+    using L = Lanes<V>;
+    const V a = abs(x);
+    const auto small = a < 0.25;
+    const auto far = a >= 32.0;
+    V y = L::splat(0.0);
+    Pair<V> g{y, y};
+    if (!L::all(L::either(small, far))) {
+        // Lanes outside [0.25, 32) read the piece of 1 and are replaced below.
+        const V ab = select<V>(L::either(L::either(small, far), a != a), L::splat(1.0), a);
+        g = erfc_scaled_piece(ab);
+        y = g.hi + g.lo;
+    }
+    if (L::any(far)) y = select<V>(far, erfcx_asymptotic(a), y);
+    const auto reflected = L::both(x < 0.0, a >= 0.25);
+    if (L::any(reflected)) {
+        // Lanes past -27 overflow; they and the others compute at 1.
+        const auto in_range = L::both(reflected, a <= 27.0);
+        const V ar = select<V>(in_range, a, L::splat(1.0));
+        const Pair<V> gr{select<V>(in_range, g.hi, y), select<V>(in_range, g.lo, L::splat(0.0))};
+        const V r = select<V>(a > 27.0, L::splat(std::numeric_limits<double>::infinity()), erfcx_reflected(ar, gr));
+        y = select<V>(reflected, r, y);
+    }
+    if (L::any(small)) y = select<V>(small, erfcx_small(x), y);
     return select<V>(x != x, x + x, y);
 }
 

@@ -41,4 +41,7 @@ KELVANE_PROBE_EXPORT void kelvane_probe_tanh(const double* x, double* y, std::si
 KELVANE_PROBE_EXPORT void kelvane_probe_erfc(const double* x, double* y, std::size_t n, int lanes) {
     apply(el::erfc<double>, el::erfc<el::double2>, x, y, n, lanes != 0);
 }
+KELVANE_PROBE_EXPORT void kelvane_probe_erfcx(const double* x, double* y, std::size_t n, int lanes) {
+    apply(el::erfcx<double>, el::erfcx<el::double2>, x, y, n, lanes != 0);
+}
 }

@@ -1,4 +1,4 @@
-// The library's exp, log, tanh and erfc at their special values, edges and
+// The library's exp, log, tanh, erfc and erfcx at their special values, edges and
 // correctly rounded reference values (MPFR), and the vector evaluation (2,
 // 4 and 8 lanes) against the scalar one, bit for bit. Their accuracy over the
 // whole range is checked against MPFR by tests/elementary/accuracy.py.
@@ -54,6 +54,7 @@ const Function exp_ = el::exp<double>;
 const Function log_ = el::log<double>;
 const Function tanh_ = el::tanh<double>;
 const Function erfc_ = el::erfc<double>;
+const Function erfcx_ = el::erfcx<double>;
 
 TEST(Elementary, SpecialValues) {
     const Case cases[] = {
@@ -90,6 +91,14 @@ TEST(Elementary, SpecialValues) {
         {"erfc", erfc_, min_subnormal, 1.0},
         {"erfc", erfc_, max_double, 0.0},
         {"erfc", erfc_, -max_double, 2.0},
+        {"erfcx", erfcx_, nan, nan},
+        {"erfcx", erfcx_, 0.0, 1.0},
+        {"erfcx", erfcx_, -0.0, 1.0},
+        {"erfcx", erfcx_, inf, 0.0},
+        {"erfcx", erfcx_, -inf, inf},
+        {"erfcx", erfcx_, min_subnormal, 1.0},
+        {"erfcx", erfcx_, max_double, 3.138408733985445e-309},
+        {"erfcx", erfcx_, -max_double, inf},
     };
     for (const Case& c : cases) expect_same(c);
 }
@@ -116,6 +125,10 @@ TEST(Elementary, Edges) {
         {"erfc", erfc_, 27.226017111108362, min_subnormal},
         {"erfc", erfc_, 27.226017111108366, 0.0},
         {"erfc", erfc_, -6.0, 2.0},
+        {"erfcx", erfcx_, -26.62872, 1.796189320795112e+308},
+        {"erfcx", erfcx_, -26.629, inf},
+        {"erfcx", erfcx_, 31.999999999999996, 0.01762232821595779},
+        {"erfcx", erfcx_, 32.0, 0.017622328215957786},
     };
     for (const Case& c : cases) expect_same(c);
 }
@@ -133,6 +146,13 @@ TEST(Elementary, ReferenceValues) {
         {"erfc", erfc_, -0.2, 1.2227025892104784},
         {"erfc", erfc_, 3.0, 2.209049699858544e-05},
         {"erfc", erfc_, 10.0, 2.088487583762545e-45},
+        {"erfcx", erfcx_, 0.1, 0.8964569799691267},
+        {"erfcx", erfcx_, -0.1, 1.1236433541992095},
+        {"erfcx", erfcx_, 0.5, 0.6156903441929259},
+        {"erfcx", erfcx_, -1.0, 5.008980080762283},
+        {"erfcx", erfcx_, 3.0, 0.17900115118138996},
+        {"erfcx", erfcx_, 26.0, 0.021683584850562907},
+        {"erfcx", erfcx_, 1e5, 5.6418958351954685e-06},
     };
     for (const Case& c : cases) expect_same(c);
 }
@@ -180,6 +200,7 @@ void expect_every_function_matches() {
     expect_lanes_match<V>("log", el::log<double>, el::log<V>, 0.0, 4.0);
     expect_lanes_match<V>("tanh", el::tanh<double>, el::tanh<V>, -1.0, 1.0);
     expect_lanes_match<V>("erfc", el::erfc<double>, el::erfc<V>, -1.0, 28.0);
+    expect_lanes_match<V>("erfcx", el::erfcx<double>, el::erfcx<V>, -1.0, 40.0);
 }
 
 TEST(Elementary, VectorLanesGiveTheScalarBits) {
