@@ -1,5 +1,5 @@
-// The implied-vol solver: the normalised Black function and erfcx against
-// 50-digit reference values, the bounds and NaN policy, and round trips
+// The implied-vol solver: the normalised Black function and its complement
+// against 50-digit reference values, the bounds and NaN policy, and round trips
 // through b76::fairvalue over seeded books of every regime.
 #include <cmath>
 #include <limits>
@@ -31,9 +31,9 @@ struct BlackCase {
 const BlackCase black_cases[] = {
     {-0.01, 0.001, 7.4745593377628339521e-28},  // near the money, tiny total vol: the series
     {-0.2, 0.05, 3.5716134194540559529e-7},
-    {-1.0, 0.1, 7.4653976115686172329e-26},  // the erfcx difference
+    {-1.0, 0.1, 7.4653976115686172329e-26},  // below the inflexion point: a difference of Mills ratios
     {-3.0, 0.2, 4.8280586557814653325e-53},
-    {-3.0, 2.0, 0.041014241206743662784},  // both terms
+    {-3.0, 2.0, 0.041014241206743662784},  // above it: exp(x/2) less a sum of Mills ratios
     {0.0, 0.01, 0.0039894061814816446819},
     {-0.5, 6.0, 0.7761089366031674401},
     // F/K beyond 1e300: exp(-x/2) N(h - t) is 1e217 times a normal CDF below
@@ -51,6 +51,21 @@ TEST(NormalisedBlack, ReferenceValuesToAFewUnitsOfTheVol) {
         const double h = c.x / c.s;
         EXPECT_NEAR(black.value(c.s) / c.value, 1.0, 16 * eps * (1.0 + h * h)) << "x=" << c.x << " s=" << c.s;
         EXPECT_NEAR(black.complement(c.s) + black.value(c.s), black.upper(), 4 * eps) << "x=" << c.x << " s=" << c.s;
+    }
+}
+
+// Above the inflexion point the distance to the upper bound is a sum of two
+// Mills ratios, which cancels nothing: a few units even where it is 1e-15
+// of exp(x/2).
+TEST(NormalisedBlack, ComplementReferenceValuesToAFewUnits) {
+    const BlackCase cases[] = {
+        {-0.5, 6.0, 0.0026918464682374281406},
+        {-3.0, 2.0, 0.18211591894168616615},
+        {-2.0, 9.0, 6.6428247778656305539e-6},
+        {-40.0, 20.0, 2.1441228333189379662e-24},
+    };
+    for (const auto& c : cases) {
+        EXPECT_NEAR(normalised::Black(c.x).complement(c.s) / c.value, 1.0, 8 * eps) << "x=" << c.x << " s=" << c.s;
     }
 }
 
