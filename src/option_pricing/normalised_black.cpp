@@ -60,10 +60,9 @@ double mills_sum(double h, double t) {
     return erfcx_of((h + t) * inv_sqrt_two) + erfcx_of(-(h - t) * inv_sqrt_two);
 }
 
-// exp(+-x/2) N(u) for u = h +- t. Below tail_from exp(-x/2) may be as
-// large as 1e308; the product is then b' Y(u), as +-x/2 - u^2/2 =
-// -(h^2 + t^2)/2, with neither factor out of range.
-
+// exp(-x/2) N(u) at the inflexion point, u = -s_c. Below tail_from
+// exp(-x/2) may be as large as 1e308; the product is then b' Y(u), as
+// -x/2 - u^2/2 = -(h^2 + t^2)/2, with neither factor out of range.
 double term(double exp_half, double u, double vega) {
     if (u < tail_from) return vega * mills(u);
     return exp_half * normal_cdf(u);

@@ -522,6 +522,15 @@ template <class V, class Coefficient>
     return estrin<V, erfc_polynomial_terms>(t, coefficient);
 }
 
+// erfc(x) for |x| < 0.25 as hi + lo: 1 - x an exact pair, less x C(x^2)
+// (below 0.03) in the low part.
+template <class V>
+[[gnu::always_inline]] inline Pair<V> erfc_small_pair(V x) {
+    const V minus_x = -x;
+    const Pair<V> head = fast_two_sum(Lanes<V>::splat(1.0), minus_x);
+    return {head.hi, head.lo + minus_x * polynomial(x * x, coefficients::erf_small)};
+}
+
 // G(a) = erfc(a) e^(a^2) for a in [0.25, 32), as hi + lo: G(c + t) = G(c)
 // + t p0 + t^2 P2(t) on a's piece, with G(c) a pair and t p0 an exact
 // product.
@@ -554,27 +563,24 @@ template <class V>
 [[gnu::always_inline]] inline V erfc(V x) {
     using namespace detail;
     using L = Lanes<V>;
-    namespace c = coefficients;
     const V a = abs(x);
     const auto small = a < 0.25;
     // Past 27.3 erfc(a) is below half the smallest subnormal.
     const auto beyond = a >= 27.3;
     V y = L::splat(0.0);
     if (L::any(small)) {
-        const V minus_x = -x;
-        const Pair<V> head = fast_two_sum(L::splat(1.0), minus_x);
-        y = head.hi + (head.lo + minus_x * polynomial(x * x, c::erf_small));
+        const Pair<V> head = erfc_small_pair(x);
+        y = head.hi + head.lo;
     }
     if (!L::all(small)) {
         // Lanes outside [0.25, 27.3) compute at 1 and are replaced below.
         const V ab = select<V>(L::either(small, L::either(beyond, a != a)), L::splat(1.0), a);
         const Pair<V> g = erfc_scaled_piece(ab);
-        const V g_lo = g.lo;
 
         const Pair<V> sq = square(ab);
         const Scaled<V> e = exp_parts(-sq.hi, -sq.lo);
         const Pair<V> prod = two_product(e.hi, g.hi);
-        const V lo = prod.lo + (e.hi * g_lo + e.lo * g.hi);
+        const V lo = prod.lo + (e.hi * g.lo + e.lo * g.hi);
 
         const Pair<V> exact = fast_two_sum(prod.hi, lo);
         const V positive = round_scaled(exact.hi, exact.lo, e.k);
@@ -631,13 +637,11 @@ template <class V>
 // (so its exponent k is 0) with x^2 an exact pair.
 template <class V>
 [[gnu::always_inline]] inline V erfcx_small(V x) {
-    const V minus_x = -x;
-    const Pair<V> head = fast_two_sum(Lanes<V>::splat(1.0), minus_x);
-    const V head_lo = head.lo + minus_x * polynomial(x * x, coefficients::erf_small);
+    const Pair<V> head = erfc_small_pair(x);
     const Pair<V> sq = square(x);
     const Scaled<V> e = exp_parts(sq.hi, sq.lo);
     const Pair<V> prod = two_product(e.hi, head.hi);
-    return prod.hi + (prod.lo + (e.hi * head_lo + e.lo * head.hi));
+    return prod.hi + (prod.lo + (e.hi * head.lo + e.lo * head.hi));
 }
 
 // 2 e^(a^2) - g for a in [0.25, 27] and g = erfcx(a) <= 0.76 as a pair:
@@ -673,11 +677,11 @@ template <class V>
     if (L::any(far)) y = select<V>(far, erfcx_asymptotic(a), y);
     const auto reflected = L::both(x < 0.0, a >= 0.25);
     if (L::any(reflected)) {
-        // Lanes past -27 overflow; they and the others compute at 1.
-        const auto in_range = L::both(reflected, a <= 27.0);
-        const V ar = select<V>(in_range, a, L::splat(1.0));
-        const Pair<V> gr{select<V>(in_range, g.hi, y), select<V>(in_range, g.lo, L::splat(0.0))};
-        const V r = select<V>(a > 27.0, L::splat(std::numeric_limits<double>::infinity()), erfcx_reflected(ar, gr));
+        // Lanes past -27 overflow; they and the others compute at 1, and
+        // only the reflected lanes in range, whose g is their piece's, are
+        // kept.
+        const V ar = select<V>(L::both(reflected, a <= 27.0), a, L::splat(1.0));
+        const V r = select<V>(a > 27.0, L::splat(std::numeric_limits<double>::infinity()), erfcx_reflected(ar, g));
         y = select<V>(reflected, r, y);
     }
     if (L::any(small)) y = select<V>(small, erfcx_small(x), y);
