@@ -39,14 +39,44 @@ constexpr int order = 8;
 constexpr double series_step = 2e-2;
 constexpr double series_tolerance = 0x1p-60;
 
+// |v|, and the larger and the smaller of two numbers as std::fmax and
+// std::fmin take them (a NaN gives the other), over lanes.
+template <class V>
+[[gnu::always_inline]] inline V magnitude(V v) {
+    if constexpr (lanes::is_scalar<V>) {
+        return std::fabs(v);
+    } else {
+        return kelvane::elementary::detail::abs(v);
+    }
+}
+
+template <class V>
+[[gnu::always_inline]] inline V larger(V a, V b) {
+    if constexpr (lanes::is_scalar<V>) {
+        return std::fmax(a, b);
+    } else {
+        return lanes::select<V>(a != a, b, lanes::select<V>(a < b, b, a));
+    }
+}
+
+template <class V>
+[[gnu::always_inline]] inline V smaller(V a, V b) {
+    if constexpr (lanes::is_scalar<V>) {
+        return std::fmin(a, b);
+    } else {
+        return lanes::select<V>(a != a, b, lanes::select<V>(b < a, b, a));
+    }
+}
+
 // Coefficients indexed by the power of d, or the order of a derivative.
 // The short loops over them are unrolled (g++ and clang both read the
 // pragma): kept as loops, their sums wait on memory and their chains on
 // loop control, and the Taylor step costs half an evaluation of b more.
-using Series = std::array<double, order + 1>;
+template <class V = double>
+using Series = std::array<V, order + 1>;
 
-constexpr std::array<Series, order + 1> binomial = [] {
-    std::array<Series, order + 1> c{};
+constexpr std::array<Series<>, order + 1> binomial = [] {
+    std::array<Series<>, order + 1> c{};
     for (int n = 0; n <= order; ++n) {
         c[n][0] = 1.0;
         for (int k = 1; k <= n; ++k) c[n][k] = c[n - 1][k - 1] + (k < n ? c[n - 1][k] : 0.0);
@@ -55,8 +85,8 @@ constexpr std::array<Series, order + 1> binomial = [] {
 }();
 
 // 1/k!, the Taylor coefficients' denominators.
-constexpr Series inverse_factorial = [] {
-    Series f{};
+constexpr Series<> inverse_factorial = [] {
+    Series<> f{};
     double factorial = 1.0;
     for (int k = 0; k <= order; ++k) {
         if (k > 0) factorial *= k;
@@ -71,8 +101,8 @@ constexpr Series inverse_factorial = [] {
 // where s^(k+1) q^(k) is h^2 - t^2, -3 h^2 - t^2, then (-1)^k (k + 2)!/2 h^2;
 // the constant factors of the terms from k = 2 on are tabled, and those
 // terms summed before they are scaled by h^2.
-constexpr std::array<Series, order> leibniz_factor = [] {
-    std::array<Series, order> c{};
+constexpr std::array<Series<>, order> leibniz_factor = [] {
+    std::array<Series<>, order> c{};
     for (int n = 1; n < order; ++n) {
         double factorial = 12.0;  // (k + 2)!/2
         for (int k = 2; k < n; ++k) {
@@ -83,26 +113,28 @@ constexpr std::array<Series, order> leibniz_factor = [] {
     return c;
 }();
 
-Series vega_series(double h2, double t2) {
-    const double q0 = h2 - t2, q1 = -3.0 * h2 - t2;
-    Series r{};
-    r[0] = 1.0;
+template <class V>
+[[gnu::always_inline]] inline Series<V> vega_series(V h2, V t2) {
+    const V q0 = h2 - t2, q1 = -3.0 * h2 - t2;
+    Series<V> r{};
+    r[0] = lanes::splat<V>(1.0);
     r[1] = q0;
 #pragma GCC unroll 16
     for (int n = 2; n < order; ++n) {
-        double sum = 0.0;
+        V sum = lanes::splat<V>(0.0);
 #pragma GCC unroll 16
         for (int k = n - 1; k >= 2; --k) sum += leibniz_factor[n][k] * r[n - 1 - k];
         // The newest term last: it alone waits for the previous r.
-        r[n] = (h2 * sum + (n - 1) * q1 * r[n - 2]) + q0 * r[n - 1];
+        r[n] = (h2 * sum + double(n - 1) * q1 * r[n - 2]) + q0 * r[n - 1];
     }
     return r;
 }
 
 // The polynomial's coefficients a[k] = s^(k-1) g^(k) / (k! g') for g = f,
 // an objective whose derivatives are those of b times a constant.
-Series linear_taylor_terms(const Series& r) {
-    Series a{};
+template <class V>
+[[gnu::always_inline]] inline Series<V> linear_taylor_terms(const Series<V>& r) {
+    Series<V> a{};
 #pragma GCC unroll 8
     for (int k = 2; k <= order; ++k) a[k] = r[k - 1] * inverse_factorial[k];
     return a;
@@ -111,8 +143,8 @@ Series linear_taylor_terms(const Series& r) {
 // The same for g = ln f, given ratio = s f'/f, by Leibniz's rule on
 // f' = (ln f)' f; each derivative of ln f is carried divided by ratio, so
 // that none is divided at the end.
-Series log_taylor_terms(const Series& r, double ratio) {
-    Series g{}, a{};
+Series<> log_taylor_terms(const Series<>& r, double ratio) {
+    Series<> g{}, a{};
 #pragma GCC unroll 8
     for (int n = 1; n <= order; ++n) {
         double sum = 0.0;
@@ -128,18 +160,20 @@ Series log_taylor_terms(const Series& r, double ratio) {
 // d^(order + 1), from the ratios of its last three terms: the larger of the
 // two bounds the next, so long as the terms shrink as they do where the
 // series converges.
-double first_term_left_out(const Series& a, double d) {
-    const double ratio = std::fmax(std::fabs(a[order] / a[order - 1]), std::fabs(a[order - 1] / a[order - 2]));
-    double last = a[order];
+template <class V>
+[[gnu::always_inline]] inline V first_term_left_out(const Series<V>& a, V d) {
+    const V ratio = larger(magnitude(a[order] / a[order - 1]), magnitude(a[order - 1] / a[order - 2]));
+    V last = a[order];
     for (int k = 0; k < order; ++k) last *= d;
-    return std::fabs(last * d) * ratio;
+    return magnitude(last * d) * ratio;
 }
 
 // sum_k c[k] x^k over k = 0..order by Horner's rule on the even and the odd
 // terms apart, in x^2: two chains of half the length.
-double polynomial(const Series& c, double x) {
-    const double x2 = x * x;
-    double even = c[order % 2 == 0 ? order : order - 1], odd = c[order % 2 == 0 ? order - 1 : order];
+template <class V>
+[[gnu::always_inline]] inline V polynomial(const Series<V>& c, V x) {
+    const V x2 = x * x;
+    V even = c[order % 2 == 0 ? order : order - 1], odd = c[order % 2 == 0 ? order - 1 : order];
 #pragma GCC unroll 16
     for (int k = (order % 2 == 0 ? order : order - 1) - 2; k >= 0; k -= 2) {
         even = even * x2 + c[k];
@@ -152,11 +186,11 @@ double polynomial(const Series& c, double x) {
 // step d, whose error is of order d^4, by steps of Chebyshev's method on the
 // polynomial, each of which leaves an error of the order of the cube of its
 // correction. Nothing unless the series and the steps have converged there.
-std::optional<double> polynomial_root(double e, double d, const Series& a) {
+std::optional<double> polynomial_root(double e, double d, const Series<>& a) {
     constexpr double last_correction = 1e-6;  // cubed, below the last place
     constexpr int max_corrections = 3;
     // The polynomial less e, its slope and half its second derivative.
-    Series value{}, slope{}, half_second{};
+    Series<> value{}, slope{}, half_second{};
     value[1] = 1.0;
     slope[0] = 1.0;
 #pragma GCC unroll 16
@@ -180,26 +214,117 @@ std::optional<double> polynomial_root(double e, double d, const Series& a) {
     return std::nullopt;
 }
 
+// The same over lanes: each lane's corrections stop where the scalar's
+// would, its root is kept where the scalar returns one (`found`), and the
+// lanes whose search fails or stops short are the caller's to solve again.
+template <class V>
+struct Root {
+    V root;
+    lanes::Mask<V> found;
+};
+
+template <class V>
+[[gnu::always_inline]] inline Root<V> polynomial_root_lanes(V e, V d, const Series<V>& a) {
+    constexpr double last_correction = 1e-6;
+    constexpr int max_corrections = 3;
+    using L = lanes::Lanes<V>;
+    Series<V> value{}, slope{}, half_second{};
+    value[1] = lanes::splat<V>(1.0);
+    slope[0] = lanes::splat<V>(1.0);
+#pragma GCC unroll 16
+    for (int k = 2; k <= order; ++k) {
+        value[k] = a[k];
+        slope[k - 1] = double(k) * a[k];
+        half_second[k - 2] = 0.5 * k * (k - 1) * a[k];
+    }
+    value[0] = -e;
+    V root = d;
+    Root<V> out{d, d != d};  // nothing found yet; d is not NaN here
+    auto searching = d == d;
+    for (int i = 0; i < max_corrections && L::any(searching); ++i) {
+        const V x = root;
+        const V inverse_slope = 1.0 / polynomial(slope, x);
+        const V correction = polynomial(value, x) * inverse_slope;
+        const V next = x - (correction + polynomial(half_second, x) * inverse_slope * correction * correction);
+        const auto settled = searching & (magnitude(correction) <= last_correction);
+        const auto good = settled & (first_term_left_out(a, x) <= series_tolerance) &
+                          (magnitude(next - d) <= 0.25 * magnitude(d));
+        out.root = lanes::select<V>(good, next, out.root);
+        out.found = out.found | good;
+        searching = searching & ~settled;
+        root = next;
+    }
+    return out;
+}
+
 enum class Objective { Lower, Middle, Upper };
 
 // b''/b' and b'''/b' at s, in closed form from b' = exp(-(h^2 + t^2)/2).
+template <class V = double>
 struct Curvature {
-    double second, third;
+    V second, third;
 };
 
-Curvature curvature(double x, double s) {
-    const double inv_s = 1.0 / s;
-    const double h = x * inv_s;
-    const double x2_s3 = x == 0.0 ? 0.0 : h * h * inv_s;  // at the money s may be 0
-    const double x2_s4 = x == 0.0 ? 0.0 : x2_s3 * inv_s;
-    const double q = x2_s3 - 0.25 * s;
+template <class V>
+[[gnu::always_inline]] inline Curvature<V> curvature(V x, V s) {
+    const V inv_s = 1.0 / s;
+    const V h = x * inv_s;
+    const V zero = lanes::splat<V>(0.0);
+    const V x2_s3 = lanes::select<V>(x == 0.0, zero, h * h * inv_s);  // at the money s may be 0
+    const V x2_s4 = lanes::select<V>(x == 0.0, zero, x2_s3 * inv_s);
+    const V q = x2_s3 - 0.25 * s;
     return {q, q * q - 3.0 * x2_s4 - 0.25};
 }
 
 // The Householder step of order three for g with -g/g' = newton and
 // g''/g' = second, g'''/g' = third.
-double householder(double newton, double second, double third) {
+template <class V>
+[[gnu::always_inline]] inline V householder(V newton, V second, V third) {
     return newton * (1.0 + 0.5 * second * newton) / (1.0 + newton * (second + third * newton * (1.0 / 6.0)));
+}
+
+// The step of the lower objective, 1/ln b, or of the middle one, b, from s
+// given b(s) and b'(s) (see Solver::step_from), and whether it was taken on
+// b below the inflexion point. Where b is within series_step of beta and
+// Newton's step on it within series_step of s, b itself is as good an
+// objective below the inflexion point as 1/ln b (the Taylor step follows),
+// and needs no logarithm. A scalar takes one branch; a vector's lanes
+// select, and skip the logarithm when none needs it.
+template <class V>
+struct BStep {
+    V step;
+    lanes::Mask<V> on_b_below_inflexion;
+};
+
+template <class V>
+[[gnu::always_inline]] inline BStep<V> step_on_b_or_log_b(V x, V s, V b, V vega, V beta, V log_beta,
+                                                          lanes::Mask<V> lower) {
+    using L = lanes::Lanes<V>;
+    const Curvature<V> c = curvature(x, s);
+    const auto on_b = L::both(lower, magnitude(beta - b) <= series_step * smaller(beta, vega * s));
+    const auto on_b_itself = L::either(lower == false, on_b);
+    V on_b_step{};
+    if constexpr (lanes::is_scalar<V>) {
+        if (on_b_itself) return {householder((beta - b) / vega, c.second, c.third), on_b};
+    } else {
+        on_b_step = householder((beta - b) / vega, c.second, c.third);
+        if (L::all(on_b_itself)) return {on_b_step, on_b};
+    }
+    const V lambda = vega / b;
+    const V log_ratio = kelvane::elementary::log(b / beta);  // small near the root: taken apart from ln(beta)
+    const V log_b = log_beta + log_ratio;
+    const V inv_log_b = 1.0 / log_b;
+    const V newton = -log_ratio * log_b / (log_beta * lambda);
+    const V d2 = c.second - lambda;
+    const V d3 = c.third - 3.0 * lambda * c.second + 2.0 * lambda * lambda;
+    const V lambda_log = lambda * inv_log_b;
+    const V on_log_b =
+        householder(newton, d2 - 2.0 * lambda_log, d3 - 6.0 * lambda_log * d2 + 6.0 * lambda_log * lambda_log);
+    if constexpr (lanes::is_scalar<V>) {
+        return {on_log_b, on_b};
+    } else {
+        return {lanes::select<V>(on_b_itself, on_b_step, on_log_b), on_b};
+    }
 }
 
 // ln(F/K) to a unit in its last place even near the money, where the
@@ -212,9 +337,40 @@ double log_moneyness(double fwd, double strike) {
     return log_of(fwd) - log_of(strike);  // F/K overflowed, or underflowed into the subnormals and lost its bits
 }
 
-double approximate_mills(double u) {
+template <class V>
+[[gnu::always_inline]] inline V approximate_mills(V u) {
     constexpr double pi = 3.14159265358979323846;
-    return pi / ((1.0 - pi) * u + sqrt_of(u * u + 2.0 * pi));
+    return pi / ((1.0 - pi) * u + lanes::sqrt(u * u + 2.0 * pi));
+}
+
+// The start below a quarter of s_c on the lower objective, given ln beta: b
+// = exp(-(h^2 + t^2)/2) (Y(h+t) - Y(h-t)) / sqrt(2 pi) with the Mills ratio
+// Y(u) replaced by pi / ((pi - 1)|u| + sqrt(u^2 + 2 pi)), exact at 0 and as
+// u -> -inf and within a few per cent between, solved for u = x^2/(2 s^2)
+// by fixed-point steps from the leading term. A scalar returns early where
+// a vector's lane selects.
+template <class V>
+[[gnu::always_inline]] inline V asymptotic_lower_guess(V x, V log_beta, V s_inflexion) {
+    V u = -log_beta;
+    V s = -x / lanes::sqrt(2.0 * u);
+    auto failed = lanes::Lanes<V>::both(u != u, u == u);
+    for (int k = 0; k < 3; ++k) {
+        const V h = x / s, t = 0.5 * s;
+        const V mills_gap = approximate_mills(h + t) - approximate_mills(h - t);
+        u = -log_beta + kelvane::elementary::log(mills_gap) - log_sqrt_two_pi - 0.5 * t * t;
+        if constexpr (lanes::is_scalar<V>) {
+            if (!(u > 0.0)) return 0.5 * s_inflexion;
+        } else {
+            failed = failed | ((u > 0.0) == false);
+        }
+        s = -x / lanes::sqrt(2.0 * u);
+    }
+    const V guess = lanes::select<V>(s < s_inflexion, s, s_inflexion);
+    if constexpr (lanes::is_scalar<V>) {
+        return guess;
+    } else {
+        return lanes::select<V>(failed, 0.5 * s_inflexion, guess);
+    }
 }
 
 // a + b as a head and the tail its rounding dropped (Knuth's two-sum). These
@@ -311,22 +467,7 @@ public:
     }
 
 private:
-    // b = exp(-(h^2 + t^2)/2) (Y(h+t) - Y(h-t)) / sqrt(2 pi) with the Mills
-    // ratio Y(u) replaced by pi / ((pi - 1)|u| + sqrt(u^2 + 2 pi)), exact at 0
-    // and as u -> -inf and within a few per cent between, solved for
-    // u = x^2/(2 s^2) by fixed-point steps from the leading term.
-    double lower_guess(double s_inflexion) const {
-        double u = -log_beta_;
-        double s = -x_ / sqrt_of(2.0 * u);
-        for (int k = 0; k < 3; ++k) {
-            const double h = x_ / s, t = 0.5 * s;
-            const double mills_gap = approximate_mills(h + t) - approximate_mills(h - t);
-            u = -log_beta_ + log_of(mills_gap) - log_sqrt_two_pi - 0.5 * t * t;
-            if (!(u > 0.0)) return 0.5 * s_inflexion;
-            s = -x_ / sqrt_of(2.0 * u);
-        }
-        return s < s_inflexion ? s : s_inflexion;
-    }
+    double lower_guess(double s_inflexion) const { return asymptotic_lower_guess(x_, log_beta_, s_inflexion); }
 
     // exp(x/2) - b ~ exp(-(h^2 + t^2)/2) 2t / ((t^2 - h^2) sqrt(2 pi)) as s
     // grows, solved for t^2/2 by fixed-point steps from the leading term.
@@ -394,7 +535,7 @@ private:
     // Householder step d.
     std::optional<double> series_step_at(double s, double d) const {
         const double h = x_ / s, t = 0.5 * s;
-        const Series r = vega_series(h * h, t * t);
+        const Series<> r = vega_series(h * h, t * t);
         if (objective_ == Objective::Upper) {
             const double ratio = -vega_ * s / complement_at_;
             return polynomial_root(-log_of(complement_at_ / complement_) / ratio, d, log_taylor_terms(r, ratio));
@@ -405,28 +546,16 @@ private:
     // The step of the objective from s, given b(s) (the lower and middle
     // objectives) or exp(x/2) - b(s) (the upper one) and b'(s).
     double step_from(double s, double b, double complement, double vega) {
-        const Curvature c = curvature(x_, s);
         if (objective_ == Objective::Upper) {
+            const auto c = curvature(x_, s);
             const double mu = -vega / complement;
             const double newton = -log_of(complement / complement_) / mu;
             return householder(newton, c.second - mu, c.third - 3.0 * mu * c.second + 2.0 * mu * mu);
         }
-        // Where b is within series_step of beta and Newton's step on it
-        // within series_step of s, b itself is as good an objective below the
-        // inflexion point as 1/ln b (the Taylor step follows), and needs no
-        // logarithm.
-        step_on_b_below_inflexion_ = objective_ == Objective::Lower && std::fabs(beta_ - b) <= series_step * std::fmin(beta_, vega * s);
-        if (objective_ == Objective::Middle || step_on_b_below_inflexion_)
-            return householder((beta_ - b) / vega, c.second, c.third);
-        const double lambda = vega / b;
-        const double log_ratio = log_of(b / beta_);  // small near the root: taken apart from ln(beta)
-        const double log_b = log_beta_ + log_ratio;
-        const double inv_log_b = 1.0 / log_b;
-        const double newton = -log_ratio * log_b / (log_beta_ * lambda);
-        const double d2 = c.second - lambda;
-        const double d3 = c.third - 3.0 * lambda * c.second + 2.0 * lambda * lambda;
-        const double lambda_log = lambda * inv_log_b;
-        return householder(newton, d2 - 2.0 * lambda_log, d3 - 6.0 * lambda_log * d2 + 6.0 * lambda_log * lambda_log);
+        const BStep<double> next =
+            step_on_b_or_log_b(x_, s, b, vega, beta_, log_beta_, objective_ == Objective::Lower);
+        step_on_b_below_inflexion_ = next.on_b_below_inflexion;
+        return next.step;
     }
 
     void narrow(double s, bool above) {
@@ -538,6 +667,75 @@ template <class V>
     return st;
 }
 
+// The solve over a vector of options in lockstep, for the lanes on the
+// lower and middle objectives (most of a book): the first step from s_c,
+// then each round one evaluation of b and b' per lane, the bracket narrowed
+// and the step taken as Solver::iterate takes them, a lane leaving the
+// round once its cubic step or the root of its Taylor polynomial ends its
+// solve. `done` marks the lanes solved here, `s` holding their total vol;
+// the others (the upper objective, and any the steps do not end) are solved
+// again one by one from their start, which gives them the scalar's bits.
+template <class V>
+struct Lockstep {
+    V s;
+    lanes::Mask<V> done;
+};
+
+template <class V>
+[[gnu::always_inline]] inline Lockstep<V> lockstep_solve(const Start<V>& st) {
+    using L = lanes::Lanes<V>;
+    using lanes::select;
+    const auto lower = st.beta < st.b_inflexion;
+    const auto upper = L::both(lower == false, st.beta_complement < 0.5 * st.exp_half_x);
+    const V vega_inflexion = st.exp_half_x * inv_sqrt_two_pi;
+    V s = st.s_inflexion + step_on_b_or_log_b<V>(st.x, st.s_inflexion, st.b_inflexion, vega_inflexion, st.beta,
+                                                 st.log_beta, lower)
+                               .step;
+    V low = select<V>(lower, lanes::splat<V>(0.0), st.s_inflexion);
+    V high = select<V>(lower, st.s_inflexion, lanes::splat<V>(infinity));
+    // That step is good to a few per cent down to a quarter of s_c; the
+    // asymptotic guess takes over below.
+    const auto guessed = L::both(lower, (s > 0.25 * st.s_inflexion) == false);
+    if (L::any(L::both(st.ordinary, guessed))) {
+        const V guess = asymptotic_lower_guess(st.x, st.log_beta, st.s_inflexion);
+        const auto taken = L::both(guessed, L::either(guess < 0.25 * st.s_inflexion, (s > 0.0) == false));
+        s = select<V>(taken, guess, s);
+    }
+    auto active = L::both(st.ordinary, upper == false);
+    Lockstep<V> out{s, active != active};
+    for (int k = 0; k < max_steps && L::any(active); ++k) {
+        const auto inside = L::both(s > 0.0, L::both(s >= low, s <= high));
+        const V fallback = select<V>(high < infinity, 0.5 * (low + high), larger(2.0 * low, lanes::splat<V>(1.0)));
+        s = select<V>(inside, s, fallback);
+        // The other lanes evaluate at an ordinary point, and their results go.
+        const V x = select<V>(active, st.x, lanes::splat<V>(-1.0));
+        s = select<V>(active, s, lanes::splat<V>(1.0));
+        const normalised::ValueAndVega<V> at = normalised::value_and_vega_lanes<V>(x, st.exp_half_x, s);
+        const auto above = at.value > st.beta;
+        high = select<V>(L::both(above, s < high), s, high);
+        low = select<V>(L::both(above == false, s > low), s, low);
+        const BStep<V> next = step_on_b_or_log_b<V>(x, s, at.value, at.vega, st.beta, st.log_beta, lower);
+        const V stepped = s + next.step;
+        const auto cubic_is_final = L::both(next.on_b_below_inflexion == false, -x <= cubic_final_max_abs_x);
+        auto ends = L::either(L::both(magnitude(next.step) <= last_step * s, cubic_is_final), stepped == s);
+        const auto series_ends = L::both(ends == false, magnitude(next.step) <= series_step * s);
+        V result = stepped;
+        if (L::any(L::both(active, series_ends))) {
+            const V h = x / s, t = 0.5 * s;
+            const Root<V> root = polynomial_root_lanes<V>((st.beta - at.value) / (at.vega * s), next.step / s,
+                                                          linear_taylor_terms(vega_series(h * h, t * t)));
+            result = select<V>(ends, stepped, s + s * root.root);
+            ends = L::either(ends, L::both(series_ends, root.found));
+        }
+        const auto finishing = L::both(active, ends);
+        out.s = select<V>(finishing, result, out.s);
+        out.done = L::either(out.done, finishing);
+        active = L::both(active, ends == false);
+        s = stepped;
+    }
+    return out;
+}
+
 struct ImpliedVol {
     static double scalar(OptionType type, double ttx, double fwd, double strike, double price, double df) {
         return black76_implied_vol(type, ttx, fwd, strike, price, df);
@@ -546,8 +744,10 @@ struct ImpliedVol {
     template <class V>
     [[gnu::always_inline]] static V of(lanes::Mask<V> call, V ttx, V fwd, V strike, V price, V df) {
         const Start<V> st = start_of<V>(call, ttx, fwd, strike, price, df);
-        V vol;
+        const Lockstep<V> round = lockstep_solve(st);
+        V vol = round.s / lanes::sqrt(ttx);
         for (std::size_t l = 0; l < lanes::Lanes<V>::count; ++l) {
+            if (round.done[l] != 0) continue;
             if (st.ordinary[l] != 0) {
                 Solver solver(st.x[l], st.beta[l], st.beta_complement[l], st.exp_half_x[l]);
                 vol[l] = solver.solve_from(st.s_inflexion[l], st.b_inflexion[l], st.log_beta[l]) / sqrt_of(ttx[l]);

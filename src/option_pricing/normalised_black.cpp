@@ -3,43 +3,7 @@
 namespace option_pricing::normalised {
 namespace {
 
-constexpr double sqrt_half_pi = 1.2533141373155002512;
-
-// Near the money at small total vol the two terms of b cancel to the order
-// of t, so b comes from its Taylor series in t there. The series is summed
-// through t^15, enough for t <= 0.15 to the last bit; its derivatives of Y
-// come from a forward recurrence that loses (t|h|)^2k / (2k+1)! = (|x|/2)^2k
-// / (2k+1)! of the leading term, nothing for |x| <= 1/4.
-constexpr double taylor_max_abs_x = 0.25;
-constexpr double taylor_max_s = 0.3;
-
-// Y(u) = N(u)/phi(u) for u <= 0 through erfcx, whose condition in its
-// argument is about 1, where N's in the tail is about u^2.
-double mills(double u) { return sqrt_half_pi * erfcx_of(-u * inv_sqrt_two); }
-
 double normal_cdf(double u) { return 0.5 * erfc_of(-u * inv_sqrt_two); }
-
-bool is_near_money_small_vol(double x, double s) { return -x <= taylor_max_abs_x && s <= taylor_max_s; }
-
-// (Y(h+t) - Y(h-t)) / 2 as the series sum_k Y^(2k+1)(h) t^(2k+1)/(2k+1)!,
-// with Y' = 1 + hY and Y^(n+1) = h Y^(n) + n Y^(n-1); b is this times
-// 2 exp(-(h^2 + t^2)/2) / sqrt(2 pi) = 2 b'.
-double mills_gap_taylor(double h, double t) {
-    double previous = mills(h);
-    double current = 1.0 + h * previous;
-    const double t2 = t * t;
-    double power = t;  // t^(2k+1) / (2k+1)!
-    double sum = current * power;
-    for (int n = 1; n < 15; n += 2) {
-        const double even = h * current + n * previous;
-        const double odd = h * even + (n + 1) * current;
-        previous = even;
-        current = odd;
-        power *= t2 / ((n + 1) * (n + 2));
-        sum += current * power;
-    }
-    return sum;
-}
 
 // exp(-(h^2 + t^2)/2), the Gaussian factor of b' and of b's forms below.
 double gaussian(double h, double t) { return exp_of(-0.5 * (h * h + t * t)); }
@@ -64,7 +28,7 @@ double mills_sum(double h, double t) {
 // exp(-x/2) may be as large as 1e308; the product is then b' Y(u), as
 // -x/2 - u^2/2 = -(h^2 + t^2)/2, with neither factor out of range.
 double term(double exp_half, double u, double vega) {
-    if (u < tail_from) return vega * mills(u);
+    if (u < tail_from) return vega * mills_ratio(u);
     return exp_half * normal_cdf(u);
 }
 

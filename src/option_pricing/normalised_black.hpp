@@ -74,6 +74,78 @@ template <class V>
     return 0.5 * exp_half_x - exp_minus_half_x * (0.5 * kelvane::elementary::erfc(-u * inv_sqrt_two));
 }
 
+inline constexpr double sqrt_half_pi = 1.2533141373155002512;
+
+// Y(u) = N(u)/phi(u) for u <= 0 through erfcx, whose condition in its
+// argument is about 1, where N's in the tail is about u^2.
+template <class V>
+[[gnu::always_inline]] inline V mills_ratio(V u) {
+    return sqrt_half_pi * kelvane::elementary::erfcx(-u * inv_sqrt_two);
+}
+
+// Near the money at small total vol the two terms of b cancel to the order
+// of t, so b comes from its Taylor series in t there. The series is summed
+// through t^15, enough for t <= 0.15 to the last bit; its derivatives of Y
+// come from a forward recurrence that loses (t|h|)^2k / (2k+1)! = (|x|/2)^2k
+// / (2k+1)! of the leading term, nothing for |x| <= 1/4.
+inline constexpr double taylor_max_abs_x = 0.25;
+inline constexpr double taylor_max_s = 0.3;
+
+template <class V>
+[[gnu::always_inline]] inline kelvane::lanes::Mask<V> is_near_money_small_vol(V x, V s) {
+    return kelvane::lanes::Lanes<V>::both(-x <= taylor_max_abs_x, s <= taylor_max_s);
+}
+
+// (Y(h+t) - Y(h-t)) / 2 as the series sum_k Y^(2k+1)(h) t^(2k+1)/(2k+1)!,
+// with Y' = 1 + hY and Y^(n+1) = h Y^(n) + n Y^(n-1); b is this times
+// 2 exp(-(h^2 + t^2)/2) / sqrt(2 pi) = 2 b'.
+template <class V>
+[[gnu::always_inline]] inline V mills_gap_taylor(V h, V t) {
+    V previous = mills_ratio(h);
+    V current = 1.0 + h * previous;
+    const V t2 = t * t;
+    V power = t;  // t^(2k+1) / (2k+1)!
+    V sum = current * power;
+    for (int n = 1; n < 15; n += 2) {
+        const V even = h * current + double(n) * previous;
+        const V odd = h * even + double(n + 1) * current;
+        previous = even;
+        current = odd;
+        power *= t2 / double((n + 1) * (n + 2));
+        sum += current * power;
+    }
+    return sum;
+}
+
+// b and b' at s, as Black::value_and_vega gives them: b' from one
+// exponential, and b from the Mills ratios, a sum above the inflexion point
+// and a difference below it, or near the money at small total vol from its
+// series. A template over the lane type for a vector of solves, whose lanes
+// select where Black::value_and_vega takes one branch.
+template <class V>
+struct ValueAndVega {
+    V value, vega;
+};
+
+template <class V>
+[[gnu::always_inline]] inline ValueAndVega<V> value_and_vega_lanes(V x, V exp_half_x, V s) {
+    using kelvane::lanes::select;
+    const V h = x / s;
+    const V t = 0.5 * s;
+    const V factor = kelvane::elementary::exp(-0.5 * (h * h + t * t));
+    const V vega = factor * inv_sqrt_two_pi;
+    const V u = h + t;
+    const auto above = u > 0.0;
+    const V first = kelvane::elementary::erfcx(select<V>(above, u, -u) * inv_sqrt_two);
+    const V second = kelvane::elementary::erfcx(-(h - t) * inv_sqrt_two);
+    const V sum_value = exp_half_x - 0.5 * (first + second) * factor;
+    const V gap_value = 0.5 * (first - second) * factor;
+    const V value = select<V>(above, sum_value, gap_value);
+    const auto near = is_near_money_small_vol<V>(x, s);
+    if (!kelvane::lanes::Lanes<V>::any(near)) return {value, vega};
+    return {select<V>(near, 2.0 * mills_gap_taylor(h, t) * factor * inv_sqrt_two_pi, value), vega};
+}
+
 // b at one x <= 0 for many s > 0, with exp(+-x/2) taken once.
 class Black {
 public:
