@@ -439,8 +439,8 @@ def build() -> tuple[dict[str, Line], dict[str, float]]:
     implied = "`kelvane_arrays.b76_implied_vol(ttx, fwd, strike, price, call_put)`"
     add("implied one", f"{implied}, `threads=1`", IV_OPTIONS, "ka.b76_implied_vol(T, F, K, P, CP, DF, threads=1)", ns)
     add("implied all", f"{implied}, all cores", IV_OPTIONS, "ka.b76_implied_vol(T, F, K, P, CP, DF)", ns)
-    add("implied kernel", "C++ loop `option_pricing::implied_vol::black76_implied_vol_row_at`, each solve's start "
-        "on the vector unit", IV_OPTIONS, None, ns, kernel=IMPLIED_KERNEL)
+    add("implied kernel", "C++ loop `option_pricing::implied_vol::black76_implied_vol_row_at`, vectors of options "
+        "solved in lockstep", IV_OPTIONS, None, ns, kernel=IMPLIED_KERNEL)
     add("implied scalar kernel", "C++ loop over `option_pricing::implied_vol::black76_implied_vol`, one option at a "
         "time", IV_OPTIONS, None, ns, kernel=IMPLIED_SCALAR_KERNEL)
     exact = {"kelvane b76_implied_vol": lambda: kelvane_arrays.b76_implied_vol(book.ttx, book.fwd, book.strike,

@@ -222,8 +222,8 @@ void greeks_row_book(benchmark::State& state, std::size_t width) {
     state.counters["per_iteration"] = static_cast<double>(n);
 }
 
-// The solver one option at a time, and the array module's loop, which takes
-// the options up to each solve's first step on the vector unit.
+// The solver one option at a time, and the array module's loop, which solves
+// vectors of options in lockstep on the vector unit.
 void b76_implied_vol_book(benchmark::State& state) {
     const Book book = random_book(iv_book_size);
     std::vector<double> out(book.fwd.size());

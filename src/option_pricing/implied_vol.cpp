@@ -621,7 +621,7 @@ namespace {
 // black76_implied_vol and Solver::solve take it: the screening, the
 // normalised price and its complement, x, exp(x/2), s_c, b(s_c) and ln beta
 // are straight-line work, done here on the vector unit. `ordinary` marks the
-// lanes that go on from here, one by one; the others (a price at or beyond a
+// lanes whose solve goes on from here; the others (a price at or beyond a
 // bound, an argument that is not a positive finite number, F/K out of the
 // normal range, s_c past the reach of its one erfc) are left to
 // black76_implied_vol.

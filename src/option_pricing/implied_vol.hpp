@@ -43,9 +43,8 @@ double black76_implied_vol(OptionType type, double ttx, double fwd, double strik
 
 // out[i] = black76_implied_vol(types[i], ttx[i], ...) over a row of options
 // (types as option_pricing/loops.hpp codes them), `width` options at a time
-// on the vector unit up to each solve's first step (2, 4 or 8, one the
-// machine runs: common/math/vector_width.hpp), with the bits of
-// black76_implied_vol.
+// solved in lockstep on the vector unit (2, 4 or 8, one the machine runs:
+// common/math/vector_width.hpp), with the bits of black76_implied_vol.
 void black76_implied_vol_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
                                 kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> fwd,
                                 kelvane::strided::Row<double> strike, kelvane::strided::Row<double> price,

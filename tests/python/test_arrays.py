@@ -496,7 +496,7 @@ VECTOR_LOOPS = ["b76_fairvalue", "b76_delta", "b76_vega", "b76_gamma", "binary_f
 
 @pytest.mark.parametrize("width", ["2", "4", "8"])
 def test_every_vector_width_gives_the_scalar_bits(width):
-    """The loops over vectors at each width the machine has (KELVANE_VECTOR_WIDTH lowers the choice), over a
+    """The loops over vectors at each width the machine has (KELVANE_VECTOR_WIDTH chooses one), over a
     seeded book with edge values and a tail, contiguous and strided: each element the scalar call's bits."""
     script = VECTOR_WIDTH_SCRIPT.format(tests=os.path.dirname(os.path.abspath(__file__)), names=VECTOR_LOOPS,
                                         plain=PLAIN_FUNCTIONS)

@@ -16,11 +16,12 @@ def test_every_group_keeps_its_committed_bits():
     assert not moved, "groups whose bits differ from fingerprint.sha256:\n" + "\n".join(moved)
 
 
-# The loops take the widest vectors the machine has; narrower ones must give
-# the same bits (a machine without them computes with those).
+# The loops take AVX2's vectors where the machine has them; the baseline's
+# and AVX-512's must give the same bits (a machine without AVX2 computes with
+# the first, one that is asked to with the second).
 @pytest.mark.skipif(platform.machine() not in ("x86_64", "AMD64"), reason="x86-64 chooses among vector widths")
-@pytest.mark.parametrize("width", ["2", "4"])
-def test_narrower_vectors_keep_the_bits(width):
+@pytest.mark.parametrize("width", ["2", "8"])
+def test_other_vector_widths_keep_the_bits(width):
     run = subprocess.run([sys.executable, fingerprint.__file__], capture_output=True, text=True,
                          env=os.environ | {"KELVANE_VECTOR_WIDTH": width})
     assert run.returncode == 0, f"KELVANE_VECTOR_WIDTH={width}:\n{run.stdout}{run.stderr}"

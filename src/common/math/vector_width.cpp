@@ -11,12 +11,16 @@
 namespace kelvane::vectors {
 namespace {
 
+// AVX2's width unless the environment asks for another (see the header).
+constexpr std::size_t preferred_width = 4;
+
 std::size_t requested_width() noexcept {
     const char* value = std::getenv("KELVANE_VECTOR_WIDTH");
-    if (value == nullptr) return 8;
+    if (value == nullptr) return preferred_width;
     if (std::strcmp(value, "2") == 0) return 2;
     if (std::strcmp(value, "4") == 0) return 4;
-    return 8;  // anything else leaves the choice to the machine
+    if (std::strcmp(value, "8") == 0) return 8;
+    return preferred_width;  // anything else leaves the choice as it is
 }
 
 #if KELVANE_HAS_WIDE_UNITS

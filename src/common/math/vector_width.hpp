@@ -1,13 +1,16 @@
 // The vector unit the array loops use: each loop is compiled for the
 // baseline (2 doubles: SSE2 on x86-64, NEON on aarch64) and, on x86-64, for
-// AVX2 (4) and AVX-512 (8), and runs the widest this machine has. Every
-// width gives every element the bits of the scalar call (the lanes apply the
-// scalar's operations in its order: common/math/elementary.hpp), so the
-// choice changes speed only.
+// AVX2 (4) and AVX-512 (8). Every width gives every element the bits of the
+// scalar call (the lanes apply the scalar's operations in its order:
+// common/math/elementary.hpp), so the choice changes speed only.
 //
-// The environment variable KELVANE_VECTOR_WIDTH (2, 4 or 8), read once,
-// lowers the choice, never raises it past what the machine has: the tests
-// run every width this way, and a user may rule out a unit.
+// The loops run AVX2 where the machine has it, and AVX-512 only when asked:
+// measured on an AVX-512 server (make kernel-bench, a row per width), the
+// 512-bit loops took 1.2 times as long as AVX2's for pricing, 1.9 times for
+// the implied-vol solver and up to twice for a smile's strip; only the cubic
+// spline's strip gained (12 %). The environment variable
+// KELVANE_VECTOR_WIDTH (2, 4 or 8), read once, chooses another width, never
+// one past what the machine has: the tests run every width this way.
 #pragma once
 
 #include <cstddef>
