@@ -3,7 +3,9 @@
 // seeded books salted with degenerate, NaN, infinite, zero, huge and tiny
 // inputs, calls and puts mixed within a vector, lengths that leave tails,
 // and strided and broadcast operands.
+#include <array>
 #include <bit>
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
@@ -230,6 +232,47 @@ TEST_P(ImpliedVolRows, GiveEveryElementTheScalarBits) {
             << " T=" << book.columns[2][i] << " F=" << book.columns[0][i] << " K=" << book.columns[1][i]
             << " price=" << price[i] << " df=" << book.columns[4][i] << " gives " << out[i] << ", the scalar "
             << expected;
+    }
+}
+
+// Vectors that mix every path of the solve in their lanes: near the money at
+// total vols down to 1e-3 (b from its series), far below the inflexion point
+// (the asymptotic start), above it and near the upper bound (solved one by
+// one), and moneyness out to |ln F/K| = 60, with prices that need one
+// evaluation and prices that need several.
+TEST_P(ImpliedVolRows, MixThePathsOfTheSolveInTheirLanes) {
+    const std::size_t width = GetParam();
+    if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
+    const std::size_t size = 20'000;
+    std::mt19937_64 random(11);
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    std::vector<std::uint8_t> codes(size);
+    std::vector<double> ttx(size), fwd(size), strike(size), price(size), df(size), out(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        const OptionType type = random() % 2 == 0 ? OptionType::Call : OptionType::Put;
+        codes[i] = type == OptionType::Call ? 0 : 1;
+        const double reach = std::array{1e-3, 0.2, 3.0, 60.0}[random() % 4];
+        const double x = reach * (2.0 * unit(random) - 1.0);
+        const double s = std::pow(10.0, -3.0 + 3.8 * unit(random));
+        ttx[i] = 0.01 + 5.0 * unit(random);
+        fwd[i] = 100.0;
+        strike[i] = fwd[i] * std::exp(-x);
+        df[i] = 0.5 + 0.5 * unit(random);
+        price[i] = b76::fairvalue(type, fwd[i], strike[i], ttx[i], s / std::sqrt(ttx[i]), df[i]);
+    }
+    const auto row = [](const std::vector<double>& column) {
+        return Row<double>{reinterpret_cast<const char*>(column.data()), 8};
+    };
+    option_pricing::implied_vol::black76_implied_vol_row_at(width, size, {reinterpret_cast<const char*>(codes.data()), 1},
+                                                            row(ttx), row(fwd), row(strike), row(price), row(df),
+                                                            {reinterpret_cast<char*>(out.data()), 8});
+    for (std::size_t i = 0; i < size; ++i) {
+        const OptionType type = codes[i] == 0 ? OptionType::Call : OptionType::Put;
+        const double expected =
+            option_pricing::implied_vol::black76_implied_vol(type, ttx[i], fwd[i], strike[i], price[i], df[i]);
+        ASSERT_EQ(std::bit_cast<std::uint64_t>(out[i]), std::bit_cast<std::uint64_t>(expected))
+            << "width " << width << ", option " << i << ": T=" << ttx[i] << " K=" << strike[i] << " price=" << price[i]
+            << " df=" << df[i] << " gives " << out[i] << ", the scalar " << expected;
     }
 }
 
