@@ -456,7 +456,7 @@ public:
         // That step is good to a few per cent down to a quarter of s_c; the
         // asymptotic guess takes over below.
         if (objective_ == Objective::Lower && !(s > 0.25 * s_inflexion)) {
-            const double guess = lower_guess(s_inflexion);
+            const double guess = asymptotic_lower_guess(x_, log_beta_, s_inflexion);
             if (guess < 0.25 * s_inflexion || !(s > 0.0)) s = guess;
         }
         if (objective_ == Objective::Upper) {
@@ -467,8 +467,6 @@ public:
     }
 
 private:
-    double lower_guess(double s_inflexion) const { return asymptotic_lower_guess(x_, log_beta_, s_inflexion); }
-
     // exp(x/2) - b ~ exp(-(h^2 + t^2)/2) 2t / ((t^2 - h^2) sqrt(2 pi)) as s
     // grows, solved for t^2/2 by fixed-point steps from the leading term.
     double upper_guess() const {
