@@ -58,7 +58,7 @@ Greeks degenerate_greeks(OptionType type, double fwd, double strike, double ttx,
 // unit, and no target here enables the instruction).
 template <class V>
 [[gnu::always_inline]] inline V rounding_shift(V fwd, V strike, V ratio, V s) {
-    V residual;
+    V residual{};
     if constexpr (lanes::is_scalar<V>) {
         residual = std::fma(-ratio, strike, fwd);
     } else {

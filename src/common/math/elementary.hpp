@@ -132,7 +132,7 @@ struct VectorLanes {
         return std::bit_cast<V>((mb & std::bit_cast<B>(a)) | (~mb & std::bit_cast<B>(b)));
     }
     [[gnu::always_inline]] static V gather(const double* table, B index) {
-        V out;
+        V out{};
         for (std::size_t i = 0; i < N; ++i) out[i] = table[index[i]];
         return out;
     }
