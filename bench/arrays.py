@@ -395,7 +395,8 @@ def build() -> tuple[dict[str, Line], dict[str, float]]:
     iv = "`kelvane_arrays.calibrate_black76_iv(ttx, fwd, strike, price, call_put)`"
     add("iv one", f"{iv}, `threads=1`", IV_OPTIONS, "ka.calibrate_black76_iv(T, F, K, P, CP, DF, threads=1)", ns)
     add("iv all", f"{iv}, all cores", IV_OPTIONS, "ka.calibrate_black76_iv(T, F, K, P, CP, DF)", ns)
-    add("iv kernel", "C++ loop over `option_pricing::iv_calibration::calibrate_black76_iv`", IV_OPTIONS, None, ns,
+    add("iv kernel", "C++ loop `option_pricing::iv_calibration::calibrate_black76_iv_row_at`, vectors of options "
+        "searched in lockstep", IV_OPTIONS, None, ns,
         kernel=IV_KERNEL)
     # How far each solver lands from the book's vols on the options whose
     # value moves with vol (vega above 1 % of the forward), for the footnote;

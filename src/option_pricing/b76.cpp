@@ -31,14 +31,7 @@ template <class V>
     }
 }
 
-template <class V>
-[[gnu::always_inline]] inline V value_of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df, V log_moneyness,
-                                         V sqrt_ttx) {
-    const V s = vol * sqrt_ttx;
-    const V d1 = d1_from_parts(log_moneyness, ttx, vol, s);
-    const V d2 = d1 - s;
-    return terms::value_from<V>(call, fwd, strike, df, terms::probabilities<V>(call, d1, d2));
-}
+using terms::value_at;
 
 // fairvalue over lanes; the scalar takes the degenerate branch, a vector
 // computes both sides and selects.
@@ -49,7 +42,7 @@ struct Fairvalue {
         if constexpr (lanes::is_scalar<V>) {
             if (degenerate) return intrinsic_value<V>(call, fwd, strike, df);
         }
-        const V value = value_of<V>(call, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike),
+        const V value = value_at<V>(call, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike),
                                     lanes::sqrt(ttx));
         if constexpr (lanes::is_scalar<V>) {
             return value;
@@ -131,7 +124,7 @@ ValueAtVol::ValueAtVol(OptionType type, double fwd, double strike, double ttx, d
 
 double ValueAtVol::operator()(double vol) const {
     if (is_degenerate(ttx_, vol)) return intrinsic_value(type_, fwd_, strike_, df_);
-    return value_of<double>(lanes::calls(type_), fwd_, strike_, ttx_, vol, df_, log_moneyness_, sqrt_ttx_);
+    return value_at<double>(lanes::calls(type_), fwd_, strike_, ttx_, vol, df_, log_moneyness_, sqrt_ttx_);
 }
 
 [[gnu::noinline]] double vega(double fwd, double strike, double ttx, double vol, double df) {

@@ -75,6 +75,18 @@ inline double value_from(OptionType type, double fwd, double strike, double df, 
     return value_from<double>(lanes::calls(type), fwd, strike, df, n);
 }
 
+// The value at a vol given ln(F/K) and sqrt(T), which a search over vols
+// takes once (b76::ValueAtVol); for an expiry and vol that are not
+// degenerate.
+template <class V>
+[[gnu::always_inline]] inline V value_at(Mask<V> call, V fwd, V strike, V ttx, V vol, V df, V log_moneyness,
+                                         V sqrt_ttx) {
+    const V s = vol * sqrt_ttx;
+    const V d1 = d1_from_parts(log_moneyness, ttx, vol, s);
+    const V d2 = d1 - s;
+    return value_from<V>(call, fwd, strike, df, probabilities<V>(call, d1, d2));
+}
+
 template <class V>
 [[gnu::always_inline]] inline V vega_from(V sqrt_ttx, V fwd, V df, V pdf_d1) {
     return sqrt_ttx * (fwd * df * pdf_d1);

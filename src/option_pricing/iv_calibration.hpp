@@ -7,6 +7,10 @@
 // makes the objective NaN at either end of the bracket.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
+#include "common/strided.hpp"
 #include "option_pricing/option_type.hpp"
 
 namespace option_pricing::iv_calibration {
@@ -18,5 +22,14 @@ inline constexpr int max_evaluations = 100;
 
 double calibrate_black76_iv(OptionType type, double ttx, double fwd, double strike, double price,
                             double df);
+
+// out[i] = calibrate_black76_iv(types[i], ttx[i], ...) over a row of options
+// (types as option_pricing/loops.hpp codes them), `width` options at a time
+// searched in lockstep on the vector unit (2, 4 or 8, one the machine runs:
+// common/math/vector_width.hpp), with the bits of calibrate_black76_iv.
+void calibrate_black76_iv_row_at(std::size_t width, std::size_t count, kelvane::strided::Row<std::uint8_t> types,
+                                 kelvane::strided::Row<double> ttx, kelvane::strided::Row<double> fwd,
+                                 kelvane::strided::Row<double> strike, kelvane::strided::Row<double> price,
+                                 kelvane::strided::Row<double> df, kelvane::strided::OutRow<double> out) noexcept;
 
 }  // namespace option_pricing::iv_calibration

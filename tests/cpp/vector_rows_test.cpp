@@ -21,6 +21,7 @@
 #include "option_pricing/b76_greeks.hpp"
 #include "option_pricing/binary.hpp"
 #include "option_pricing/implied_vol.hpp"
+#include "option_pricing/iv_calibration.hpp"
 
 namespace {
 
@@ -195,14 +196,13 @@ TEST_P(GreeksRows, GiveEveryGreekTheScalarBits) {
     }
 }
 
-// The solver's row: prices of the book's options (most lanes go on to the
-// solve from the vector's start), some at or beyond a bound or far from the
-// money, amid the book's edge inputs, each against the scalar solver.
-class ImpliedVolRows : public testing::TestWithParam<std::size_t> {};
+// The solvers' rows: prices of the book's options (most lanes go on to the
+// solve in lockstep), some at or beyond a bound or far from the money, amid
+// the book's edge inputs, each against the scalar solver.
+using SolverRowAt = void (*)(std::size_t, std::size_t, Row<std::uint8_t>, Row<double>, Row<double>, Row<double>,
+                             Row<double>, Row<double>, OutRow<double>) noexcept;
 
-TEST_P(ImpliedVolRows, GiveEveryElementTheScalarBits) {
-    const std::size_t width = GetParam();
-    if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
+void expect_scalar_bits_from_solver_row(std::size_t width, SolverRowAt row_at, Scalar scalar) {
     const std::size_t size = 1003;
     Book book = random_book(size, 1, 7);
     std::vector<double> price(size), out(size);
@@ -220,19 +220,35 @@ TEST_P(ImpliedVolRows, GiveEveryElementTheScalarBits) {
     const auto row = [](const std::vector<double>& column) {
         return Row<double>{reinterpret_cast<const char*>(column.data()), 8};
     };
-    option_pricing::implied_vol::black76_implied_vol_row_at(
-        width, size, {reinterpret_cast<const char*>(book.codes.data()), 1}, row(book.columns[2]), row(book.columns[0]),
-        row(book.columns[1]), row(price), row(book.columns[4]), {reinterpret_cast<char*>(out.data()), 8});
+    row_at(width, size, {reinterpret_cast<const char*>(book.codes.data()), 1}, row(book.columns[2]),
+           row(book.columns[0]), row(book.columns[1]), row(price), row(book.columns[4]),
+           {reinterpret_cast<char*>(out.data()), 8});
     for (std::size_t i = 0; i < size; ++i) {
         const OptionType type = book.codes[i] == 0 ? OptionType::Call : OptionType::Put;
-        const double expected = option_pricing::implied_vol::black76_implied_vol(
-            type, book.columns[2][i], book.columns[0][i], book.columns[1][i], price[i], book.columns[4][i]);
+        const double expected =
+            scalar(type, book.columns[2][i], book.columns[0][i], book.columns[1][i], price[i], book.columns[4][i]);
         ASSERT_EQ(std::bit_cast<std::uint64_t>(out[i]), std::bit_cast<std::uint64_t>(expected))
             << "width " << width << ", option " << i << ": " << (type == OptionType::Call ? "call" : "put")
             << " T=" << book.columns[2][i] << " F=" << book.columns[0][i] << " K=" << book.columns[1][i]
             << " price=" << price[i] << " df=" << book.columns[4][i] << " gives " << out[i] << ", the scalar "
             << expected;
     }
+}
+
+class ImpliedVolRows : public testing::TestWithParam<std::size_t> {};
+
+TEST_P(ImpliedVolRows, GiveEveryElementTheScalarBits) {
+    const std::size_t width = GetParam();
+    if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
+    expect_scalar_bits_from_solver_row(width, option_pricing::implied_vol::black76_implied_vol_row_at,
+                                       option_pricing::implied_vol::black76_implied_vol);
+}
+
+TEST_P(ImpliedVolRows, BrentsSearchGivesEveryElementTheScalarBits) {
+    const std::size_t width = GetParam();
+    if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
+    expect_scalar_bits_from_solver_row(width, option_pricing::iv_calibration::calibrate_black76_iv_row_at,
+                                       option_pricing::iv_calibration::calibrate_black76_iv);
 }
 
 // Vectors that mix every path of the solve in their lanes: near the money at

@@ -894,7 +894,7 @@ PyMethodDef methods[] = {
     def<option_entry<names::binary_gamma, at_machine_width<binary::gamma_row_at>, option_names>>(names::binary_gamma),
     def<option_entry<names::binary_speed, at_machine_width<binary::speed_row_at>, option_names>>(names::binary_speed),
     def<option_entry<names::binary_theta, at_machine_width<binary::theta_row_at>, option_names>>(names::binary_theta),
-    def<option_entry<names::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>,
+    def<option_entry<names::calibrate_black76_iv, at_machine_width<option_pricing::iv_calibration::calibrate_black76_iv_row_at>,
                      calibration_names>>(
         names::calibrate_black76_iv),
     def<option_entry<b76_implied_vol_name, at_machine_width<option_pricing::implied_vol::black76_implied_vol_row_at>,

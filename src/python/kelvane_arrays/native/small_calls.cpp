@@ -555,7 +555,7 @@ PyMethodDef small_methods[] = {
     def<small_option_entry<sn::binary_gamma, at_machine_width<binary::gamma_row_at>>>(sn::binary_gamma),
     def<small_option_entry<sn::binary_speed, at_machine_width<binary::speed_row_at>>>(sn::binary_speed),
     def<small_option_entry<sn::binary_theta, at_machine_width<binary::theta_row_at>>>(sn::binary_theta),
-    def<small_option_entry<sn::calibrate_black76_iv, option_row<option_pricing::iv_calibration::calibrate_black76_iv>>>(
+    def<small_option_entry<sn::calibrate_black76_iv, at_machine_width<option_pricing::iv_calibration::calibrate_black76_iv_row_at>>>(
         sn::calibrate_black76_iv),
     def<small_option_entry<sn::b76_implied_vol, at_machine_width<option_pricing::implied_vol::black76_implied_vol_row_at>>>(
         sn::b76_implied_vol),
