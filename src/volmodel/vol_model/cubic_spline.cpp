@@ -113,6 +113,15 @@ template <class V>
            h * (t3 - t2) * m1;
 }
 
+// The interval of x among the nodes xs: (number of nodes with xs[j] <= x)
+// - 1, kept within [0, n - 2]; a NaN x counts no node and lands in
+// interval 0.
+std::size_t interval_among(std::span<const double> xs, double x) {
+    const auto first_above = std::partition_point(xs.begin(), xs.end(), [x](double node) { return node <= x; });
+    const std::size_t at_or_below = static_cast<std::size_t>(first_above - xs.begin());
+    return std::min(at_or_below == 0 ? 0 : at_or_below - 1, xs.size() - 2);
+}
+
 }  // namespace
 
 double pchip_eval(std::span<const double> xs, std::span<const double> ys,
@@ -120,12 +129,7 @@ double pchip_eval(std::span<const double> xs, std::span<const double> ys,
     const std::size_t n = xs.size();
     if (x <= xs[0]) return end_line(x, xs[0], ys[0], ys[1] - ys[0], xs[1] - xs[0]);
     if (x >= xs[n - 1]) return end_line(x, xs[n - 1], ys[n - 1], ys[n - 1] - ys[n - 2], xs[n - 1] - xs[n - 2]);
-    // i = (number of nodes with xs[j] <= x) - 1, kept within [0, n - 2]; a
-    // NaN x counts no node and lands in interval 0.
-    const auto first_above =
-        std::partition_point(xs.begin(), xs.end(), [x](double node) { return node <= x; });
-    const std::size_t at_or_below = static_cast<std::size_t>(first_above - xs.begin());
-    const std::size_t i = std::min(at_or_below == 0 ? 0 : at_or_below - 1, n - 2);
+    const std::size_t i = interval_among(xs, x);
     return hermite_piece(x, xs[i], xs[i + 1], ys[i], ys[i + 1], ms[i], ms[i + 1]);
 }
 
@@ -139,13 +143,25 @@ struct Piece {
     V x0, x1, y0, y1, m0, m1;
 };
 
-// Two lanes look their interval up: the count of nodes at or below x is
-// the index. Wider vectors select each interval's ends in turn, which
-// their blends do in one step each, rather than gather lane by lane.
+// A strip's strikes are mostly in order, so a vector's lanes mostly share
+// their interval: that of the first lane, taken for all when every lane
+// lies within it (below its upper node, unless it is the last; at or above
+// its lower node, unless it is the first). Otherwise two lanes look their
+// intervals up: the count of nodes at or below x is the index; wider
+// vectors select each interval's ends in turn, which their blends do in one
+// step each, rather than gather lane by lane.
 template <class V>
 [[gnu::always_inline]] inline Piece<V> piece_of(const NodeArray& ys, const NodeArray& ms, V x) {
     using L = kelvane::elementary::detail::Lanes<V>;
     constexpr std::size_t n = node_count;
+    if constexpr (L::count > 1) {
+        const std::size_t first = interval_among(cubic_nodes, x[0]);
+        const bool above_lower = first == 0 || L::all(cubic_nodes[first] <= x);
+        if (above_lower && (first == n - 2 || L::all(x < cubic_nodes[first + 1]))) {
+            return {L::splat(cubic_nodes[first]), L::splat(cubic_nodes[first + 1]), L::splat(ys[first]),
+                    L::splat(ys[first + 1]),      L::splat(ms[first]),              L::splat(ms[first + 1])};
+        }
+    }
     if constexpr (L::count == 2) {
         namespace d = kelvane::elementary::detail;
         V i = L::splat(0.0);
