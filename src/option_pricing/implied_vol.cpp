@@ -39,16 +39,10 @@ constexpr int order = 8;
 constexpr double series_step = 2e-2;
 constexpr double series_tolerance = 0x1p-60;
 
-// |v|, and the larger and the smaller of two numbers as std::fmax and
-// std::fmin take them (a NaN gives the other), over lanes.
-template <class V>
-[[gnu::always_inline]] inline V magnitude(V v) {
-    if constexpr (lanes::is_scalar<V>) {
-        return std::fabs(v);
-    } else {
-        return kelvane::elementary::detail::abs(v);
-    }
-}
+// |v| lane by lane (the sign bit cleared), and the larger and the smaller
+// of two numbers as std::fmax and std::fmin take them (a NaN gives the
+// other), over lanes.
+using kelvane::elementary::detail::abs;
 
 template <class V>
 [[gnu::always_inline]] inline V larger(V a, V b) {
@@ -162,10 +156,10 @@ Series<> log_taylor_terms(const Series<>& r, double ratio) {
 // series converges.
 template <class V>
 [[gnu::always_inline]] inline V first_term_left_out(const Series<V>& a, V d) {
-    const V ratio = larger(magnitude(a[order] / a[order - 1]), magnitude(a[order - 1] / a[order - 2]));
+    const V ratio = larger(abs(a[order] / a[order - 1]), abs(a[order - 1] / a[order - 2]));
     V last = a[order];
     for (int k = 0; k < order; ++k) last *= d;
-    return magnitude(last * d) * ratio;
+    return abs(last * d) * ratio;
 }
 
 // sum_k c[k] x^k over k = 0..order by Horner's rule on the even and the odd
@@ -185,38 +179,9 @@ template <class V>
 // The root of d + a[2] d^2 + ... + a[order] d^order = e near the Householder
 // step d, whose error is of order d^4, by steps of Chebyshev's method on the
 // polynomial, each of which leaves an error of the order of the cube of its
-// correction. Nothing unless the series and the steps have converged there.
-std::optional<double> polynomial_root(double e, double d, const Series<>& a) {
-    constexpr double last_correction = 1e-6;  // cubed, below the last place
-    constexpr int max_corrections = 3;
-    // The polynomial less e, its slope and half its second derivative.
-    Series<> value{}, slope{}, half_second{};
-    value[1] = 1.0;
-    slope[0] = 1.0;
-#pragma GCC unroll 16
-    for (int k = 2; k <= order; ++k) {
-        value[k] = a[k];
-        slope[k - 1] = k * a[k];
-        half_second[k - 2] = 0.5 * k * (k - 1) * a[k];
-    }
-    double root = d;
-    for (int i = 0; i < max_corrections; ++i) {
-        const double x = root;
-        value[0] = -e;
-        const double inverse_slope = 1.0 / polynomial(slope, x);
-        const double correction = polynomial(value, x) * inverse_slope;
-        root = x - (correction + polynomial(half_second, x) * inverse_slope * correction * correction);
-        if (std::fabs(correction) <= last_correction) {
-            if (!(first_term_left_out(a, x) <= series_tolerance && std::fabs(root - d) <= 0.25 * std::fabs(d))) break;
-            return root;
-        }
-    }
-    return std::nullopt;
-}
-
-// The same over lanes: each lane's corrections stop where the scalar's
-// would, its root is kept where the scalar returns one (`found`), and the
-// lanes whose search fails or stops short are the caller's to solve again.
+// correction. `found` unless the series and the steps have converged there.
+// Over lanes, each lane's corrections stop where a lone solve's would, and
+// the lanes not found are the caller's to solve again.
 template <class V>
 struct Root {
     V root;
@@ -224,11 +189,13 @@ struct Root {
 };
 
 template <class V>
-[[gnu::always_inline]] inline Root<V> polynomial_root_lanes(V e, V d, const Series<V>& a) {
-    constexpr double last_correction = 1e-6;
+[[gnu::always_inline]] inline Root<V> polynomial_root(V e, V d, const Series<V>& a) {
+    constexpr double last_correction = 1e-6;  // cubed, below the last place
     constexpr int max_corrections = 3;
     using L = lanes::Lanes<V>;
+    // The polynomial less e, its slope and half its second derivative.
     Series<V> value{}, slope{}, half_second{};
+    value[0] = -e;
     value[1] = lanes::splat<V>(1.0);
     slope[0] = lanes::splat<V>(1.0);
 #pragma GCC unroll 16
@@ -237,22 +204,22 @@ template <class V>
         slope[k - 1] = double(k) * a[k];
         half_second[k - 2] = 0.5 * k * (k - 1) * a[k];
     }
-    value[0] = -e;
     V root = d;
-    Root<V> out{d, d != d};  // nothing found yet; d is not NaN here
-    auto searching = d == d;
+    auto searching = d == d;  // a NaN step converges nowhere
+    Root<V> out{d, L::both(searching, searching == false)};
     for (int i = 0; i < max_corrections && L::any(searching); ++i) {
         const V x = root;
         const V inverse_slope = 1.0 / polynomial(slope, x);
         const V correction = polynomial(value, x) * inverse_slope;
-        const V next = x - (correction + polynomial(half_second, x) * inverse_slope * correction * correction);
-        const auto settled = searching & (magnitude(correction) <= last_correction);
-        const auto good = settled & (first_term_left_out(a, x) <= series_tolerance) &
-                          (magnitude(next - d) <= 0.25 * magnitude(d));
-        out.root = lanes::select<V>(good, next, out.root);
-        out.found = out.found | good;
-        searching = searching & ~settled;
-        root = next;
+        root = x - (correction + polynomial(half_second, x) * inverse_slope * correction * correction);
+        const auto settled = L::both(searching, abs(correction) <= last_correction);
+        if (L::any(settled)) {
+            const auto good = L::both(settled, L::both(first_term_left_out(a, x) <= series_tolerance,
+                                                       abs(root - d) <= 0.25 * abs(d)));
+            out.root = lanes::select<V>(good, root, out.root);
+            out.found = L::either(out.found, good);
+            searching = L::both(searching, settled == false);
+        }
     }
     return out;
 }
@@ -301,7 +268,7 @@ template <class V>
                                                           lanes::Mask<V> lower) {
     using L = lanes::Lanes<V>;
     const Curvature<V> c = curvature(x, s);
-    const auto on_b = L::both(lower, magnitude(beta - b) <= series_step * smaller(beta, vega * s));
+    const auto on_b = L::both(lower, abs(beta - b) <= series_step * smaller(beta, vega * s));
     const auto on_b_itself = L::either(lower == false, on_b);
     V on_b_step{};
     if constexpr (lanes::is_scalar<V>) {
@@ -534,11 +501,15 @@ private:
     std::optional<double> series_step_at(double s, double d) const {
         const double h = x_ / s, t = 0.5 * s;
         const Series<> r = vega_series(h * h, t * t);
+        Root<double> root;
         if (objective_ == Objective::Upper) {
             const double ratio = -vega_ * s / complement_at_;
-            return polynomial_root(-log_of(complement_at_ / complement_) / ratio, d, log_taylor_terms(r, ratio));
+            root = polynomial_root(-log_of(complement_at_ / complement_) / ratio, d, log_taylor_terms(r, ratio));
+        } else {
+            root = polynomial_root((beta_ - b_) / (vega_ * s), d, linear_taylor_terms(r));
         }
-        return polynomial_root((beta_ - b_) / (vega_ * s), d, linear_taylor_terms(r));
+        if (!root.found) return std::nullopt;
+        return root.root;
     }
 
     // The step of the objective from s, given b(s) (the lower and middle
@@ -715,12 +686,12 @@ template <class V>
         const BStep<V> next = step_on_b_or_log_b<V>(x, s, at.value, at.vega, st.beta, st.log_beta, lower);
         const V stepped = s + next.step;
         const auto cubic_is_final = L::both(next.on_b_below_inflexion == false, -x <= cubic_final_max_abs_x);
-        auto ends = L::either(L::both(magnitude(next.step) <= last_step * s, cubic_is_final), stepped == s);
-        const auto series_ends = L::both(ends == false, magnitude(next.step) <= series_step * s);
+        auto ends = L::either(L::both(abs(next.step) <= last_step * s, cubic_is_final), stepped == s);
+        const auto series_ends = L::both(ends == false, abs(next.step) <= series_step * s);
         V result = stepped;
         if (L::any(L::both(active, series_ends))) {
             const V h = x / s, t = 0.5 * s;
-            const Root<V> root = polynomial_root_lanes<V>((st.beta - at.value) / (at.vega * s), next.step / s,
+            const Root<V> root = polynomial_root<V>((st.beta - at.value) / (at.vega * s), next.step / s,
                                                           linear_taylor_terms(vega_series(h * h, t * t)));
             result = select<V>(ends, stepped, s + s * root.root);
             ends = L::either(ends, L::both(series_ends, root.found));

@@ -8,15 +8,8 @@ double normal_cdf(double u) { return 0.5 * erfc_of(-u * inv_sqrt_two); }
 // exp(-(h^2 + t^2)/2), the Gaussian factor of b' and of b's forms below.
 double gaussian(double h, double t) { return exp_of(-0.5 * (h * h + t * t)); }
 
-// The same difference of Mills ratios in closed form, for h + t <= 0, as
-// erfcx(-(h + t)/sqrt 2) - erfcx(-(h - t)/sqrt 2); b is this times
-// exp(-(h^2 + t^2)/2) / 2.
-double mills_gap(double h, double t) {
-    return erfcx_of(-(h + t) * inv_sqrt_two) - erfcx_of(-(h - t) * inv_sqrt_two);
-}
-
 // Above the inflexion point (h + t > 0), exp(x/2) - b: each term of b is
-// b' Y(u) for its u (below), and N(h + t) = 1 - N(-h - t), so the distance
+// b' Y(u) for its u (the header), and N(h + t) = 1 - N(-h - t), so the distance
 // to the upper bound is the sum b' (Y(-h - t) + Y(h - t)), which cancels
 // nothing; times 2 / exp(-(h^2 + t^2)/2) = 2 b' sqrt(2 pi), this is
 // erfcx((h + t)/sqrt 2) + erfcx(-(h - t)/sqrt 2).
@@ -47,13 +40,8 @@ double Black::at_inflexion(double s_inflexion) const {
 double Black::value(double s) const { return value_and_vega(s).value; }
 
 Black::WithVega Black::value_and_vega(double s) const {
-    const double h = x_ / s;
-    const double t = 0.5 * s;
-    const double factor = gaussian(h, t);
-    const double vega = factor * inv_sqrt_two_pi;
-    if (is_near_money_small_vol(x_, s)) return {2.0 * mills_gap_taylor(h, t) * factor * inv_sqrt_two_pi, vega};
-    if (h + t > 0.0) return {exp_half_x_ - 0.5 * mills_sum(h, t) * factor, vega};
-    return {0.5 * mills_gap(h, t) * factor, vega};
+    const ValueAndVega<double> at = value_and_vega_lanes(x_, exp_half_x_, s);
+    return {at.value, at.vega};
 }
 
 double Black::complement(double s) const {

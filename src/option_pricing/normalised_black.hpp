@@ -117,11 +117,11 @@ template <class V>
     return sum;
 }
 
-// b and b' at s, as Black::value_and_vega gives them: b' from one
-// exponential, and b from the Mills ratios, a sum above the inflexion point
-// and a difference below it, or near the money at small total vol from its
-// series. A template over the lane type for a vector of solves, whose lanes
-// select where Black::value_and_vega takes one branch.
+// b and b' at s (Black::value_and_vega): b' from one exponential, and b
+// from the Mills ratios, a sum above the inflexion point and a difference
+// below it, or near the money at small total vol from its series. A
+// template over the lane type: a lone s takes one branch, a vector's lanes
+// select.
 template <class V>
 struct ValueAndVega {
     V value, vega;
@@ -134,6 +134,10 @@ template <class V>
     const V t = 0.5 * s;
     const V factor = kelvane::elementary::exp(-0.5 * (h * h + t * t));
     const V vega = factor * inv_sqrt_two_pi;
+    const auto near = is_near_money_small_vol<V>(x, s);
+    if constexpr (kelvane::lanes::is_scalar<V>) {
+        if (near) return {2.0 * mills_gap_taylor(h, t) * factor * inv_sqrt_two_pi, vega};
+    }
     const V u = h + t;
     const auto above = u > 0.0;
     const V first = kelvane::elementary::erfcx(select<V>(above, u, -u) * inv_sqrt_two);
@@ -141,7 +145,6 @@ template <class V>
     const V sum_value = exp_half_x - 0.5 * (first + second) * factor;
     const V gap_value = 0.5 * (first - second) * factor;
     const V value = select<V>(above, sum_value, gap_value);
-    const auto near = is_near_money_small_vol<V>(x, s);
     if (!kelvane::lanes::Lanes<V>::any(near)) return {value, vega};
     return {select<V>(near, 2.0 * mills_gap_taylor(h, t) * factor * inv_sqrt_two_pi, value), vega};
 }
