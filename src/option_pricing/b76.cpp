@@ -53,6 +53,35 @@ struct Fairvalue {
     static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
         return fairvalue(type, fwd, strike, ttx, vol, df);
     }
+
+    // The same for a vector, in two stages (lanes::Staged): up to the
+    // arguments of the two erfc, and from them.
+    template <class V>
+    struct Stage {
+        lanes::Mask<V> call, degenerate;
+        V fwd, strike, df;
+        V of_d1, of_d2;  // normal_cdf's arguments for N(+-d1) and N(+-d2)
+    };
+    template <class V>
+    [[gnu::always_inline]] static Stage<V> prepare(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        const V sqrt_ttx = lanes::sqrt(ttx);
+        const V s = vol * sqrt_ttx;
+        const V d1 = d1_from_parts(kelvane::elementary::log(fwd / strike), ttx, vol, s);
+        const V d2 = d1 - s;
+        return {call,
+                is_degenerate(ttx, vol),
+                fwd,
+                strike,
+                df,
+                normal_cdf_argument(lanes::select<V>(call, d1, -d1)),
+                normal_cdf_argument(lanes::select<V>(call, d2, -d2))};
+    }
+    template <class V>
+    [[gnu::always_inline]] static V finish(const Stage<V>& st) {
+        const terms::Probabilities<V> n{normal_cdf_of_argument(st.of_d1), normal_cdf_of_argument(st.of_d2)};
+        const V value = terms::value_from<V>(st.call, st.fwd, st.strike, st.df, n);
+        return lanes::select<V>(st.degenerate, intrinsic_value<V>(st.call, st.fwd, st.strike, st.df), value);
+    }
 };
 
 struct Vega {

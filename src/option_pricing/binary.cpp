@@ -138,6 +138,26 @@ struct Fairvalue {
     static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
         return fairvalue(type, fwd, strike, ttx, vol, df);
     }
+
+    // The same for a vector, in two stages (lanes::Staged): up to the
+    // argument of erfc, and from it.
+    template <class V>
+    struct Stage {
+        lanes::Mask<V> degenerate;
+        V at_expiry, df, argument;
+    };
+    template <class V>
+    [[gnu::always_inline]] static Stage<V> prepare(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
+        using L = lanes::Lanes<V>;
+        const auto in_the_money = L::either(L::both(call, fwd > strike), L::both(!call, fwd < strike));
+        const V at_expiry = df * lanes::select<V>(in_the_money, lanes::splat<V>(1.0), lanes::splat<V>(0.0));
+        const V d = kelvane::elementary::log(fwd / strike) / (vol * lanes::sqrt(ttx));
+        return {is_degenerate(ttx, vol), at_expiry, df, normal_cdf_argument(lanes::select<V>(call, d, -d))};
+    }
+    template <class V>
+    [[gnu::always_inline]] static V finish(const Stage<V>& st) {
+        return lanes::select<V>(st.degenerate, st.at_expiry, st.df * normal_cdf_of_argument(st.argument));
+    }
 };
 
 }  // namespace

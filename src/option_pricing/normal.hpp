@@ -22,4 +22,11 @@ template <class V>
 template <class V>
 [[gnu::always_inline]] inline V normal_cdf(V x) { return 0.5 * kelvane::elementary::erfc(-x / sqrt_two); }
 
+// normal_cdf in two steps, for loops that take the division apart from the
+// erfc: normal_cdf(x) = normal_cdf_of_argument(normal_cdf_argument(x)).
+template <class V>
+[[gnu::always_inline]] inline V normal_cdf_argument(V x) { return -x / sqrt_two; }
+template <class V>
+[[gnu::always_inline]] inline V normal_cdf_of_argument(V a) { return 0.5 * kelvane::elementary::erfc(a); }
+
 }  // namespace option_pricing

@@ -95,25 +95,84 @@ template <class V>
     return put == 0.0;
 }
 
+// One vector of options, as read from the rows.
+template <class V>
+struct Options {
+    Mask<V> call;
+    V fwd, strike, ttx, vol, df;
+};
+
+template <class Formula, class V>
+[[gnu::always_inline]] inline Options<V> load_options(const OptionOperands& op, std::size_t first) {
+    return {takes_type<Formula> ? load_calls<V>(op.types, first) : Mask<V>{},
+            load<V>(op.fwd, first),
+            load<V>(op.strike, first),
+            load<V>(op.ttx, first),
+            load<V>(op.vol, first),
+            load<V>(op.df, first)};
+}
+
+// A formula's result for one vector, its NaN lanes replaced by the scalar
+// function's, stored.
+template <class Formula, class V>
+[[gnu::always_inline]] inline void store_result(const OptionOperands& op, std::size_t first, const Options<V>& o,
+                                                V y) {
+    if (Lanes<V>::any(y != y)) {
+        for (std::size_t l = 0; l < Lanes<V>::count; ++l) {
+            if (y[l] != y[l]) {
+                const OptionType type = o.call[l] != 0 ? OptionType::Call : OptionType::Put;
+                y[l] = Formula::scalar(type, o.fwd[l], o.strike[l], o.ttx[l], o.vol[l], o.df[l]);
+            }
+        }
+    }
+    store<V>(op.out, first, y);
+}
+
+// A formula may come in two stages,
+//   template <class V> static Stage<V> prepare(Mask<V> call, V fwd, V strike, V ttx, V vol, V df);
+//   template <class V> static V finish(const Stage<V>&);
+// whose composition is of<V>. Its loop then prepares the next vector before
+// it finishes this one: a vector's operations are more than the processor
+// looks ahead over, and a lone vector's chain of dependent steps (a log, two
+// divisions, then erfc) would leave its units idle; interleaved, the first
+// stage of one vector runs beside the second of the one before. Same
+// operations, same bits.
+template <class Formula>
+concept Staged = requires { &Formula::template finish<double>; };
+
+template <class Formula, class V>
+[[gnu::always_inline]] inline std::size_t staged_vectors(std::size_t count, const OptionOperands& op) {
+    constexpr std::size_t n = Lanes<V>::count;
+    if (count < n) return 0;
+    const auto prepare = [](const Options<V>& o) {
+        return Formula::template prepare<V>(o.call, o.fwd, o.strike, o.ttx, o.vol, o.df);
+    };
+    Options<V> pending = load_options<Formula, V>(op, 0);
+    auto stage = prepare(pending);
+    std::size_t i = n;
+    for (; i + n <= count; i += n) {
+        const Options<V> next = load_options<Formula, V>(op, i);
+        const auto next_stage = prepare(next);
+        store_result<Formula, V>(op, i - n, pending, Formula::template finish<V>(stage));
+        pending = next;
+        stage = next_stage;
+    }
+    store_result<Formula, V>(op, i - n, pending, Formula::template finish<V>(stage));
+    return i;
+}
+
 template <class Formula, class V>
 [[gnu::always_inline]] inline void option_vectors(std::size_t count, const OptionOperands& op) {
     constexpr std::size_t n = Lanes<V>::count;
     constexpr bool typed = takes_type<Formula>;
     std::size_t i = 0;
-    for (; i + n <= count; i += n) {
-        const Mask<V> call = typed ? load_calls<V>(op.types, i) : Mask<V>{};
-        const V fwd = load<V>(op.fwd, i), strike = load<V>(op.strike, i), ttx = load<V>(op.ttx, i);
-        const V vol = load<V>(op.vol, i), df = load<V>(op.df, i);
-        V y = Formula::template of<V>(call, fwd, strike, ttx, vol, df);
-        if (Lanes<V>::any(y != y)) {
-            for (std::size_t l = 0; l < n; ++l) {
-                if (y[l] != y[l]) {
-                    const OptionType type = call[l] != 0 ? OptionType::Call : OptionType::Put;
-                    y[l] = Formula::scalar(type, fwd[l], strike[l], ttx[l], vol[l], df[l]);
-                }
-            }
+    if constexpr (Staged<Formula>) {
+        i = staged_vectors<Formula, V>(count, op);
+    } else {
+        for (; i + n <= count; i += n) {
+            const Options<V> o = load_options<Formula, V>(op, i);
+            store_result<Formula, V>(op, i, o, Formula::template of<V>(o.call, o.fwd, o.strike, o.ttx, o.vol, o.df));
         }
-        store<V>(op.out, i, y);
     }
     for (; i < count; ++i) {
         const OptionType type = typed ? option_type_of(op.types[i]) : OptionType::Call;

@@ -120,7 +120,7 @@ class VectorRows : public testing::TestWithParam<std::tuple<Formula, std::size_t
 TEST_P(VectorRows, GiveEveryElementTheScalarBits) {
     const auto [formula, width] = GetParam();
     if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
-    for (const std::size_t size : {0, 1, 7, 9, 15, 1001}) {
+    for (const std::size_t size : {0, 1, 4, 7, 8, 9, 15, 1001}) {
         for (const std::size_t spread : {1, 2}) {
             const Book book = random_book(size, spread, static_cast<unsigned>(size * 10 + spread));
             const std::ptrdiff_t step = static_cast<std::ptrdiff_t>(spread * 8);

@@ -59,9 +59,11 @@
 // below 0, where it grows as 2 e^(x^2).
 #pragma once
 
+#include <array>
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <utility>
 
@@ -104,7 +106,14 @@ struct Lanes<double> {
     [[gnu::always_inline]] static double gather(const double* table, Bits index) { return table[index]; }
     using Rows = const double*;
     [[gnu::always_inline]] static Rows rows(const double* table, Bits index) { return table + index; }
-    [[gnu::always_inline]] static double column(Rows rows, std::size_t k) { return rows[k]; }
+    // A lone row's columns are read where they are used: those an
+    // evaluation leaves unused are never loaded.
+    template <std::size_t K>
+    [[gnu::always_inline]] static std::array<double, K> columns(Rows rows) {
+        std::array<double, K> out;
+        for (std::size_t k = 0; k < K; ++k) out[k] = rows[k];
+        return out;
+    }
 };
 
 // A vector V of N doubles, with B the vector of N 64-bit integers. Masks are
@@ -136,8 +145,8 @@ struct VectorLanes {
         for (std::size_t i = 0; i < N; ++i) out[i] = table[index[i]];
         return out;
     }
-    // Rows of a table, one per lane, read a column at a time: each lane's
-    // index leaves the vector once, not once per column.
+    // Rows of a table, one per lane, read as columns: each lane's index
+    // leaves the vector once, not once per column.
     struct Rows {
         const double* at[N];
     };
@@ -146,9 +155,47 @@ struct VectorLanes {
         for (std::size_t i = 0; i < N; ++i) r.at[i] = table + index[i];
         return r;
     }
-    // Built as a tree of pairs from its lanes: inserting them one by one
-    // into a vector would chain each insertion to the previous one.
-    [[gnu::always_inline]] static V column(const Rows& rows, std::size_t k) { return lanes_from<N>(rows, k, 0); }
+    // The first K columns. Two at a time: each row gives its pair in one
+    // 16-byte load and one shuffle a column interleaves them, where a column
+    // built lane by lane takes about three (the shuffle unit, not the
+    // arithmetic, bounded erfc's vectors before).
+    template <std::size_t K>
+    [[gnu::always_inline]] static std::array<V, K> columns(const Rows& rows) {
+        std::array<V, K> out;
+        for (std::size_t k = 0; k + 1 < K; k += 2) {
+            const auto [even, odd] = column_pair(rows, k);
+            out[k] = even;
+            out[k + 1] = odd;
+        }
+        if constexpr (K % 2 != 0) out[K - 1] = lanes_from<N>(rows, K - 1, 0);
+        return out;
+    }
+    // Columns k and k + 1: the pairs of rows 0, 2, 4, ... side by side and
+    // those of rows 1, 3, 5, ... side by side, then interleaved.
+    [[gnu::always_inline]] static std::pair<V, V> column_pair(const Rows& rows, std::size_t k) {
+        using Pair2 = double __attribute__((vector_size(16)));
+        Pair2 p[N];
+        for (std::size_t i = 0; i < N; ++i) std::memcpy(&p[i], rows.at[i] + k, sizeof p[i]);
+        if constexpr (N == 2) {
+            return {__builtin_shufflevector(p[0], p[1], 0, 2), __builtin_shufflevector(p[0], p[1], 1, 3)};
+        } else if constexpr (N == 4) {
+            const V even = __builtin_shufflevector(p[0], p[2], 0, 1, 2, 3);
+            const V odd = __builtin_shufflevector(p[1], p[3], 0, 1, 2, 3);
+            return {__builtin_shufflevector(even, odd, 0, 4, 2, 6), __builtin_shufflevector(even, odd, 1, 5, 3, 7)};
+        } else {
+            using Quad = double __attribute__((vector_size(32)));
+            const Quad even_low = __builtin_shufflevector(p[0], p[2], 0, 1, 2, 3);
+            const Quad even_high = __builtin_shufflevector(p[4], p[6], 0, 1, 2, 3);
+            const Quad odd_low = __builtin_shufflevector(p[1], p[3], 0, 1, 2, 3);
+            const Quad odd_high = __builtin_shufflevector(p[5], p[7], 0, 1, 2, 3);
+            const V even = __builtin_shufflevector(even_low, even_high, 0, 1, 2, 3, 4, 5, 6, 7);
+            const V odd = __builtin_shufflevector(odd_low, odd_high, 0, 1, 2, 3, 4, 5, 6, 7);
+            return {__builtin_shufflevector(even, odd, 0, 8, 2, 10, 4, 12, 6, 14),
+                    __builtin_shufflevector(even, odd, 1, 9, 3, 11, 5, 13, 7, 15)};
+        }
+    }
+    // One column built as a tree of pairs from its lanes: inserting them one
+    // by one into a vector would chain each insertion to the previous one.
     template <std::size_t M>
     [[gnu::always_inline]] static auto lanes_from(const Rows& rows, std::size_t k, std::size_t first) {
         if constexpr (M == 2) {
@@ -356,8 +403,7 @@ template <bool with_low, class V>
     const V s2 = s * s;
     V p = s + (s2 * 0.5 + (s2 * s) * polynomial(s, coefficients::exp_tail));
     if constexpr (with_low) p = p + e;
-    const V th = Lanes<V>::gather(coefficients::exp2_sixty_fourths, j + j);
-    const V tl = Lanes<V>::gather(coefficients::exp2_sixty_fourths, j + j + 1);
+    const auto [th, tl] = Lanes<V>::template columns<2>(Lanes<V>::rows(coefficients::exp2_sixty_fourths, j + j));
     return {th, tl, p, k};
 }
 
@@ -539,12 +585,12 @@ template <class V>
     using L = Lanes<V>;
     namespace c = coefficients;
     const Bits<V> row = ((bits_of(a) >> 50) - first_erfc_piece) * c::erfc_piece_stride;
-    const auto piece = L::rows(c::erfc_pieces, row);
-    const V t = a - L::column(piece, 0);  // exact: the middle is within the piece
-    const V p = erfc_polynomial(a, t, [&](std::size_t i) { return L::column(piece, 4 + i); });
-    const Pair<V> slope = two_product(t, L::column(piece, 3));
-    const Pair<V> g = two_sum(L::column(piece, 1), slope.hi);
-    return {g.hi, g.lo + (L::column(piece, 2) + (slope.lo + (t * t) * p))};
+    const auto piece = L::template columns<c::erfc_piece_stride>(L::rows(c::erfc_pieces, row));
+    const V t = a - piece[0];  // exact: the middle is within the piece
+    const V p = erfc_polynomial(a, t, [&](std::size_t i) { return piece[4 + i]; });
+    const Pair<V> slope = two_product(t, piece[3]);
+    const Pair<V> g = two_sum(piece[1], slope.hi);
+    return {g.hi, g.lo + (piece[2] + (slope.lo + (t * t) * p))};
 }
 
 }  // namespace detail
@@ -568,7 +614,10 @@ template <class V>
     // Past 27.3 erfc(a) is below half the smallest subnormal.
     const auto beyond = a >= 27.3;
     V y = L::splat(0.0);
-    if (L::any(small)) {
+    // A vector takes the short series whether or not a lane needs it: a
+    // branch on its lanes would be mispredicted where small and large
+    // arguments mix.
+    if (L::count > 1 || L::any(small)) {
         const Pair<V> head = erfc_small_pair(x);
         y = head.hi + head.lo;
     }
