@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "common/math/lanes.hpp"
 #include "common/math/vector_width.hpp"
@@ -83,8 +84,14 @@ template <class V>
     return v;
 }
 
+// A contiguous row takes the vector in one store; the elements are plain
+// stores either way.
 template <class V>
 [[gnu::always_inline]] inline void store(OutRow row, std::size_t first, V v) {
+    if (row.stride == sizeof(double)) {
+        std::memcpy(row.base + first * sizeof(double), &v, sizeof v);
+        return;
+    }
     for (std::size_t l = 0; l < Lanes<V>::count; ++l) row.set(first + l, v[l]);
 }
 
