@@ -69,6 +69,10 @@
 
 #include "common/math/elementary_coefficients.hpp"
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
 namespace kelvane::elementary {
 
 // Vectors of 2, 4 and 8 doubles: the SSE2 and NEON baseline width, AVX2's
@@ -116,6 +120,36 @@ struct Lanes<double> {
     }
 };
 
+// The top bit of each lane of a mask, lane i at bit i: one instruction where
+// the unit has it (its loops inline the steps compiled for it, as lanes.hpp
+// says of square roots), else the lanes folded one by one.
+template <class M>
+[[gnu::always_inline]] inline unsigned folded_sign_bits(M m) {
+    unsigned bits = 0;
+    for (std::size_t i = 0; i < sizeof(M) / 8; ++i) bits |= static_cast<unsigned>(static_cast<std::uint64_t>(m[i]) >> 63) << i;
+    return bits;
+}
+
+#if defined(__x86_64__)
+using mask2 = std::int64_t __attribute__((vector_size(16)));
+using mask4 = std::int64_t __attribute__((vector_size(32)));
+using mask8 = std::int64_t __attribute__((vector_size(64)));
+[[gnu::always_inline]] inline unsigned sign_bits(mask2 m) {
+    return static_cast<unsigned>(_mm_movemask_pd(std::bit_cast<__m128d>(m)));
+}
+// By reference: a caller compiled for the baseline (a test, say) passes
+// a wide vector in memory where these would take it in a register.
+[[gnu::target("avx")]] inline unsigned sign_bits(const mask4& m) {
+    return static_cast<unsigned>(_mm256_movemask_pd(std::bit_cast<__m256d>(m)));
+}
+[[gnu::target("avx512f")]] inline unsigned sign_bits(const mask8& m) {
+    return static_cast<unsigned>(_mm512_cmplt_epi64_mask(std::bit_cast<__m512i>(m), _mm512_setzero_si512()));
+}
+#else
+template <class M>
+[[gnu::always_inline]] inline unsigned sign_bits(M m) { return folded_sign_bits(m); }
+#endif
+
 // A vector V of N doubles, with B the vector of N 64-bit integers. Masks are
 // the comparisons' all-ones or all-zeros lanes.
 template <class V, class B, std::size_t N>
@@ -126,16 +160,8 @@ struct VectorLanes {
     [[gnu::always_inline]] static V splat(double c) { return V{} + c; }
     [[gnu::always_inline]] static Mask both(Mask a, Mask b) { return a & b; }
     [[gnu::always_inline]] static Mask either(Mask a, Mask b) { return a | b; }
-    [[gnu::always_inline]] static bool any(Mask m) {
-        auto folded = m[0];
-        for (std::size_t i = 1; i < N; ++i) folded |= m[i];
-        return folded != 0;
-    }
-    [[gnu::always_inline]] static bool all(Mask m) {
-        auto folded = m[0];
-        for (std::size_t i = 1; i < N; ++i) folded &= m[i];
-        return folded != 0;
-    }
+    [[gnu::always_inline]] static bool any(Mask m) { return sign_bits(m) != 0; }
+    [[gnu::always_inline]] static bool all(Mask m) { return sign_bits(m) == (1u << N) - 1; }
     [[gnu::always_inline]] static V select(Mask m, V a, V b) {
         const B mb = std::bit_cast<B>(m);
         return std::bit_cast<V>((mb & std::bit_cast<B>(a)) | (~mb & std::bit_cast<B>(b)));
