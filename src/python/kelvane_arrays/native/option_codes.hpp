@@ -43,7 +43,12 @@ inline std::uint8_t letter_code(const char* at) noexcept {
     std::uint32_t c;
     std::memcpy(&c, at, sizeof c);
     c |= 0x20;  // ASCII upper to lower case; no other code point becomes 'c' or 'p'
-    return c == 'c' ? option_pricing::call_code : c == 'p' ? option_pricing::put_code : 255;
+    // Without a branch on the letter: a book mixes calls and puts in no
+    // order a predictor could learn, and each wrong guess cost more than
+    // the rest of the element.
+    static_assert(option_pricing::call_code == 0 && option_pricing::put_code == 1);
+    const bool call = c == 'c', put = c == 'p';
+    return static_cast<std::uint8_t>(static_cast<unsigned>(put) | (static_cast<unsigned>(!(call || put)) * 255u));
 }
 
 }  // namespace kelvane::py::arrays
