@@ -135,15 +135,15 @@ using mask2 = std::int64_t __attribute__((vector_size(16)));
 using mask4 = std::int64_t __attribute__((vector_size(32)));
 using mask8 = std::int64_t __attribute__((vector_size(64)));
 [[gnu::always_inline]] inline unsigned sign_bits(mask2 m) {
-    return static_cast<unsigned>(_mm_movemask_pd(std::bit_cast<__m128d>(m)));
+    return static_cast<unsigned>(_mm_movemask_pd(__builtin_bit_cast(__m128d, m)));
 }
 // By reference: a caller compiled for the baseline (a test, say) passes
 // a wide vector in memory where these would take it in a register.
 [[gnu::target("avx")]] inline unsigned sign_bits(const mask4& m) {
-    return static_cast<unsigned>(_mm256_movemask_pd(std::bit_cast<__m256d>(m)));
+    return static_cast<unsigned>(_mm256_movemask_pd(__builtin_bit_cast(__m256d, m)));
 }
 [[gnu::target("avx512f")]] inline unsigned sign_bits(const mask8& m) {
-    return static_cast<unsigned>(_mm512_cmplt_epi64_mask(std::bit_cast<__m512i>(m), _mm512_setzero_si512()));
+    return static_cast<unsigned>(_mm512_cmplt_epi64_mask(__builtin_bit_cast(__m512i, m), _mm512_setzero_si512()));
 }
 #else
 template <class M>
