@@ -47,9 +47,10 @@ std::uint64_t saved_state() noexcept {
 bool bit(unsigned word, int n) noexcept { return ((word >> n) & 1U) != 0; }
 #endif
 
-}  // namespace
-
-std::size_t widest_supported() noexcept {
+// What the processor and the operating system report: cpuid, which a
+// virtual machine may trap at tens of microseconds a call, so it is asked
+// once (widest_supported below).
+std::size_t probe_widest() noexcept {
 #if KELVANE_HAS_WIDE_UNITS
     const CpuId basic = cpuid(1);
     if (!bit(basic.ecx, 27) || !bit(basic.ecx, 28)) return 2;  // no XGETBV, or no AVX
@@ -62,6 +63,13 @@ std::size_t widest_supported() noexcept {
     if (bit(extended.ebx, 5)) return 4;                                            // AVX2
 #endif
     return 2;
+}
+
+}  // namespace
+
+std::size_t widest_supported() noexcept {
+    static const std::size_t widest = probe_widest();
+    return widest;
 }
 
 std::size_t width() noexcept {
