@@ -34,20 +34,16 @@ template <class V>
 using terms::value_at;
 
 // fairvalue over lanes; the scalar takes the degenerate branch, a vector
-// computes both sides and selects.
+// computes both sides and selects, in the two stages below.
 struct Fairvalue {
     template <class V>
     [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
-        const auto degenerate = is_degenerate(ttx, vol);
         if constexpr (lanes::is_scalar<V>) {
-            if (degenerate) return intrinsic_value<V>(call, fwd, strike, df);
-        }
-        const V value = value_at<V>(call, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike),
-                                    lanes::sqrt(ttx));
-        if constexpr (lanes::is_scalar<V>) {
-            return value;
+            if (is_degenerate(ttx, vol)) return intrinsic_value<V>(call, fwd, strike, df);
+            return value_at<V>(call, fwd, strike, ttx, vol, df, kelvane::elementary::log(fwd / strike),
+                               lanes::sqrt(ttx));
         } else {
-            return lanes::select<V>(degenerate, intrinsic_value<V>(call, fwd, strike, df), value);
+            return finish<V>(prepare<V>(call, fwd, strike, ttx, vol, df));
         }
     }
     static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {

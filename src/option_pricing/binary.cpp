@@ -117,22 +117,22 @@ struct Theta {
 // fairvalue over lanes; the scalar takes the degenerate branch, a vector
 // computes both sides and selects.
 struct Fairvalue {
+    // D at expiry strictly in the money, else 0: at F == K, or with a NaN F
+    // or K, it is not.
+    template <class V>
+    [[gnu::always_inline]] static V at_expiry(lanes::Mask<V> call, V fwd, V strike, V df) {
+        using L = lanes::Lanes<V>;
+        const auto in_the_money = L::either(L::both(call, fwd > strike), L::both(!call, fwd < strike));
+        return df * lanes::select<V>(in_the_money, lanes::splat<V>(1.0), lanes::splat<V>(0.0));
+    }
     template <class V>
     [[gnu::always_inline]] static V of(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
-        using L = lanes::Lanes<V>;
-        const auto degenerate = is_degenerate(ttx, vol);
-        // Strictly in the money: at F == K, or with a NaN F or K, it is not.
-        const auto in_the_money = L::either(L::both(call, fwd > strike), L::both(!call, fwd < strike));
-        const V at_expiry = df * lanes::select<V>(in_the_money, lanes::splat<V>(1.0), lanes::splat<V>(0.0));
         if constexpr (lanes::is_scalar<V>) {
-            if (degenerate) return at_expiry;
-        }
-        const V d = kelvane::elementary::log(fwd / strike) / (vol * lanes::sqrt(ttx));
-        if constexpr (lanes::is_scalar<V>) {
+            if (is_degenerate(ttx, vol)) return at_expiry<V>(call, fwd, strike, df);
+            const V d = kelvane::elementary::log(fwd / strike) / (vol * lanes::sqrt(ttx));
             return call ? df * normal_cdf(d) : df * normal_cdf(-d);
         } else {
-            const V value = df * normal_cdf(lanes::select<V>(call, d, -d));
-            return lanes::select<V>(degenerate, at_expiry, value);
+            return finish<V>(prepare<V>(call, fwd, strike, ttx, vol, df));
         }
     }
     static double scalar(OptionType type, double fwd, double strike, double ttx, double vol, double df) {
@@ -144,19 +144,17 @@ struct Fairvalue {
     template <class V>
     struct Stage {
         lanes::Mask<V> degenerate;
-        V at_expiry, df, argument;
+        V at_expiry_value, df, argument;
     };
     template <class V>
     [[gnu::always_inline]] static Stage<V> prepare(lanes::Mask<V> call, V fwd, V strike, V ttx, V vol, V df) {
-        using L = lanes::Lanes<V>;
-        const auto in_the_money = L::either(L::both(call, fwd > strike), L::both(!call, fwd < strike));
-        const V at_expiry = df * lanes::select<V>(in_the_money, lanes::splat<V>(1.0), lanes::splat<V>(0.0));
         const V d = kelvane::elementary::log(fwd / strike) / (vol * lanes::sqrt(ttx));
-        return {is_degenerate(ttx, vol), at_expiry, df, normal_cdf_argument(lanes::select<V>(call, d, -d))};
+        return {is_degenerate(ttx, vol), at_expiry<V>(call, fwd, strike, df), df,
+                normal_cdf_argument(lanes::select<V>(call, d, -d))};
     }
     template <class V>
     [[gnu::always_inline]] static V finish(const Stage<V>& st) {
-        return lanes::select<V>(st.degenerate, st.at_expiry, st.df * normal_cdf_of_argument(st.argument));
+        return lanes::select<V>(st.degenerate, st.at_expiry_value, st.df * normal_cdf_of_argument(st.argument));
     }
 };
 

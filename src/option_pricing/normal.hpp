@@ -18,15 +18,13 @@ template <class V>
 [[gnu::always_inline]] inline V normal_pdf(V x) { return kelvane::elementary::exp(x * (x * -0.5)) / sqrt_two_pi; }
 
 // Through erfc, so that the far tails keep their relative accuracy (1 - N
-// would cancel); N(NaN) is NaN, N(+inf) = 1, N(-inf) = 0.
-template <class V>
-[[gnu::always_inline]] inline V normal_cdf(V x) { return 0.5 * kelvane::elementary::erfc(-x / sqrt_two); }
-
-// normal_cdf in two steps, for loops that take the division apart from the
-// erfc: normal_cdf(x) = normal_cdf_of_argument(normal_cdf_argument(x)).
+// would cancel); N(NaN) is NaN, N(+inf) = 1, N(-inf) = 0. In two steps,
+// erfc's argument and then erfc, which a loop may take apart.
 template <class V>
 [[gnu::always_inline]] inline V normal_cdf_argument(V x) { return -x / sqrt_two; }
 template <class V>
 [[gnu::always_inline]] inline V normal_cdf_of_argument(V a) { return 0.5 * kelvane::elementary::erfc(a); }
+template <class V>
+[[gnu::always_inline]] inline V normal_cdf(V x) { return normal_cdf_of_argument(normal_cdf_argument(x)); }
 
 }  // namespace option_pricing

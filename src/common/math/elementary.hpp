@@ -123,13 +123,6 @@ struct Lanes<double> {
 // The top bit of each lane of a mask, lane i at bit i: one instruction where
 // the unit has it (its loops inline the steps compiled for it, as lanes.hpp
 // says of square roots), else the lanes folded one by one.
-template <class M>
-[[gnu::always_inline]] inline unsigned folded_sign_bits(M m) {
-    unsigned bits = 0;
-    for (std::size_t i = 0; i < sizeof(M) / 8; ++i) bits |= static_cast<unsigned>(static_cast<std::uint64_t>(m[i]) >> 63) << i;
-    return bits;
-}
-
 #if defined(__x86_64__)
 using mask2 = std::int64_t __attribute__((vector_size(16)));
 using mask4 = std::int64_t __attribute__((vector_size(32)));
@@ -147,7 +140,11 @@ using mask8 = std::int64_t __attribute__((vector_size(64)));
 }
 #else
 template <class M>
-[[gnu::always_inline]] inline unsigned sign_bits(M m) { return folded_sign_bits(m); }
+[[gnu::always_inline]] inline unsigned sign_bits(M m) {
+    unsigned bits = 0;
+    for (std::size_t i = 0; i < sizeof(M) / 8; ++i) bits |= static_cast<unsigned>(static_cast<std::uint64_t>(m[i]) >> 63) << i;
+    return bits;
+}
 #endif
 
 // A vector V of N doubles, with B the vector of N 64-bit integers. Masks are
