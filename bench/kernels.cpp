@@ -33,10 +33,15 @@ namespace {
 
 using option_pricing::OptionType;
 
-// A value the optimiser cannot see through, so that no call is folded away.
+// A value the optimiser cannot see through, so that no call is folded away:
+// its address escapes into an asm that may have written any memory, so the
+// value is read back after it. Not benchmark::DoNotOptimize(value): for a
+// double, GCC may satisfy that asm's "+m,r" operand with a general register
+// it never loaded and hand back garbage (the smiles' strips were timed at a
+// subnormal ttx, every vol NaN, the time depending on the stack's contents).
 template <class T>
 T opaque(T value) {
-    benchmark::DoNotOptimize(value);
+    asm volatile("" : : "r"(&value) : "memory");
     return value;
 }
 
