@@ -77,8 +77,58 @@ struct TypeBlind {
     }
 };
 
+// A vector of a contiguous row in one load instruction. Written as asm so
+// that the compiler can neither split the load nor read the row again for
+// a lane: each element is read once, and, aligned on 8 bytes, within one
+// cache line, which the processor reads whole, so another thread writing
+// the row meanwhile leaves each element its old or its new value, as the
+// element-by-element load of common/strided.hpp does. (The compiler may
+// not give that to a plain load: it may read memory it believes unchanged
+// again rather than keep it in a register.)
+template <class V>
+struct Whole {
+    alignas(8) char bytes[sizeof(V)];
+};
+
+template <class V>
+[[gnu::always_inline]] inline bool loads_whole(Row<double> row, const char* at) {
+#if defined(__x86_64__) || defined(__aarch64__)
+    return row.stride == sizeof(double) && reinterpret_cast<std::uintptr_t>(at) % sizeof(double) == 0;
+#else
+    (void)row, (void)at;
+    return false;
+#endif
+}
+
+template <class V>
+[[gnu::always_inline]] inline V load_whole(const char* at) {
+    V v;
+    const auto& whole = *reinterpret_cast<const Whole<V>*>(at);
+#if defined(__x86_64__)
+    if constexpr (sizeof(V) == 16) {
+        asm("movupd %1, %0" : "=x"(v) : "m"(whole));
+    } else {
+        asm("vmovupd %1, %0" : "=v"(v) : "m"(whole));
+    }
+#elif defined(__aarch64__)
+    asm("ldr %q0, %1" : "=w"(v) : "m"(whole));
+#else
+    std::memcpy(&v, at, sizeof v);
+#endif
+    return v;
+}
+
+// A vector of a row, each element read once: a contiguous row in one load,
+// a broadcast operand's one element splatted, any other element by element.
+// Element by element, the reads cost about as much as a formula's
+// arithmetic on the vector.
 template <class V>
 [[gnu::always_inline]] inline V load(Row<double> row, std::size_t first) {
+    const char* at = row.base + static_cast<std::ptrdiff_t>(first) * row.stride;
+    if constexpr (Lanes<V>::count > 1) {
+        if (loads_whole<V>(row, at)) [[likely]] return load_whole<V>(at);
+        if (row.stride == 0) return splat<V>(row[first]);
+    }
     V v;
     for (std::size_t l = 0; l < Lanes<V>::count; ++l) v[l] = row[first + l];
     return v;
@@ -95,11 +145,34 @@ template <class V>
     for (std::size_t l = 0; l < Lanes<V>::count; ++l) row.set(first + l, v[l]);
 }
 
+// N option-type codes side by side.
+template <std::size_t N>
+struct CodeLanes;
+template <>
+struct CodeLanes<2> {
+    using type = std::uint8_t __attribute__((vector_size(2)));
+};
+template <>
+struct CodeLanes<4> {
+    using type = std::uint8_t __attribute__((vector_size(4)));
+};
+template <>
+struct CodeLanes<8> {
+    using type = std::uint8_t __attribute__((vector_size(8)));
+};
+
+// The lanes' calls, without a branch on each code: a book mixes calls and
+// puts at random, and a branch per lane would be mispredicted half the time.
 template <class V>
 [[gnu::always_inline]] inline Mask<V> load_calls(Row<std::uint8_t> types, std::size_t first) {
-    V put = splat<V>(0.0);
-    for (std::size_t l = 0; l < Lanes<V>::count; ++l) put[l] = types[first + l] == call_code ? 0.0 : 1.0;
-    return put == 0.0;
+    constexpr std::size_t count = Lanes<V>::count;
+    if constexpr (count == 1) {
+        return types[first] == call_code;
+    } else {
+        typename CodeLanes<count>::type codes;
+        for (std::size_t l = 0; l < count; ++l) codes[l] = types[first + l];
+        return __builtin_convertvector(codes, Mask<V>) == call_code;
+    }
 }
 
 // One vector of options, as read from the rows.
