@@ -53,17 +53,12 @@ Greeks degenerate_greeks(OptionType type, double fwd, double strike, double ttx,
 // d1 and d2 alone. The residual F - (F/K) K is exact by the fused
 // multiply-add, and ln of the exact ratio is ln(F/K) + residual / F to far
 // below a unit in the last place. Where the shift is not small (s below
-// about 1e-8, or inputs that are not finite) it is left out. A vector takes
-// the fused multiply-add lane by lane (std::fma, correctly rounded on every
-// unit, and no target here enables the instruction).
+// about 1e-8, or inputs that are not finite) it is left out. The fused
+// multiply-add is correctly rounded on every unit (lanes::fma), so every
+// lane has the scalar's residual.
 template <class V>
 [[gnu::always_inline]] inline V rounding_shift(V fwd, V strike, V ratio, V s) {
-    V residual{};
-    if constexpr (lanes::is_scalar<V>) {
-        residual = std::fma(-ratio, strike, fwd);
-    } else {
-        for (std::size_t l = 0; l < lanes::Lanes<V>::count; ++l) residual[l] = std::fma(-ratio[l], strike[l], fwd[l]);
-    }
+    const V residual = lanes::fma(-ratio, strike, fwd);
     const V shift = residual / (fwd * s);
     return lanes::select<V>(kelvane::elementary::detail::abs(shift) <= 1e-8, shift, lanes::splat<V>(0.0));
 }
@@ -197,11 +192,12 @@ template <class V>
         const V pdf = ordinary_greeks<V>(g, call, fwd, strike, ttx, vol, df, op.wanted);
         auto scalar_lanes = terms::is_degenerate(ttx, vol);
         if (density) scalar_lanes = L::either(scalar_lanes, pdf == 0.0);
+        // Stored as they are, and the rare NaN lanes written over below.
         for (const GreekRow& row : op.outs) {
             const V y = g[static_cast<std::size_t>(row.greek)];
+            lanes::store<V>(row.out, i, y);
             scalar_lanes = L::either(scalar_lanes, y != y);
         }
-        for (const GreekRow& row : op.outs) lanes::store<V>(row.out, i, g[static_cast<std::size_t>(row.greek)]);
         if (!L::any(scalar_lanes)) continue;
         for (std::size_t l = 0; l < n; ++l) {
             if (scalar_lanes[l] == 0) continue;

@@ -90,33 +90,43 @@ struct Whole {
     alignas(8) char bytes[sizeof(V)];
 };
 
+// clang makes a volatile vector load one instruction. For g++, asm, one
+// overload per unit as lanes::sqrt: the register must be one of the unit of
+// the function the load is compiled in.
+#if defined(__clang__)
+#define KELVANE_LOADS_WHOLE 1
 template <class V>
-[[gnu::always_inline]] inline bool loads_whole(Row<double> row, const char* at) {
-#if defined(__x86_64__) || defined(__aarch64__)
-    return row.stride == sizeof(double) && reinterpret_cast<std::uintptr_t>(at) % sizeof(double) == 0;
-#else
-    (void)row, (void)at;
-    return false;
-#endif
+[[gnu::always_inline]] inline V load_whole(const Whole<V>& whole) {
+    using Unaligned [[gnu::aligned(8)]] = V;
+    return *reinterpret_cast<const volatile Unaligned*>(&whole);
 }
-
-template <class V>
-[[gnu::always_inline]] inline V load_whole(const char* at) {
-    V v;
-    const auto& whole = *reinterpret_cast<const Whole<V>*>(at);
-#if defined(__x86_64__)
-    if constexpr (sizeof(V) == 16) {
-        asm("movupd %1, %0" : "=x"(v) : "m"(whole));
-    } else {
-        asm("vmovupd %1, %0" : "=v"(v) : "m"(whole));
-    }
-#elif defined(__aarch64__)
-    asm("ldr %q0, %1" : "=w"(v) : "m"(whole));
-#else
-    std::memcpy(&v, at, sizeof v);
-#endif
+#elif defined(__x86_64__)
+#define KELVANE_LOADS_WHOLE 1
+[[gnu::always_inline]] inline double2 load_whole(const Whole<double2>& whole) {
+    double2 v;
+    asm("movupd %1, %0" : "=x"(v) : "m"(whole));
     return v;
 }
+[[gnu::target("avx2")]] inline double4 load_whole(const Whole<double4>& whole) {
+    double4 v;
+    asm("vmovupd %1, %0" : "=x"(v) : "m"(whole));
+    return v;
+}
+[[gnu::target("avx512f")]] inline double8 load_whole(const Whole<double8>& whole) {
+    double8 v;
+    asm("vmovupd %1, %0" : "=v"(v) : "m"(whole));
+    return v;
+}
+#elif defined(__aarch64__)
+#define KELVANE_LOADS_WHOLE 1
+[[gnu::always_inline]] inline double2 load_whole(const Whole<double2>& whole) {
+    double2 v;
+    asm("ldr %q0, %1" : "=w"(v) : "m"(whole));
+    return v;
+}
+#else
+#define KELVANE_LOADS_WHOLE 0
+#endif
 
 // A vector of a row, each element read once: a contiguous row in one load,
 // a broadcast operand's one element splatted, any other element by element.
@@ -126,7 +136,11 @@ template <class V>
 [[gnu::always_inline]] inline V load(Row<double> row, std::size_t first) {
     const char* at = row.base + static_cast<std::ptrdiff_t>(first) * row.stride;
     if constexpr (Lanes<V>::count > 1) {
-        if (loads_whole<V>(row, at)) [[likely]] return load_whole<V>(at);
+#if KELVANE_LOADS_WHOLE
+        if (row.stride == sizeof(double) && reinterpret_cast<std::uintptr_t>(at) % sizeof(double) == 0) [[likely]] {
+            return load_whole(*reinterpret_cast<const Whole<V>*>(at));
+        }
+#endif
         if (row.stride == 0) return splat<V>(row[first]);
     }
     V v;

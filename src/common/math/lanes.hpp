@@ -1,5 +1,5 @@
-// What the loops over vectors share: the lane types, masks, selects and
-// square roots that let one formula, written as a template over its lane
+// What the loops over vectors share: the lane types, masks, selects, square
+// roots and fused multiply-adds that let one formula, written as a template over its lane
 // type V (double, double2, double4 or double8), be both the scalar function
 // (V = double) and each lane of a vector, with the scalar's bits in every
 // lane (common/math/elementary.hpp says how). Branches of the scalar become
@@ -71,6 +71,27 @@ template <class V>
     for (std::size_t i = 0; i < 2; ++i) x[i] = __builtin_sqrt(x[i]);
     return x;
 }
+#endif
+
+// a * b + c rounded once, lane by lane: std::fma's bits on every unit. The
+// scalar and the baseline's lanes call std::fma (the C library takes the
+// instruction where the processor has it); AVX2's unit includes the
+// instruction (vectors::probe_widest asks for both) and AVX-512's has it.
+[[gnu::always_inline]] inline double fma(double a, double b, double c) { return std::fma(a, b, c); }
+
+#if __has_builtin(__builtin_elementwise_fma)
+[[gnu::always_inline]] inline double2 fma(double2 a, double2 b, double2 c) { return __builtin_elementwise_fma(a, b, c); }
+[[gnu::always_inline]] inline double4 fma(double4 a, double4 b, double4 c) { return __builtin_elementwise_fma(a, b, c); }
+[[gnu::always_inline]] inline double8 fma(double8 a, double8 b, double8 c) { return __builtin_elementwise_fma(a, b, c); }
+#else
+[[gnu::always_inline]] inline double2 fma(double2 a, double2 b, double2 c) {
+    for (std::size_t i = 0; i < 2; ++i) a[i] = std::fma(a[i], b[i], c[i]);
+    return a;
+}
+#if defined(__x86_64__)
+[[gnu::target("avx2,fma")]] inline double4 fma(double4 a, double4 b, double4 c) { return _mm256_fmadd_pd(a, b, c); }
+[[gnu::target("avx512f")]] inline double8 fma(double8 a, double8 b, double8 c) { return _mm512_fmadd_pd(a, b, c); }
+#endif
 #endif
 
 }  // namespace kelvane::lanes

@@ -60,7 +60,7 @@ std::size_t probe_widest() noexcept {
     if ((state & sse_avx) != sse_avx) return 2;
     const CpuId extended = cpuid(7);
     if (bit(extended.ebx, 16) && (state & avx512_state) == avx512_state) return 8;  // AVX-512F
-    if (bit(extended.ebx, 5)) return 4;                                            // AVX2
+    if (bit(extended.ebx, 5) && bit(basic.ecx, 12)) return 4;                      // AVX2 and FMA
 #endif
     return 2;
 }

@@ -26,9 +26,11 @@ std::size_t widest_supported() noexcept;
 
 // Loops compiled for a wider unit carry these attributes: the steps of the
 // formulas and of the elementary functions are inlined into them (flatten)
-// and so compiled for that unit; neither target enables fused multiply-add.
+// and so compiled for that unit. AVX2's unit includes the fused multiply-add
+// instruction, which only an explicit lanes::fma emits: the build's
+// -ffp-contract=off keeps the compiler from fusing any multiply and add.
 #if defined(__x86_64__)
-#define KELVANE_TARGET_AVX2 [[gnu::target("avx2"), gnu::flatten]]
+#define KELVANE_TARGET_AVX2 [[gnu::target("avx2,fma"), gnu::flatten]]
 #define KELVANE_TARGET_AVX512 [[gnu::target("avx512f"), gnu::flatten]]
 #define KELVANE_HAS_WIDE_UNITS 1
 #else
