@@ -2,11 +2,12 @@
 // the scalar call bit for bit (NaN payloads and signed zeros included) over
 // seeded books salted with degenerate, NaN, infinite, zero, huge and tiny
 // inputs, calls and puts mixed within a vector, lengths that leave tails,
-// and strided and broadcast operands.
+// strided and broadcast operands, and contiguous ones at any byte offset.
 #include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <string>
@@ -145,6 +146,37 @@ TEST_P(VectorRows, GiveEveryElementTheScalarBits) {
                     << " K=" << book.columns[1][at] << " T=" << book.columns[2][at] << " vol=" << book.columns[3][at]
                     << " df=" << df[i] << " gives " << out[at] << ", the scalar " << expected;
             }
+        }
+    }
+}
+
+// A contiguous row is read a vector per load where its elements lie on 8
+// bytes, element by element where they do not: the same bits from either.
+TEST_P(VectorRows, ReadContiguousRowsAtAnyByteOffset) {
+    const auto [formula, width] = GetParam();
+    if (width > kelvane::vectors::widest_supported()) GTEST_SKIP() << "no unit of " << width << " doubles";
+    constexpr std::size_t size = 37;
+    const Book book = random_book(size, 1, 5);
+    const Row<std::uint8_t> codes{reinterpret_cast<const char*>(book.codes.data()), 1};
+    const auto prices = [&](std::size_t offset) {
+        std::vector<char> bytes(5 * size * 8 + offset);
+        Row<double> rows[5];
+        for (std::size_t k = 0; k < 5; ++k) {
+            char* at = bytes.data() + offset + k * size * 8;
+            std::memcpy(at, book.columns[k].data(), size * 8);
+            rows[k] = {at, 8};
+        }
+        std::vector<double> out(size);
+        formula.row_at(width, size, codes, rows[0], rows[1], rows[2], rows[3], rows[4],
+                       {reinterpret_cast<char*>(out.data()), 8});
+        return out;
+    };
+    const std::vector<double> aligned = prices(0);
+    for (const std::size_t offset : {1, 8, 24}) {
+        const std::vector<double> moved = prices(offset);
+        for (std::size_t i = 0; i < size; ++i) {
+            ASSERT_EQ(std::bit_cast<std::uint64_t>(moved[i]), std::bit_cast<std::uint64_t>(aligned[i]))
+                << formula.name << " width " << width << " offset " << offset << " option " << i;
         }
     }
 }
