@@ -77,23 +77,24 @@ struct TypeBlind {
     }
 };
 
-// A vector of a contiguous row in one load instruction. Written as asm so
+// A vector of a contiguous row in one load instruction, volatile or asm so
 // that the compiler can neither split the load nor read the row again for
-// a lane: each element is read once, and, aligned on 8 bytes, within one
-// cache line, which the processor reads whole, so another thread writing
-// the row meanwhile leaves each element its old or its new value, as the
-// element-by-element load of common/strided.hpp does. (The compiler may
-// not give that to a plain load: it may read memory it believes unchanged
-// again rather than keep it in a register.)
+// a lane (as it may a plain load, rereading memory it believes unchanged
+// rather than keeping it in a register): each element is read once and,
+// aligned on 8 bytes, lies within one cache line, which the processor reads
+// whole. So another thread writing the row meanwhile leaves each element its
+// old or its new value, as the element-by-element load of common/strided.hpp
+// does.
 template <class V>
 struct Whole {
     alignas(8) char bytes[sizeof(V)];
 };
 
-// clang makes a volatile vector load one instruction. For g++, asm, one
-// overload per unit as lanes::sqrt: the register must be one of the unit of
-// the function the load is compiled in.
-#if defined(__clang__)
+// clang makes a volatile vector load one instruction, and so does g++ a
+// 16-byte one on aarch64. On x86-64, g++ gets asm, one overload per unit as
+// lanes::sqrt: the register must be one of the unit of the function the
+// load is compiled in.
+#if defined(__clang__) || defined(__aarch64__)
 #define KELVANE_LOADS_WHOLE 1
 template <class V>
 [[gnu::always_inline]] inline V load_whole(const Whole<V>& whole) {
@@ -115,13 +116,6 @@ template <class V>
 [[gnu::target("avx512f")]] inline double8 load_whole(const Whole<double8>& whole) {
     double8 v;
     asm("vmovupd %1, %0" : "=v"(v) : "m"(whole));
-    return v;
-}
-#elif defined(__aarch64__)
-#define KELVANE_LOADS_WHOLE 1
-[[gnu::always_inline]] inline double2 load_whole(const Whole<double2>& whole) {
-    double2 v;
-    asm("ldr %q0, %1" : "=w"(v) : "m"(whole));
     return v;
 }
 #else
