@@ -1,9 +1,9 @@
 // What the loops over vectors share: the lane types, masks, selects, square
-// roots and fused multiply-adds that let one formula, written as a template over its lane
-// type V (double, double2, double4 or double8), be both the scalar function
-// (V = double) and each lane of a vector, with the scalar's bits in every
-// lane (common/math/elementary.hpp says how). Branches of the scalar become
-// selects: both sides computed, each lane taking its own.
+// roots and fused multiply-adds that let one formula, written as a template
+// over its lane type V (double, double2, double4 or double8), be both the
+// scalar function (V = double) and each lane of a vector, with the scalar's
+// bits in every lane (common/math/elementary.hpp says how). Branches of the
+// scalar become selects: both sides computed, each lane taking its own.
 #pragma once
 
 #include <cmath>
